@@ -1,0 +1,333 @@
+#include "flfileio.h"
+#include "platform.hpp"
+#include "storage.hpp"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int32_t kBufferSize = 64 * 1024;
+
+[[noreturn]] void Raise(int kind, int32_t system_error) { throw new file_exception(kind, system_error); }
+
+} // namespace
+
+// ---- CAbstrFile: primitive encodings ---------------------------------------
+
+CAbstrFile::CAbstrFile() { text_[0] = '\0'; }
+
+CAbstrFile::~CAbstrFile() = default;
+
+int64_t CAbstrFile::Remaining() { return -1; }
+
+int32_t CAbstrFile::ReadInt()
+{
+    unsigned char bytes[4];
+    ReadBytes(bytes, 4);
+    return static_cast<int32_t>(static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+                                static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+int32_t CAbstrFile::ReadByte()
+{
+    signed char byte;
+    ReadBytes(&byte, 1);
+    return byte;
+}
+
+int32_t CAbstrFile::ReadBool() { return ReadByte(); }
+
+double CAbstrFile::ReadDouble()
+{
+    unsigned char bytes[8];
+    ReadBytes(bytes, 8);
+    uint64_t bits = 0;
+    for (int i = 7; i >= 0; --i)
+        bits = bits << 8 | bytes[i];
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+const char *CAbstrFile::ReadString()
+{
+    int32_t length = ReadInt();
+    if (length == -1)
+        return nullptr;
+    if (length < 0 || length > FLF_MAX_STRING)
+        Raise(file_exception::StringTooLong, 0);
+    ReadBytes(text_, length);
+    text_[length] = '\0';
+    return text_;
+}
+
+void CAbstrFile::WriteInt(int32_t value)
+{
+    uint32_t bits = static_cast<uint32_t>(value);
+    unsigned char bytes[4] = {static_cast<unsigned char>(bits), static_cast<unsigned char>(bits >> 8),
+                              static_cast<unsigned char>(bits >> 16), static_cast<unsigned char>(bits >> 24)};
+    WriteBytes(bytes, 4);
+}
+
+void CAbstrFile::WriteByte(int32_t value)
+{
+    unsigned char byte = static_cast<unsigned char>(value);
+    WriteBytes(&byte, 1);
+}
+
+void CAbstrFile::WriteBool(int32_t value) { WriteByte(value); }
+
+void CAbstrFile::WriteDouble(double value)
+{
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    unsigned char bytes[8];
+    for (int i = 0; i < 8; ++i, bits >>= 8)
+        bytes[i] = static_cast<unsigned char>(bits);
+    WriteBytes(bytes, 8);
+}
+
+void CAbstrFile::WriteString(const char *text)
+{
+    if (!text) {
+        WriteInt(-1);
+        return;
+    }
+    size_t length = std::strlen(text);
+    if (length > FLF_MAX_STRING)
+        Raise(file_exception::StringTooLong, 0);
+    WriteInt(static_cast<int32_t>(length));
+    if (length)
+        WriteBytes(text, static_cast<int32_t>(length));
+}
+
+// ---- CBinFile: a disk file with a buffer of its own ------------------------
+
+CBinFile::CBinFile(const char *file_name, Mode mode)
+    : handle_(mode == ForReading ? flf_platform::OpenForReading(file_name)
+                                 : flf_platform::OpenForWriting(file_name)),
+      owns_(true), writing_(mode == ForWriting), buffer_(new unsigned char[kBufferSize]), buffer_pos_(0),
+      buffer_len_(0), file_pos_(0), size_(writing_ ? 0 : flf_platform::Size(handle_))
+{
+}
+
+CBinFile::~CBinFile()
+{
+    if (writing_) {
+        try {
+            Flush();
+        } catch (file_exception *error) {
+            delete error; // the owner that cared called Flush itself
+        }
+    }
+    if (owns_)
+        flf_platform::Close(handle_);
+    delete[] buffer_;
+}
+
+void CBinFile::FillBuffer()
+{
+    int32_t got = 0;
+    if (!flf_platform::Read(handle_, buffer_, kBufferSize, &got))
+        Raise(file_exception::ReadFailed, flf_platform::LastError());
+    buffer_pos_ = 0;
+    buffer_len_ = got;
+    file_pos_ += got;
+}
+
+void CBinFile::ReadBytes(void *buffer, int32_t n)
+{
+    unsigned char *out = static_cast<unsigned char *>(buffer);
+    while (n > 0) {
+        if (buffer_pos_ == buffer_len_) {
+            if (n >= kBufferSize) { // large reads bypass the buffer
+                int32_t got = 0;
+                if (!flf_platform::Read(handle_, out, n, &got))
+                    Raise(file_exception::ReadFailed, flf_platform::LastError());
+                file_pos_ += got;
+                if (got < n)
+                    Raise(file_exception::OutOfBounds, flf_platform::LastError());
+                return;
+            }
+            FillBuffer();
+            if (buffer_len_ == 0)
+                Raise(file_exception::OutOfBounds, flf_platform::LastError());
+        }
+        int32_t chunk = std::min(n, buffer_len_ - buffer_pos_);
+        std::memcpy(out, buffer_ + buffer_pos_, chunk);
+        buffer_pos_ += chunk;
+        out += chunk;
+        n -= chunk;
+    }
+}
+
+void CBinFile::WriteBytes(const void *buffer, int32_t n)
+{
+    if (buffer_len_ + n > kBufferSize) {
+        Flush();
+        if (n >= kBufferSize) {
+            int32_t put = 0;
+            if (!flf_platform::Write(handle_, buffer, n, &put) || put < n)
+                Raise(file_exception::WriteFailed, flf_platform::LastError());
+            return;
+        }
+    }
+    std::memcpy(buffer_ + buffer_len_, buffer, n);
+    buffer_len_ += n;
+}
+
+void CBinFile::Flush()
+{
+    if (!writing_ || buffer_len_ == 0)
+        return;
+    int32_t length = buffer_len_;
+    buffer_len_ = 0;
+    int32_t put = 0;
+    if (!flf_platform::Write(handle_, buffer_, length, &put) || put < length)
+        Raise(file_exception::WriteFailed, flf_platform::LastError());
+}
+
+void CBinFile::DropReadBuffer()
+{
+    buffer_pos_ = 0;
+    buffer_len_ = 0;
+}
+
+void CBinFile::Seek(int32_t position)
+{
+    if (writing_)
+        Flush();
+    else
+        DropReadBuffer();
+    if (flf_platform::SeekTo(handle_, position))
+        file_pos_ = position;
+}
+
+int64_t CBinFile::Remaining()
+{
+    if (writing_)
+        return 0;
+    int64_t position = file_pos_ - (buffer_len_ - buffer_pos_);
+    return size_ - position;
+}
+
+bool CBinFile::AtEnd() { return Remaining() <= 0; }
+
+// ---- CMemoryFile: a stream over a movable memory block ---------------------
+
+CMemoryFile::CMemoryFile(int32_t capacity, bool owns_block)
+    : block_(nullptr), data_(nullptr), position_(0), length_(0), capacity_(std::max<int32_t>(capacity, 1)),
+      step_(capacity_), growable_(true), owns_(owns_block)
+{
+    block_ = flf_platform::AllocBlock(capacity_);
+    if (!block_)
+        Raise(file_exception::NoMemory, flf_platform::LastError());
+    data_ = flf_platform::LockBlock(block_);
+    if (!data_) {
+        int32_t error = flf_platform::LastError();
+        flf_platform::FreeBlock(block_);
+        Raise(file_exception::NoMemory, error);
+    }
+}
+
+CMemoryFile::CMemoryFile(void *block, int32_t length)
+    : block_(block), data_(nullptr), position_(0), length_(std::max<int32_t>(length, 0)),
+      capacity_(length_), step_(0), growable_(false), owns_(false)
+{
+    data_ = flf_platform::LockBlock(block_);
+    if (!data_ && length_ > 0)
+        Raise(file_exception::NoMemory, flf_platform::LastError());
+}
+
+CMemoryFile::~CMemoryFile()
+{
+    if (data_)
+        flf_platform::UnlockBlock(block_);
+    if (owns_ && block_)
+        flf_platform::FreeBlock(block_);
+}
+
+void CMemoryFile::ReadBytes(void *buffer, int32_t n)
+{
+    if (n < 0 || n > length_ - position_)
+        Raise(file_exception::OutOfBounds, 0);
+    std::memcpy(buffer, data_ + position_, n);
+    position_ += n;
+}
+
+void CMemoryFile::Grow(int32_t needed)
+{
+    // Geometric growth keeps long writes linear; never less than the step.
+    int64_t wanted = std::max<int64_t>(int64_t(needed) + capacity_ + step_, int64_t(capacity_) * 2);
+    if (wanted > INT32_MAX)
+        Raise(file_exception::NoMemory, 0);
+    void *block = flf_platform::AllocBlock(static_cast<int32_t>(wanted));
+    if (!block)
+        Raise(file_exception::NoMemory, flf_platform::LastError());
+    unsigned char *data = flf_platform::LockBlock(block);
+    if (!data) {
+        int32_t error = flf_platform::LastError();
+        flf_platform::FreeBlock(block);
+        Raise(file_exception::NoMemory, error);
+    }
+    std::memcpy(data, data_, length_);
+    flf_platform::UnlockBlock(block_);
+    flf_platform::FreeBlock(block_); // a growable stream allocated it itself
+    block_ = block;
+    data_ = data;
+    capacity_ = static_cast<int32_t>(wanted);
+}
+
+void CMemoryFile::WriteBytes(const void *buffer, int32_t n)
+{
+    if (n < 0)
+        Raise(file_exception::OutOfBounds, 0);
+    if (int64_t(position_) + n > capacity_) {
+        if (!growable_)
+            Raise(file_exception::OutOfBounds, 0);
+        Grow(n);
+    }
+    std::memcpy(data_ + position_, buffer, n);
+    position_ += n;
+    length_ = std::max(length_, position_);
+}
+
+void CMemoryFile::Seek(int32_t position)
+{
+    if (position < 0 || position > length_)
+        Raise(file_exception::OutOfBounds, 0);
+    position_ = position;
+}
+
+bool CMemoryFile::AtEnd() { return position_ >= length_; }
+
+int64_t CMemoryFile::Remaining() { return length_ - position_; }
+
+// ---- reading counts and writing files safely --------------------------------
+
+int32_t CheckedCount(CAbstrFile &stream, int32_t count, int smallest_item_bytes)
+{
+    int64_t remaining = stream.Remaining();
+    if (count < 0 || (remaining >= 0 && count > remaining / smallest_item_bytes))
+        Raise(file_exception::OutOfBounds, 0);
+    return count;
+}
+
+void WriteFileSafely(const char *target, const std::function<void(CAbstrFile &)> &write)
+{
+    std::string temporary = std::string(target) + ".saving";
+    try {
+        CBinFile stream(temporary.c_str(), CBinFile::ForWriting);
+        write(stream);
+        stream.Flush();
+    } catch (...) {
+        flf_platform::RemoveFile(temporary.c_str());
+        throw;
+    }
+    if (!flf_platform::MoveReplacing(temporary.c_str(), target)) {
+        flf_system_error error = static_cast<flf_system_error>(flf_platform::LastError());
+        flf_platform::RemoveFile(temporary.c_str());
+        throw error;
+    }
+}

@@ -1,0 +1,47 @@
+// The few operating-system services the database needs: files, movable
+// memory blocks and the refusal beep. Win32 on Windows, POSIX elsewhere.
+#ifndef FLFILEIO_PLATFORM_HPP
+#define FLFILEIO_PLATFORM_HPP
+
+#include "flfileio.h"
+
+#include <cstdint>
+#include <string>
+
+namespace flf_platform {
+
+constexpr intptr_t kNoFile = -1;
+// What saving a base without file name raises: "file not found" (2) on both
+// platforms, as opening a file without name would.
+constexpr flf_system_error kNoFileNameError = 2;
+
+// Open for sequential reading (existing file) or writing (created or
+// truncated); raise the system error code when the file cannot be opened.
+intptr_t OpenForReading(const char *name);
+intptr_t OpenForWriting(const char *name);
+void Close(intptr_t file);
+// Raw transfers; false when the call fails (LastError tells why).
+bool Read(intptr_t file, void *buffer, int32_t n, int32_t *done);
+bool Write(intptr_t file, const void *buffer, int32_t n, int32_t *done);
+bool SeekTo(intptr_t file, int64_t position);
+int64_t Size(intptr_t file);
+int32_t LastError();
+
+// Replaces target by source (both in one folder); false on failure.
+bool MoveReplacing(const char *source, const char *target);
+void RemoveFile(const char *name);
+
+// Movable memory: Alloc answers a block (null on failure), Lock its address.
+void *AllocBlock(int32_t size);
+unsigned char *LockBlock(void *block);
+void UnlockBlock(void *block);
+void FreeBlock(void *block);
+
+void Beep();
+
+// The platform's text for a system error code.
+std::string SystemMessage(flf_system_error code);
+
+} // namespace flf_platform
+
+#endif // FLFILEIO_PLATFORM_HPP

@@ -1,0 +1,92 @@
+#include "platform.hpp"
+
+#include <windows.h>
+
+namespace flf_platform {
+
+namespace {
+
+intptr_t Open(const char *name, DWORD access, DWORD disposition)
+{
+    SECURITY_ATTRIBUTES security = {sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
+    HANDLE file = CreateFileA(name, access, 0, &security, disposition, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw static_cast<flf_system_error>(GetLastError());
+    return reinterpret_cast<intptr_t>(file);
+}
+
+HANDLE AsHandle(intptr_t file) { return reinterpret_cast<HANDLE>(file); }
+
+} // namespace
+
+intptr_t OpenForReading(const char *name) { return Open(name, GENERIC_READ, OPEN_EXISTING); }
+
+intptr_t OpenForWriting(const char *name) { return Open(name, GENERIC_WRITE, CREATE_ALWAYS); }
+
+void Close(intptr_t file) { CloseHandle(AsHandle(file)); }
+
+bool Read(intptr_t file, void *buffer, int32_t n, int32_t *done)
+{
+    DWORD got = 0;
+    BOOL ok = ReadFile(AsHandle(file), buffer, static_cast<DWORD>(n), &got, nullptr);
+    *done = static_cast<int32_t>(got);
+    return ok != FALSE;
+}
+
+bool Write(intptr_t file, const void *buffer, int32_t n, int32_t *done)
+{
+    DWORD put = 0;
+    BOOL ok = WriteFile(AsHandle(file), buffer, static_cast<DWORD>(n), &put, nullptr);
+    *done = static_cast<int32_t>(put);
+    return ok != FALSE;
+}
+
+bool SeekTo(intptr_t file, int64_t position)
+{
+    LONG high = static_cast<LONG>(position >> 32);
+    DWORD low = SetFilePointer(AsHandle(file), static_cast<LONG>(position & 0xFFFFFFFF), &high, FILE_BEGIN);
+    return !(low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR);
+}
+
+int64_t Size(intptr_t file)
+{
+    DWORD high = 0;
+    DWORD low = GetFileSize(AsHandle(file), &high);
+    return (static_cast<int64_t>(high) << 32) | low;
+}
+
+int32_t LastError() { return static_cast<int32_t>(GetLastError()); }
+
+bool MoveReplacing(const char *source, const char *target)
+{
+    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+void RemoveFile(const char *name) { DeleteFileA(name); }
+
+void *AllocBlock(int32_t size)
+{
+    return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, static_cast<SIZE_T>(size));
+}
+
+unsigned char *LockBlock(void *block) { return static_cast<unsigned char *>(GlobalLock(block)); }
+
+void UnlockBlock(void *block) { GlobalUnlock(block); }
+
+void FreeBlock(void *block) { GlobalFree(block); }
+
+void Beep() { MessageBeep(0xFFFFFFFF); }
+
+std::string SystemMessage(flf_system_error code)
+{
+    char text[256] = "";
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                  sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r'))
+        text[--length] = '\0';
+    if (length == 0)
+        return "System error " + std::to_string(code) + ".";
+    return text;
+}
+
+} // namespace flf_platform

@@ -1,0 +1,355 @@
+#include "resbase.hpp"
+#include "platform.hpp"
+#include "storage.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+const char kFileHeader[] = "Formloom resource file\n";
+constexpr int32_t kFormatVersion = 4;
+constexpr int kSmallestFormEntryBytes = 12;  // id, sign, empty alias
+constexpr int kSmallestClassEntryBytes = 8;  // count, empty name
+
+// Stored names are present texts; a none text makes the file malformed.
+std::string ReadPresentString(CAbstrFile &stream)
+{
+    const char *text = stream.ReadString();
+    if (!text)
+        throw new file_exception(file_exception::StringTooLong, 0);
+    return text;
+}
+
+std::string WithBackslashes(std::string path)
+{
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+bool SameLetter(char a, char b)
+{
+    return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+}
+
+// The folder of a file name: everything before its last backslash.
+std::optional<std::string> FolderOf(const std::string &file_name)
+{
+    size_t last = file_name.rfind('\\');
+    if (last == std::string::npos)
+        return std::nullopt;
+    return file_name.substr(0, last);
+}
+
+void CutLastFolder(std::string &folder)
+{
+    size_t last = folder.rfind('\\');
+    if (last != std::string::npos)
+        folder.resize(last);
+}
+
+} // namespace
+
+// ---- project paths ---------------------------------------------------------
+
+std::string RelativeProjectName(const std::string &project_name, const std::string &file_name)
+{
+    if (project_name.empty() || file_name.empty() || !SameLetter(project_name[0], file_name[0]))
+        return ".\\";
+    std::string project = WithBackslashes(project_name);
+    std::optional<std::string> folder = FolderOf(WithBackslashes(file_name));
+    if (!folder)
+        return ".";
+    const std::string &d = *folder;
+    size_t i = 0;
+    while (i < d.size() && i < project.size() && SameLetter(d[i], project[i]))
+        ++i;
+    bool folder_contains_project = i == d.size() && (i == project.size() || project[i] == '\\');
+    if (folder_contains_project) {
+        if (i == project.size())
+            return ".\\";
+        return ".\\" + project.substr(i + 1);
+    }
+    // Step back to the last folder boundary both share, so that C:\work\form
+    // is not taken for a part of C:\work\forms.
+    while (i > 0 && d[i - 1] != '\\')
+        --i;
+    std::string rest_of_folder = d.substr(i);
+    size_t ups = std::count(rest_of_folder.begin(), rest_of_folder.end(), '\\') + 1;
+    std::string result;
+    for (size_t n = 0; n < ups; ++n)
+        result += "..\\";
+    return result + project.substr(i);
+}
+
+std::string ResolveProjectName(const std::string &stored, const std::string &file_name)
+{
+    std::string s = WithBackslashes(stored);
+    // A file named without a folder lives in the current one.
+    std::string d = FolderOf(WithBackslashes(file_name)).value_or(".");
+    if (!s.empty() && s[0] == '.' && (s.size() == 1 || s[1] != '.'))
+        return d + s.substr(1);
+    size_t current = 0;
+    for (;;) {
+        if (current >= s.size() || s[current] != '.')
+            return current >= s.size() ? d : d + "\\" + s.substr(current);
+        size_t backslash = s.find('\\', current);
+        if (backslash == std::string::npos)
+            return d;
+        CutLastFolder(d);
+        current = backslash + 1;
+    }
+}
+
+// ---- class entries ---------------------------------------------------------
+
+FormEntry *ClassEntry::At(int position) const
+{
+    if (position < 1 || position > Count())
+        return nullptr;
+    return forms_[position - 1].get();
+}
+
+int ClassEntry::Search(int32_t form_id) const
+{
+    return SortedSearch(Count(), [&](int position) {
+        int32_t id = forms_[position - 1]->form_id;
+        return id < form_id ? -1 : (id == form_id ? 0 : 1);
+    });
+}
+
+FormEntry *ClassEntry::ById(int32_t form_id) const
+{
+    int found = Search(form_id);
+    return found > 0 ? forms_[found - 1].get() : nullptr;
+}
+
+FormEntry *ClassEntry::FirstWithSign(int32_t form_sign) const
+{
+    for (const auto &entry : forms_)
+        if (entry->form_sign == form_sign)
+            return entry.get();
+    return nullptr;
+}
+
+int32_t ClassEntry::LargestId() const { return forms_.empty() ? 0 : forms_.back()->form_id; }
+
+void ClassEntry::Insert(std::unique_ptr<FormEntry> entry)
+{
+    int found = Search(entry->form_id);
+    int position = found > 0 ? found : -found;
+    forms_.insert(forms_.begin() + (position - 1), std::move(entry));
+}
+
+int ClassEntry::PositionOf(const FormEntry *entry) const
+{
+    for (size_t i = 0; i < forms_.size(); ++i)
+        if (forms_[i].get() == entry)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+void ClassEntry::Remove(const FormEntry *entry)
+{
+    int position = PositionOf(entry);
+    if (position)
+        forms_.erase(forms_.begin() + (position - 1));
+}
+
+void ClassEntry::ChangeId(FormEntry *entry, int32_t new_id)
+{
+    int from = PositionOf(entry);
+    if (!from)
+        return;
+    // An id already present counts like an insertion before its first entry.
+    int found = Search(new_id);
+    MoveToSortedPlace(forms_, from, found > 0 ? found : -found);
+    entry->form_id = new_id;
+}
+
+void ClassEntry::ReadEntries(CAbstrFile &stream, int32_t count)
+{
+    for (count = CheckedCount(stream, count, kSmallestFormEntryBytes); count > 0; --count) {
+        auto entry = std::make_unique<FormEntry>();
+        entry->form_id = stream.ReadInt();
+        entry->form_sign = stream.ReadInt();
+        entry->alias = ReadPresentString(stream);
+        Insert(std::move(entry));
+    }
+}
+
+void ClassEntry::Write(CAbstrFile &stream) const
+{
+    stream.WriteInt(Count());
+    stream.WriteString(name_.c_str());
+    for (const auto &entry : forms_) {
+        stream.WriteInt(entry->form_id);
+        stream.WriteInt(entry->form_sign);
+        stream.WriteString(entry->alias.c_str());
+    }
+}
+
+// ---- class index -----------------------------------------------------------
+
+ClassEntry *ClassIndex::At(int position) const
+{
+    if (position < 1 || position > Count())
+        return nullptr;
+    return classes_[position - 1].get();
+}
+
+int ClassIndex::Search(const char *name) const
+{
+    return SortedSearch(Count(), [&](int position) { return classes_[position - 1]->Name().compare(name); });
+}
+
+ClassEntry *ClassIndex::Find(const char *name) const
+{
+    if (!name)
+        return nullptr;
+    int found = Search(name);
+    return found > 0 ? classes_[found - 1].get() : nullptr;
+}
+
+void ClassIndex::InsertSorted(std::unique_ptr<ClassEntry> entry)
+{
+    int found = Search(entry->Name().c_str());
+    int position = found > 0 ? found : -found;
+    classes_.insert(classes_.begin() + (position - 1), std::move(entry));
+}
+
+ClassEntry *ClassIndex::FindOrAdd(const char *name)
+{
+    if (ClassEntry *existing = Find(name))
+        return existing;
+    auto entry = std::make_unique<ClassEntry>(name);
+    ClassEntry *added = entry.get();
+    InsertSorted(std::move(entry));
+    return added;
+}
+
+void ClassIndex::Remove(const char *name)
+{
+    if (!name)
+        return;
+    int found = Search(name);
+    if (found > 0)
+        classes_.erase(classes_.begin() + (found - 1));
+}
+
+void ClassIndex::Read(CAbstrFile &stream)
+{
+    next_form_sign_ = stream.ReadInt();
+    int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestClassEntryBytes);
+    for (; count > 0; --count) {
+        int32_t form_count = stream.ReadInt();
+        auto entry = std::make_unique<ClassEntry>(ReadPresentString(stream));
+        entry->ReadEntries(stream, form_count);
+        InsertSorted(std::move(entry));
+    }
+}
+
+void ClassIndex::Write(CAbstrFile &stream) const
+{
+    stream.WriteInt(next_form_sign_);
+    stream.WriteInt(Count());
+    for (const auto &entry : classes_)
+        entry->Write(stream);
+}
+
+// ---- resource base ---------------------------------------------------------
+
+ResourceBase::ResourceBase(const char *project_name, int32_t project_type)
+    : project_type(project_type), project_name(project_name ? project_name : "")
+{
+}
+
+std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
+{
+    auto base = std::make_unique<ResourceBase>("", FLF_PROJECT_ABSOLUTE);
+    base->file_name = file_name;
+    CBinFile stream(file_name, CBinFile::ForReading);
+    base->ReadFrom(stream, file_name);
+    return base;
+}
+
+void ResourceBase::ReadFrom(CAbstrFile &stream, const char *file)
+{
+    stream.ReadString(); // the header text is not checked
+    version_word = stream.ReadInt();
+    int32_t version = version_word & 0xFFFF;
+    if (version == 0) {
+        project_name = "C:\\FL";
+        project_type = FLF_PROJECT_ABSOLUTE;
+    } else {
+        project_type = version > 3 ? static_cast<int32_t>(static_cast<uint32_t>(version_word) >> 16)
+                                   : FLF_PROJECT_ABSOLUTE;
+        std::string stored = ReadPresentString(stream);
+        project_name = project_type == FLF_PROJECT_ABSOLUTE ? stored : ResolveProjectName(stored, file);
+        if (version > 1)
+            custom_flags = static_cast<uint32_t>(stream.ReadInt());
+    }
+    index.Read(stream);
+    forms_root.Read(stream, version_word);
+}
+
+void ResourceBase::WriteTo(CAbstrFile &stream, const char *file) const
+{
+    stream.WriteString(kFileHeader);
+    stream.WriteInt(static_cast<int32_t>(static_cast<uint32_t>(project_type) << 16 | kFormatVersion));
+    if (project_type == FLF_PROJECT_RELATIVE)
+        stream.WriteString(RelativeProjectName(project_name, file).c_str());
+    else
+        stream.WriteString(project_name.c_str());
+    stream.WriteInt(static_cast<int32_t>(custom_flags));
+    index.Write(stream);
+    forms_root.Write(stream);
+}
+
+void ResourceBase::Save()
+{
+    if (!file_name)
+        throw static_cast<flf_system_error>(flf_platform::kNoFileNameError);
+    const std::string &target = *file_name;
+    WriteFileSafely(target.c_str(), [&](CAbstrFile &stream) { WriteTo(stream, target.c_str()); });
+}
+
+void ResourceBase::SaveAs(const char *new_file_name)
+{
+    file_name = new_file_name ? std::optional<std::string>(new_file_name) : std::nullopt;
+    Save();
+}
+
+sorted_stobjects *ResourceBase::AddForm(const char *class_name, int32_t form_id, const char *alias)
+{
+    ClassEntry *cls = index.FindOrAdd(class_name);
+    int32_t sign = index.AllocateFormSign();
+    cls->Insert(std::make_unique<FormEntry>(FormEntry{form_id, sign, alias ? alias : ""}));
+    auto form = new sorted_stobjects;
+    form->sign = sign;
+    forms_root.Add(form);
+    return form;
+}
+
+void ResourceBase::RemoveForm(stobject *form)
+{
+    if (!form || form->parent != &forms_root)
+        return;
+    for (int position = 1; position <= index.Count(); ++position) {
+        ClassEntry *cls = index.At(position);
+        FormEntry *entry = cls->FirstWithSign(form->sign);
+        if (entry && entry->form_id > 0) {
+            cls->Remove(entry);
+            break;
+        }
+    }
+    forms_root.Delete(form);
+}
+
+stobject *ResourceBase::Form(const char *class_name, int32_t form_id) const
+{
+    ClassEntry *cls = index.Find(class_name);
+    FormEntry *entry = cls ? cls->ById(form_id) : nullptr;
+    return entry ? forms_root.ChildBySign(entry->form_sign) : nullptr;
+}

@@ -1,0 +1,97 @@
+// A resource base: header fields, the class and form index, and the tree of
+// forms, read from and written to one resource file.
+#ifndef FLFILEIO_RESBASE_HPP
+#define FLFILEIO_RESBASE_HPP
+
+#include "stobject.hpp"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct FormEntry {
+    int32_t form_id;
+    int32_t form_sign;
+    std::string alias;
+};
+
+class ClassEntry {
+public:
+    explicit ClassEntry(std::string name) : name_(std::move(name)) {}
+
+    const std::string &Name() const { return name_; }
+    int Count() const { return static_cast<int>(forms_.size()); }
+    FormEntry *At(int position) const;
+    // Search over the form ids: found position or negated insertion position.
+    int Search(int32_t form_id) const;
+    FormEntry *ById(int32_t form_id) const;
+    FormEntry *FirstWithSign(int32_t form_sign) const;
+    void Insert(std::unique_ptr<FormEntry> entry);
+    void Remove(const FormEntry *entry);
+    void ChangeId(FormEntry *entry, int32_t new_id);
+    int32_t LargestId() const;
+
+    void ReadEntries(CAbstrFile &stream, int32_t count);
+    void Write(CAbstrFile &stream) const;
+
+private:
+    int PositionOf(const FormEntry *entry) const;
+
+    std::vector<std::unique_ptr<FormEntry>> forms_;
+    std::string name_;
+};
+
+class ClassIndex {
+public:
+    int Count() const { return static_cast<int>(classes_.size()); }
+    ClassEntry *At(int position) const;
+    ClassEntry *Find(const char *name) const;
+    ClassEntry *FindOrAdd(const char *name);
+    void Remove(const char *name);
+    int32_t AllocateFormSign() { return next_form_sign_++; }
+
+    void Read(CAbstrFile &stream);
+    void Write(CAbstrFile &stream) const;
+
+private:
+    int Search(const char *name) const;
+    void InsertSorted(std::unique_ptr<ClassEntry> entry);
+
+    std::vector<std::unique_ptr<ClassEntry>> classes_;
+    int32_t next_form_sign_ = FLF_FIRST_FORM_SIGN;
+};
+
+class ResourceBase {
+public:
+    ResourceBase(const char *project_name, int32_t project_type);
+
+    // Reads a resource file; raises what the stream raises.
+    static std::unique_ptr<ResourceBase> Open(const char *file_name);
+    // Writes the base to its file through a temporary file beside it, so a
+    // failed save leaves the previous file as it was.
+    void Save();
+    void SaveAs(const char *file_name);
+
+    int32_t project_type;
+    std::string project_name;
+    uint32_t custom_flags = 0;
+    int32_t version_word = 0;
+    std::optional<std::string> file_name;
+    sorted_stobjects forms_root;
+    ClassIndex index;
+
+    sorted_stobjects *AddForm(const char *class_name, int32_t form_id, const char *alias);
+    void RemoveForm(stobject *form);
+    stobject *Form(const char *class_name, int32_t form_id) const;
+
+private:
+    void ReadFrom(CAbstrFile &stream, const char *file_name);
+    void WriteTo(CAbstrFile &stream, const char *file_name) const;
+};
+
+// The project path as stored for a resource file, and back.
+std::string RelativeProjectName(const std::string &project, const std::string &file_name);
+std::string ResolveProjectName(const std::string &stored, const std::string &file_name);
+
+#endif // FLFILEIO_RESBASE_HPP

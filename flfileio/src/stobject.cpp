@@ -1,0 +1,396 @@
+#include "stobject.hpp"
+#include "platform.hpp"
+#include "storage.hpp"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+
+namespace {
+
+// Deeper nesting than this in a file is taken as malformed: no form needs it,
+// and it keeps a crafted file from exhausting the stack.
+constexpr int kMaxReadDepth = 256;
+// The smallest child in a file, a boolean or a character: tag, sign, one byte.
+constexpr int kSmallestChildBytes = 6;
+
+thread_local int read_depth = 0;
+
+class DepthGuard {
+public:
+    DepthGuard()
+    {
+        if (++read_depth > kMaxReadDepth) {
+            --read_depth;
+            throw new file_exception(file_exception::OutOfBounds, 0);
+        }
+    }
+    ~DepthGuard() { --read_depth; }
+};
+
+std::string Format(const char *pattern, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char *pattern, ...)
+{
+    va_list args;
+    va_start(args, pattern);
+    va_list again;
+    va_copy(again, args);
+    int length = std::vsnprintf(nullptr, 0, pattern, args);
+    va_end(args);
+    std::string text(length > 0 ? length : 0, '\0');
+    std::vsnprintf(text.data(), text.size() + 1, pattern, again);
+    va_end(again);
+    return text;
+}
+
+} // namespace
+
+// ---- simple values ---------------------------------------------------------
+
+const char *simple_stobject::KeepText(std::string text)
+{
+    text_ = std::move(text);
+    return text_.c_str();
+}
+
+void integer_stobject::Read(CAbstrFile &stream, int32_t version)
+{
+    value = stream.ReadInt();
+    // Files before format 3 stored "no limit" of property 76 as 0.
+    constexpr int32_t kOldLimitSign = 76;
+    if ((version & 0xFFFF) < 3 && sign == kOldLimitSign && value == 0)
+        value = 0x40000000;
+}
+
+void integer_stobject::Write(CAbstrFile &stream) const { stream.WriteInt(value); }
+
+const char *integer_stobject::GetText() { return KeepText(Format("%d", value)); }
+
+int integer_stobject::SetText(const char *text)
+{
+    if (!text || !*text)
+        return 0;
+    errno = 0;
+    char *end = nullptr;
+    unsigned long long number = std::strtoull(text, &end, 0);
+    bool negative = false;
+    for (const char *p = text; p < end; ++p) {
+        if (*p == '-') {
+            negative = true;
+            break;
+        }
+        if (*p != ' ' && *p != '\t' && *p != '\n' && *p != '\r' && *p != '\f' && *p != '\v')
+            break;
+    }
+    // strtoull negates modulo 2^64; undo that to check the magnitude.
+    unsigned long long magnitude = negative ? 0ULL - number : number;
+    if (errno == ERANGE || magnitude > 0xFFFFFFFFULL) {
+        flf_platform::Beep();
+        return 0;
+    }
+    uint32_t bits = static_cast<uint32_t>(magnitude);
+    value = static_cast<int32_t>(negative ? 0U - bits : bits);
+    return 1;
+}
+
+void boolean_stobject::Read(CAbstrFile &stream, int32_t) { value = stream.ReadBool(); }
+
+void boolean_stobject::Write(CAbstrFile &stream) const { stream.WriteBool(value); }
+
+const char *boolean_stobject::GetText() { return KeepText(value ? "true" : "false"); }
+
+int boolean_stobject::SetText(const char *text)
+{
+    if (!text)
+        return 0;
+    if (strcasecmp(text, "true") == 0)
+        value = 1;
+    else if (strcasecmp(text, "false") == 0)
+        value = 0;
+    else
+        return 0;
+    return 1;
+}
+
+void string_stobject::SetValue(const char *text)
+{
+    if (!text)
+        return;
+    value_.assign(text);
+    present_ = true;
+}
+
+void string_stobject::Read(CAbstrFile &stream, int32_t)
+{
+    const char *text = stream.ReadString();
+    present_ = text != nullptr;
+    if (text)
+        value_.assign(text);
+    else
+        value_.clear();
+}
+
+void string_stobject::Write(CAbstrFile &stream) const { stream.WriteString(Value()); }
+
+int string_stobject::SetText(const char *text)
+{
+    SetValue(text);
+    return 1;
+}
+
+void character_stobject::Read(CAbstrFile &stream, int32_t) { value = static_cast<char>(stream.ReadByte()); }
+
+void character_stobject::Write(CAbstrFile &stream) const { stream.WriteByte(static_cast<unsigned char>(value)); }
+
+const char *character_stobject::GetText() { return KeepText(value ? std::string(1, value) : std::string()); }
+
+int character_stobject::SetText(const char *text)
+{
+    if (!text || !*text)
+        return 0;
+    value = text[0];
+    return 1;
+}
+
+void double_stobject::Read(CAbstrFile &stream, int32_t) { value = stream.ReadDouble(); }
+
+void double_stobject::Write(CAbstrFile &stream) const { stream.WriteDouble(value); }
+
+const char *double_stobject::GetText() { return KeepText(Format("%.7f", value)); }
+
+int double_stobject::SetText(const char *text)
+{
+    if (!text || !*text)
+        return 0;
+    errno = 0;
+    double number = std::strtod(text, nullptr);
+    if (errno == ERANGE) {
+        flf_platform::Beep();
+        return 0;
+    }
+    value = number;
+    return 1;
+}
+
+// ---- compounds -------------------------------------------------------------
+
+compound_stobject::compound_stobject(const compound_stobject &other) : stobject(other) {}
+
+compound_stobject::~compound_stobject()
+{
+    for (stobject *child : children_)
+        delete child;
+}
+
+void compound_stobject::CopyChildrenFrom(const compound_stobject &source)
+{
+    children_.reserve(source.children_.size());
+    for (const stobject *child : source.children_) {
+        std::unique_ptr<stobject> copy(child->Clone());
+        Add(copy.get());
+        copy.release();
+    }
+}
+
+void compound_stobject::Read(CAbstrFile &stream, int32_t version)
+{
+    DepthGuard depth;
+    int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestChildBytes);
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t tag = stream.ReadByte();
+        std::unique_ptr<stobject> child(CreateStobject(tag));
+        child->sign = stream.ReadInt();
+        child->Read(stream, version);
+        Add(child.get());
+        child.release();
+    }
+}
+
+void compound_stobject::Write(CAbstrFile &stream) const
+{
+    stream.WriteInt(Count());
+    for (const stobject *child : children_) {
+        stream.WriteByte(child->tag);
+        stream.WriteInt(child->sign);
+        child->Write(stream);
+    }
+}
+
+stobject *compound_stobject::ItemAt(int position) const
+{
+    if (position < 1 || position > Count())
+        return nullptr;
+    return children_[position - 1];
+}
+
+int compound_stobject::PositionOf(const stobject *child) const
+{
+    for (size_t i = 0; i < children_.size(); ++i)
+        if (children_[i] == child)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
+void compound_stobject::Delete(stobject *child)
+{
+    int position = PositionOf(child);
+    if (position)
+        delete TakeOut(position);
+}
+
+stobject *compound_stobject::PathStep(const int32_t *path, int n, int i) const
+{
+    stobject *child = ChildBySign(path[i - 1]);
+    if (!child || i == n)
+        return child;
+    if (!child->IsCompound())
+        return nullptr;
+    return static_cast<compound_stobject *>(child)->PathStep(path, n, i + 1);
+}
+
+void compound_stobject::Insert(int position, stobject *child)
+{
+    children_.insert(children_.begin() + (position - 1), child);
+    child->parent = this;
+}
+
+stobject *compound_stobject::TakeOut(int position)
+{
+    stobject *child = children_[position - 1];
+    children_.erase(children_.begin() + (position - 1));
+    child->parent = nullptr;
+    return child;
+}
+
+void ordered_stobjects::Add(stobject *child)
+{
+    children_.push_back(child);
+    child->parent = this;
+}
+
+stobject *ordered_stobjects::ChildBySign(int32_t sign) const
+{
+    for (stobject *child : children_)
+        if (child->sign == sign)
+            return child;
+    return nullptr;
+}
+
+int ordered_stobjects::SetChildSign(stobject *child, int32_t sign)
+{
+    child->sign = sign;
+    return 1;
+}
+
+stobject *ordered_stobjects::Detach(stobject *child)
+{
+    int position = PositionOf(child);
+    return position ? TakeOut(position) : nullptr;
+}
+
+void ordered_stobjects::InsertAt(stobject *child, int position)
+{
+    if (position >= 1 && position <= Count() + 1)
+        Insert(position, child);
+}
+
+void ordered_stobjects::Exchange(stobject *child, bool to_top)
+{
+    int from = PositionOf(child);
+    if (!from)
+        return;
+    int to = to_top ? 1 : Count();
+    std::swap(children_[from - 1], children_[to - 1]);
+}
+
+int sorted_stobjects::Search(int32_t sign) const
+{
+    return SortedSearch(Count(), [&](int position) {
+        int32_t other = children_[position - 1]->sign;
+        return other < sign ? -1 : (other == sign ? 0 : 1);
+    });
+}
+
+void sorted_stobjects::Add(stobject *child)
+{
+    // Files hold sorted children in sign order: appending is the common case.
+    if (children_.empty() || children_.back()->sign < child->sign) {
+        children_.push_back(child);
+        child->parent = this;
+        return;
+    }
+    int found = Search(child->sign);
+    Insert(found > 0 ? found : -found, child);
+}
+
+stobject *sorted_stobjects::ChildBySign(int32_t sign) const
+{
+    int found = Search(sign);
+    return found > 0 ? children_[found - 1] : nullptr;
+}
+
+int sorted_stobjects::PositionOf(const stobject *child) const
+{
+    int position = Search(child->sign);
+    if (position <= 0)
+        return 0;
+    for (; position <= Count() && children_[position - 1]->sign == child->sign; ++position)
+        if (children_[position - 1] == child)
+            return position;
+    return 0;
+}
+
+int sorted_stobjects::SetChildSign(stobject *child, int32_t sign)
+{
+    if (ChildBySign(sign))
+        return 0;
+    int from = PositionOf(child);
+    if (!from)
+        return 0;
+    MoveToSortedPlace(children_, from, -Search(sign));
+    child->sign = sign;
+    return 1;
+}
+
+// ---- kind registry ---------------------------------------------------------
+
+namespace {
+
+class KindRegistry {
+public:
+    KindRegistry()
+    {
+        Register(new ordered_stobjects);
+        Register(new sorted_stobjects);
+        Register(new integer_stobject);
+        Register(new string_stobject);
+        Register(new boolean_stobject);
+        Register(new character_stobject);
+        Register(new double_stobject);
+    }
+
+    stobject *Create(int32_t tag) const
+    {
+        if (tag < 0 || tag >= kTags || !prototypes_[tag])
+            throw new mexception(mexception::BadObjectTag, tag);
+        return prototypes_[tag]->Clone();
+    }
+
+private:
+    static constexpr int kTags = 15;
+
+    void Register(stobject *prototype) { prototypes_[prototype->tag].reset(prototype); }
+
+    std::unique_ptr<stobject> prototypes_[kTags];
+};
+
+// Built when the library is loaded, before any exported operation runs.
+const KindRegistry registry;
+
+} // namespace
+
+stobject *CreateStobject(int32_t tag) { return registry.Create(tag); }
