@@ -336,13 +336,11 @@ void ResourceBase::RemoveForm(stobject *form)
 {
     if (!form || form->parent != &forms_root)
         return;
+    // No entry may name a form that is gone, whatever its id.
     for (int position = 1; position <= index.Count(); ++position) {
         ClassEntry *cls = index.At(position);
-        FormEntry *entry = cls->FirstWithSign(form->sign);
-        if (entry && entry->form_id > 0) {
+        while (FormEntry *entry = cls->FirstWithSign(form->sign))
             cls->Remove(entry);
-            break;
-        }
     }
     forms_root.Delete(form);
 }

@@ -14,22 +14,24 @@ namespace {
 
 // Deeper nesting than this in a file is taken as malformed: no form needs it,
 // and it keeps a crafted file from exhausting the stack.
-constexpr int kMaxReadDepth = 256;
+constexpr int kMaxStreamDepth = 256;
 // The smallest child in a file, a boolean or a character: tag, sign, one byte.
 constexpr int kSmallestChildBytes = 6;
 
-thread_local int read_depth = 0;
+thread_local int stream_depth = 0;
 
+// Counts the compound levels a read or a write is inside. Writing is limited
+// like reading, so the library never writes a file it would refuse to open.
 class DepthGuard {
 public:
     DepthGuard()
     {
-        if (++read_depth > kMaxReadDepth) {
-            --read_depth;
+        if (++stream_depth > kMaxStreamDepth) {
+            --stream_depth;
             throw new file_exception(file_exception::OutOfBounds, 0);
         }
     }
-    ~DepthGuard() { --read_depth; }
+    ~DepthGuard() { --stream_depth; }
 };
 
 std::string Format(const char *pattern, ...) __attribute__((format(printf, 1, 2)));
@@ -212,6 +214,7 @@ void compound_stobject::Read(CAbstrFile &stream, int32_t version)
 
 void compound_stobject::Write(CAbstrFile &stream) const
 {
+    DepthGuard depth;
     stream.WriteInt(Count());
     for (const stobject *child : children_) {
         stream.WriteByte(child->tag);
