@@ -1,6 +1,7 @@
 #include "flfileio.h"
 #include "platform.hpp"
 #include "storage.hpp"
+#include "image.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -330,4 +331,23 @@ void WriteFileSafely(const char *target, const std::function<void(CAbstrFile &)>
         flf_platform::RemoveFile(temporary.c_str());
         throw error;
     }
+}
+
+// ---- reading from bytes in memory -----------------------------------------------
+
+void CByteReader::ReadBytes(void *buffer, int32_t n)
+{
+    if (n < 0 || n > size_ - position_)
+        Raise(file_exception::OutOfBounds, 0);
+    std::memcpy(buffer, data_ + position_, n);
+    position_ += n;
+}
+
+void CByteReader::WriteBytes(const void *, int32_t) { Raise(file_exception::WriteFailed, 0); }
+
+void CByteReader::Seek(int32_t position)
+{
+    if (position < 0 || position > size_)
+        Raise(file_exception::OutOfBounds, 0);
+    position_ = position;
 }

@@ -39,6 +39,25 @@ void FreeBlock(void *block);
 
 void Beep();
 
+// The whole content of a file, read-only, for as long as the object lives.
+// Mapped where the platform maps a file cheaply and lets it be replaced while
+// mapped (POSIX); read into memory elsewhere, so the file stays free.
+class FileImage {
+public:
+    explicit FileImage(const char *name); // raises like opening and reading a file
+    ~FileImage();
+    FileImage(const FileImage &) = delete;
+    FileImage &operator=(const FileImage &) = delete;
+
+    const unsigned char *Data() const { return data_; }
+    int64_t Size() const { return size_; }
+
+private:
+    unsigned char *data_ = nullptr;
+    int64_t size_ = 0;
+    bool mapped_ = false;
+};
+
 // The platform's text for a system error code.
 std::string SystemMessage(flf_system_error code);
 

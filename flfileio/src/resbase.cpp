@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -86,9 +87,13 @@ std::string RelativeProjectName(const std::string &project_name, const std::stri
 std::string ResolveProjectName(const std::string &stored, const std::string &file_name)
 {
     std::string s = WithBackslashes(stored);
+    // Only names stored relative to the file start with a dot; any other name
+    // is kept as it stands, so it does not grow on every open and save.
+    if (s.empty() || s[0] != '.')
+        return stored;
     // A file named without a folder lives in the current one.
     std::string d = FolderOf(WithBackslashes(file_name)).value_or(".");
-    if (!s.empty() && s[0] == '.' && (s.size() == 1 || s[1] != '.'))
+    if (s.size() == 1 || s[1] != '.')
         return d + s.substr(1);
     size_t current = 0;
     for (;;) {
@@ -269,12 +274,13 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
 {
     auto base = std::make_unique<ResourceBase>("", FLF_PROJECT_ABSOLUTE);
     base->file_name = file_name;
-    CBinFile stream(file_name, CBinFile::ForReading);
-    base->ReadFrom(stream, file_name);
+    base->image = std::make_unique<flf_platform::FileImage>(file_name);
+    CByteReader reader(base->image->Data(), base->image->Size());
+    base->ReadFrom(reader, file_name);
     return base;
 }
 
-void ResourceBase::ReadFrom(CAbstrFile &stream, const char *file)
+void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
 {
     stream.ReadString(); // the header text is not checked
     version_word = stream.ReadInt();
@@ -291,7 +297,37 @@ void ResourceBase::ReadFrom(CAbstrFile &stream, const char *file)
             custom_flags = static_cast<uint32_t>(stream.ReadInt());
     }
     index.Read(stream);
-    forms_root.Read(stream, version_word);
+    ReadFormsRoot(stream, stream.Here() + stream.Remaining());
+}
+
+// Checks the whole tree first, so a malformed file fails to open. A form
+// that would be written back byte for byte stays unread until it is used;
+// the others (old formats, unsorted or zero-holding data) are read at once.
+void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
+{
+    ChildListScanner scanner(end);
+    if (!scanner.List(stream.Here(), 1, true))
+        throw new file_exception(file_exception::OutOfBounds, 0);
+    if ((version_word & 0xFFFF) < 3) {
+        forms_root.Read(stream, version_word);
+        return;
+    }
+    auto span = scanner.TopLevelCompounds().begin();
+    for (int32_t count = stream.ReadInt(); count > 0; --count) {
+        std::unique_ptr<stobject> child(CreateStobject(stream.ReadByte()));
+        child->sign = stream.ReadInt();
+        if (child->IsCompound() && span->exact) {
+            int32_t size = static_cast<int32_t>(span->end - span->begin);
+            static_cast<compound_stobject *>(child.get())->KeepUnread(span->begin, size, version_word);
+            stream.Skip(size);
+            ++span;
+        } else {
+            child->Read(stream, version_word);
+            span += child->IsCompound() ? 1 : 0;
+        }
+        forms_root.Add(child.get());
+        child.release();
+    }
 }
 
 void ResourceBase::WriteTo(CAbstrFile &stream, const char *file) const

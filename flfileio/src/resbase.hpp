@@ -3,6 +3,8 @@
 #ifndef FLFILEIO_RESBASE_HPP
 #define FLFILEIO_RESBASE_HPP
 
+#include "image.hpp"
+#include "platform.hpp"
 #include "stobject.hpp"
 
 #include <memory>
@@ -73,6 +75,8 @@ public:
     void Save();
     void SaveAs(const char *file_name);
 
+    // The bytes of the opened file: forms are read from them on first use.
+    std::unique_ptr<flf_platform::FileImage> image;
     int32_t project_type;
     std::string project_name;
     uint32_t custom_flags = 0;
@@ -86,7 +90,8 @@ public:
     stobject *Form(const char *class_name, int32_t form_id) const;
 
 private:
-    void ReadFrom(CAbstrFile &stream, const char *file_name);
+    void ReadFrom(CByteReader &stream, const char *file_name);
+    void ReadFormsRoot(CByteReader &stream, const unsigned char *end);
     void WriteTo(CAbstrFile &stream, const char *file_name) const;
 };
 

@@ -1,6 +1,7 @@
 #include "stobject.hpp"
 #include "platform.hpp"
 #include "storage.hpp"
+#include "image.hpp"
 
 #include <cerrno>
 #include <cstdarg>
@@ -184,14 +185,15 @@ compound_stobject::compound_stobject(const compound_stobject &other) : stobject(
 
 compound_stobject::~compound_stobject()
 {
-    for (stobject *child : children_)
+    for (stobject *child : children_) // unread children were never made
         delete child;
 }
 
 void compound_stobject::CopyChildrenFrom(const compound_stobject &source)
 {
-    children_.reserve(source.children_.size());
-    for (const stobject *child : source.children_) {
+    const std::vector<stobject *> &originals = source.Children();
+    children_.reserve(originals.size());
+    for (const stobject *child : originals) {
         std::unique_ptr<stobject> copy(child->Clone());
         Add(copy.get());
         copy.release();
@@ -201,7 +203,13 @@ void compound_stobject::CopyChildrenFrom(const compound_stobject &source)
 void compound_stobject::Read(CAbstrFile &stream, int32_t version)
 {
     DepthGuard depth;
+    ReadChildren(stream, version);
+}
+
+void compound_stobject::ReadChildren(CAbstrFile &stream, int32_t version)
+{
     int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestChildBytes);
+    Children().reserve(Children().size() + count);
     for (int32_t i = 0; i < count; ++i) {
         int32_t tag = stream.ReadByte();
         std::unique_ptr<stobject> child(CreateStobject(tag));
@@ -212,8 +220,26 @@ void compound_stobject::Read(CAbstrFile &stream, int32_t version)
     }
 }
 
+void compound_stobject::KeepUnread(const unsigned char *list, int32_t size, int32_t version)
+{
+    unread_ = list;
+    unread_size_ = size;
+    unread_version_ = version;
+}
+
+void compound_stobject::ReadKeptBytes() const
+{
+    CByteReader reader(unread_, unread_size_);
+    unread_ = nullptr;
+    const_cast<compound_stobject *>(this)->ReadChildren(reader, unread_version_);
+}
+
 void compound_stobject::Write(CAbstrFile &stream) const
 {
+    if (unread_) {
+        stream.WriteBytes(unread_, unread_size_);
+        return;
+    }
     DepthGuard depth;
     stream.WriteInt(Count());
     for (const stobject *child : children_) {
@@ -227,13 +253,13 @@ stobject *compound_stobject::ItemAt(int position) const
 {
     if (position < 1 || position > Count())
         return nullptr;
-    return children_[position - 1];
+    return Children()[position - 1];
 }
 
 int compound_stobject::PositionOf(const stobject *child) const
 {
-    for (size_t i = 0; i < children_.size(); ++i)
-        if (children_[i] == child)
+    for (size_t i = 0; i < Children().size(); ++i)
+        if (Children()[i] == child)
             return static_cast<int>(i) + 1;
     return 0;
 }
@@ -257,27 +283,27 @@ stobject *compound_stobject::PathStep(const int32_t *path, int n, int i) const
 
 void compound_stobject::Insert(int position, stobject *child)
 {
-    children_.insert(children_.begin() + (position - 1), child);
+    Children().insert(Children().begin() + (position - 1), child);
     child->parent = this;
 }
 
 stobject *compound_stobject::TakeOut(int position)
 {
-    stobject *child = children_[position - 1];
-    children_.erase(children_.begin() + (position - 1));
+    stobject *child = Children()[position - 1];
+    Children().erase(Children().begin() + (position - 1));
     child->parent = nullptr;
     return child;
 }
 
 void ordered_stobjects::Add(stobject *child)
 {
-    children_.push_back(child);
+    Children().push_back(child);
     child->parent = this;
 }
 
 stobject *ordered_stobjects::ChildBySign(int32_t sign) const
 {
-    for (stobject *child : children_)
+    for (stobject *child : Children())
         if (child->sign == sign)
             return child;
     return nullptr;
@@ -307,13 +333,14 @@ void ordered_stobjects::Exchange(stobject *child, bool to_top)
     if (!from)
         return;
     int to = to_top ? 1 : Count();
-    std::swap(children_[from - 1], children_[to - 1]);
+    std::swap(Children()[from - 1], Children()[to - 1]);
 }
 
 int sorted_stobjects::Search(int32_t sign) const
 {
+    const std::vector<stobject *> &children = Children();
     return SortedSearch(Count(), [&](int position) {
-        int32_t other = children_[position - 1]->sign;
+        int32_t other = children[position - 1]->sign;
         return other < sign ? -1 : (other == sign ? 0 : 1);
     });
 }
@@ -321,8 +348,9 @@ int sorted_stobjects::Search(int32_t sign) const
 void sorted_stobjects::Add(stobject *child)
 {
     // Files hold sorted children in sign order: appending is the common case.
-    if (children_.empty() || children_.back()->sign < child->sign) {
-        children_.push_back(child);
+    std::vector<stobject *> &children = Children();
+    if (children.empty() || children.back()->sign < child->sign) {
+        children.push_back(child);
         child->parent = this;
         return;
     }
@@ -333,7 +361,7 @@ void sorted_stobjects::Add(stobject *child)
 stobject *sorted_stobjects::ChildBySign(int32_t sign) const
 {
     int found = Search(sign);
-    return found > 0 ? children_[found - 1] : nullptr;
+    return found > 0 ? Children()[found - 1] : nullptr;
 }
 
 int sorted_stobjects::PositionOf(const stobject *child) const
@@ -341,8 +369,8 @@ int sorted_stobjects::PositionOf(const stobject *child) const
     int position = Search(child->sign);
     if (position <= 0)
         return 0;
-    for (; position <= Count() && children_[position - 1]->sign == child->sign; ++position)
-        if (children_[position - 1] == child)
+    for (; position <= Count() && Children()[position - 1]->sign == child->sign; ++position)
+        if (Children()[position - 1] == child)
             return position;
     return 0;
 }
@@ -354,9 +382,84 @@ int sorted_stobjects::SetChildSign(stobject *child, int32_t sign)
     int from = PositionOf(child);
     if (!from)
         return 0;
-    MoveToSortedPlace(children_, from, -Search(sign));
+    MoveToSortedPlace(Children(), from, -Search(sign));
     child->sign = sign;
     return 1;
+}
+
+// ---- checking a child list in memory ----------------------------------------
+
+namespace {
+
+int32_t LoadInt(const unsigned char *p)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+                                static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+
+} // namespace
+
+const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, bool sorted)
+{
+    if (depth > kMaxStreamDepth || end_ - p < 4)
+        return nullptr;
+    int32_t count = LoadInt(p);
+    p += 4;
+    if (count < 0 || count > (end_ - p) / kSmallestChildBytes)
+        return nullptr;
+    for (int32_t i = 0, previous = 0; i < count; ++i) {
+        if (end_ - p < 5)
+            return nullptr;
+        int tag = static_cast<signed char>(p[0]);
+        int32_t sign = LoadInt(p + 1);
+        p += 5;
+        if (sorted && i > 0 && sign <= previous)
+            exact_ = false; // reading re-sorts, writing would change the bytes
+        previous = sign;
+        const unsigned char *value = p;
+        bool exact_so_far = exact_;
+        exact_ = true;
+        p = Value(p, tag, depth);
+        if (!p)
+            return nullptr;
+        if (depth == 1 && (tag == FLF_TAG_ORDERED || tag == FLF_TAG_SORTED))
+            top_level_.push_back(Span{value, p, exact_});
+        exact_ = exact_so_far && exact_;
+    }
+    return p;
+}
+
+const unsigned char *ChildListScanner::Value(const unsigned char *p, int tag, int depth)
+{
+    auto skip = [&](int64_t n) { return end_ - p >= n ? p + n : nullptr; };
+    switch (tag) {
+    case FLF_TAG_INTEGER:
+        return skip(4);
+    case FLF_TAG_BOOLEAN:
+    case FLF_TAG_CHARACTER:
+        return skip(1);
+    case FLF_TAG_DOUBLE:
+        return skip(8);
+    case FLF_TAG_STRING: {
+        if (end_ - p < 4)
+            return nullptr;
+        int32_t length = LoadInt(p);
+        p += 4;
+        if (length == -1)
+            return p;
+        if (length < 0 || length > FLF_MAX_STRING || end_ - p < length)
+            return nullptr;
+        if (std::memchr(p, 0, length))
+            exact_ = false; // a zero byte ends the text that is read
+        return p + length;
+    }
+    case FLF_TAG_ORDERED:
+        return List(p, depth + 1, false);
+    case FLF_TAG_SORTED:
+        return List(p, depth + 1, true);
+    default:
+        return nullptr;
+    }
 }
 
 // ---- kind registry ---------------------------------------------------------

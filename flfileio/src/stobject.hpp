@@ -15,7 +15,9 @@ class compound_stobject;
 class stobject {
 public:
     stobject(int32_t tag) : tag(tag) {}
-    stobject(const stobject &) = default;
+    // A copy belongs to no compound until it is added to one: a link to the
+    // source's compound would dangle once that compound is gone.
+    stobject(const stobject &other) : parent(nullptr), sign(other.sign), tag(other.tag) {}
     virtual ~stobject() = default;
 
     virtual stobject *Clone() const = 0;
@@ -127,24 +129,43 @@ public:
     virtual void Add(stobject *child) = 0;
     // Destroys that very child with its subtree.
     virtual void Delete(stobject *child);
-    int Count() const { return static_cast<int>(children_.size()); }
+    int Count() const { return static_cast<int>(Children().size()); }
     int HasChild(int32_t sign) const { return ChildBySign(sign) != nullptr; }
     virtual stobject *ChildBySign(int32_t sign) const = 0;
     stobject *ChildByPath(const int32_t *path, int n) const { return PathStep(path, n, 1); }
     virtual int SetChildSign(stobject *child, int32_t sign) = 0;
-    int FirstPosition() const { return children_.empty() ? 0 : 1; }
+    int FirstPosition() const { return Children().empty() ? 0 : 1; }
     int NextPosition(int position) const { return position >= 1 && position < Count() ? position + 1 : 0; }
     stobject *ItemAt(int position) const;
     // The position of that very object, 0 when it is not a child.
     virtual int PositionOf(const stobject *child) const;
     stobject *PathStep(const int32_t *path, int n, int i) const;
 
+    // Leaves the children unread: they stay as the bytes of their child list
+    // (count and children, as in the file) until first used, and are written
+    // back as those very bytes while untouched. The bytes must outlive this
+    // compound and must read back to exactly themselves.
+    void KeepUnread(const unsigned char *list, int32_t size, int32_t version);
+
 protected:
     void CopyChildrenFrom(const compound_stobject &source);
     void Insert(int position, stobject *child);
     stobject *TakeOut(int position);
+    std::vector<stobject *> &Children() const
+    {
+        if (unread_)
+            ReadKeptBytes();
+        return children_;
+    }
 
-    std::vector<stobject *> children_;
+private:
+    void ReadChildren(CAbstrFile &stream, int32_t version);
+    void ReadKeptBytes() const;
+
+    mutable std::vector<stobject *> children_;
+    mutable const unsigned char *unread_ = nullptr;
+    int32_t unread_size_ = 0;
+    int32_t unread_version_ = 0;
 };
 
 class ordered_stobjects : public compound_stobject {

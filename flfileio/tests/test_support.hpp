@@ -40,7 +40,6 @@ private:
 };
 
 ByteVector from_hex(std::string_view hex); // "17 00 0A" style
-ByteVector bytes_of(std::string_view text);
 std::string text_of(const ByteVector &bytes);
 
 constexpr int32_t version_word(int project_type, int format)

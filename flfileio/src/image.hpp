@@ -1,0 +1,62 @@
+// Reading a resource file from its bytes in memory: a stream over the bytes,
+// and a scanner that checks a child list without building anything.
+#ifndef FLFILEIO_IMAGE_HPP
+#define FLFILEIO_IMAGE_HPP
+
+#include "flfileio.h"
+
+#include <cstdint>
+#include <vector>
+
+// A read-only stream over bytes owned by someone else.
+class CByteReader : public CAbstrFile {
+public:
+    CByteReader(const unsigned char *data, int64_t size) : data_(data), size_(size) {}
+
+    void ReadBytes(void *buffer, int32_t n) override;
+    void WriteBytes(const void *buffer, int32_t n) override;
+    void Seek(int32_t position) override;
+    bool AtEnd() override { return position_ >= size_; }
+    int64_t Remaining() override { return size_ - position_; }
+
+    int64_t Position() const { return position_; }
+    const unsigned char *Here() const { return data_ + position_; }
+    void Skip(int64_t n) { position_ += n; }
+
+private:
+    const unsigned char *data_;
+    int64_t size_;
+    int64_t position_ = 0;
+};
+
+// Walks a child list (count, then tag, sign and value per child) and checks it
+// as the reader would: known tags, string lengths, counts the bytes can hold,
+// nesting depth. It also tells whether reading the list and writing it back
+// would give the very same bytes: children of sorted compounds in strictly
+// ascending sign order and strings without zero bytes.
+class ChildListScanner {
+public:
+    explicit ChildListScanner(const unsigned char *end) : end_(end) {}
+
+    struct Span {
+        const unsigned char *begin;
+        const unsigned char *end;
+        bool exact; // reads back to exactly these bytes
+    };
+
+    // The end of the list starting at list, or null when it is malformed.
+    // depth 1 is a top-level list (the forms root).
+    const unsigned char *List(const unsigned char *list, int depth, bool sorted);
+    bool RoundTripsExactly() const { return exact_; }
+    // The child lists of the compounds in the top-level list, in file order.
+    const std::vector<Span> &TopLevelCompounds() const { return top_level_; }
+
+private:
+    const unsigned char *Value(const unsigned char *p, int tag, int depth);
+
+    const unsigned char *end_;
+    bool exact_ = true;
+    std::vector<Span> top_level_;
+};
+
+#endif // FLFILEIO_IMAGE_HPP

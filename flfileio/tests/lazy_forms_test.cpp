@@ -1,0 +1,114 @@
+// Forms of an opened file are read on first use and written back as their
+// own bytes while untouched: none of that may show through the interface.
+#include "test_support.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+using namespace fltest;
+
+class UnreadForms : public ::testing::Test {
+protected:
+    // Two classes, three forms: nested compounds of both kinds, every tag.
+    std::string SaveSample(const std::string &name)
+    {
+        BasePtr base(flf_new_base("sample", FLF_PROJECT_ABSOLUTE));
+        FLF_ITEM main = flf_add_form(base.get(), "MAIN", 1, "Main");
+        flf_add_property(main, FLF_TAG_STRING, 7, "Caption");
+        FLF_ITEM list = flf_add_property(main, FLF_TAG_ORDERED, 20, nullptr);
+        for (int i = 0; i < 5; ++i) {
+            FLF_ITEM row = flf_add_property(list, FLF_TAG_SORTED, 30 + i, nullptr);
+            flf_add_property(row, FLF_TAG_INTEGER, 1, std::to_string(i * 11).c_str());
+            flf_add_property(row, FLF_TAG_DOUBLE, 2, "2.5");
+            flf_add_property(row, FLF_TAG_CHARACTER, 3, "x");
+            flf_add_property(row, FLF_TAG_BOOLEAN, 4, "false");
+        }
+        FLF_ITEM other = flf_add_form(base.get(), "OTHER", 3, "Other");
+        flf_add_property(other, FLF_TAG_INTEGER, 5, "42");
+        flf_add_form(base.get(), "OTHER", 4, "Empty");
+        std::string file = dir.file(name);
+        flf_saveas_base(base.get(), file.c_str());
+        return file;
+    }
+
+    static int RowValue(FLF_BASE base, int row)
+    {
+        const int path[] = {20, 30 + row, 1};
+        return flf_get_prop_int(flf_get_sub_prop(flf_get_form(base, "MAIN", 1), path, 3));
+    }
+
+    TempDir dir;
+};
+
+TEST_F(UnreadForms, SavingWhatWasOpenedGivesTheSameBytesTouchedOrNot)
+{
+    const std::string file = SaveSample("sample.flf");
+    const ByteVector original = read_file(file);
+
+    BasePtr untouched = open_base(file);
+    ASSERT_NE(untouched, nullptr);
+    const std::string copy = dir.file("copy.flf");
+    flf_saveas_base(untouched.get(), copy.c_str());
+    EXPECT_EQ(read_file(copy), original);
+
+    BasePtr touched = open_base(file);
+    EXPECT_EQ(RowValue(touched.get(), 3), 33);
+    EXPECT_EQ(flf_get_prop_int(flf_get_prop(flf_get_form(touched.get(), "OTHER", 3), 5)), 42);
+    flf_saveas_base(touched.get(), copy.c_str());
+    EXPECT_EQ(read_file(copy), original);
+}
+
+TEST_F(UnreadForms, EditsInOneFormLeaveTheOthersIntactAcrossSavesOverTheOpenedFile)
+{
+    const std::string file = SaveSample("edit.flf");
+    {
+        BasePtr base = open_base(file);
+        flf_set_prop_int(flf_get_prop(flf_get_form(base.get(), "OTHER", 3), 5), 43);
+        flf_save_base(base.get()); // replaces the very file the base was opened from
+        flf_add_property(flf_get_form(base.get(), "OTHER", 4), FLF_TAG_STRING, 9, "late");
+        flf_save_base(base.get());
+    }
+    BasePtr again = open_base(file);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(flf_get_prop_int(flf_get_prop(flf_get_form(again.get(), "OTHER", 3), 5)), 43);
+    EXPECT_STREQ(flf_get_prop_str(flf_get_prop(flf_get_form(again.get(), "OTHER", 4), 9)), "late");
+    for (int row = 0; row < 5; ++row)
+        EXPECT_EQ(RowValue(again.get(), row), row * 11);
+}
+
+TEST_F(UnreadForms, ACloneOfAnUnreadFormOutlivesItsBase)
+{
+    const std::string file = SaveSample("clone.flf");
+    ItemPtr copy;
+    {
+        BasePtr base = open_base(file);
+        copy.reset(flf_clone_prop(flf_get_form(base.get(), "MAIN", 1)));
+        flf_remove_form(base.get(), flf_get_form(base.get(), "OTHER", 3)); // deleted unread
+        EXPECT_EQ(flf_get_form(base.get(), "OTHER", 3), nullptr);
+    }
+    ASSERT_NE(copy, nullptr);
+    const int path[] = {20, 34, 1};
+    EXPECT_EQ(flf_get_prop_int(flf_get_sub_prop(copy.get(), path, 3)), 44);
+    EXPECT_STREQ(flf_get_prop_str(flf_get_prop(copy.get(), 7)), "Caption");
+}
+
+TEST_F(UnreadForms, AFormThatWouldNotReadBackExactlyIsReadAtOnceAndSavedAsReading)
+{
+    // Two children of sign 7 in a sorted form: reading puts the later first.
+    ByteWriter image = resource_header(kCurrentVersion, "prj", 0);
+    one_form_index(image);
+    image.i32(1).child(FLF_TAG_SORTED, 10001).i32(2);
+    image.child(FLF_TAG_INTEGER, 7).i32(1);
+    image.child(FLF_TAG_INTEGER, 7).i32(2);
+    const std::string file = dir.write("dup.flf", image.bytes());
+
+    BasePtr base = open_base(file);
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(child_ints(flf_get_form(base.get(), "MAIN", 1)), (std::vector<int>{2, 1}));
+    const std::string copy = dir.file("dup2.flf");
+    flf_saveas_base(base.get(), copy.c_str());
+    BasePtr again = open_base(copy);
+    EXPECT_EQ(child_ints(flf_get_form(again.get(), "MAIN", 1)), (std::vector<int>{1, 2}));
+}
+
+} // namespace

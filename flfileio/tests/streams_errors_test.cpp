@@ -1,0 +1,274 @@
+// The stream classes, the errors the library raises across its module
+// boundary, and the C error mode.
+#include "test_support.hpp"
+
+#include <cstring>
+#include <thread>
+
+using namespace fltest;
+
+extern "C" int c_caller_reads_a_bad_tag(flf_error *error);
+
+namespace {
+
+ByteVector written(void (*write)(CMemoryFile &))
+{
+    CMemoryFile stream(4, true);
+    write(stream);
+    return contents(stream);
+}
+
+// Switches the C error mode on for one scope.
+class CaughtErrors {
+public:
+    CaughtErrors() : previous_(flf_catch_errors(1)) {}
+    ~CaughtErrors() { flf_catch_errors(previous_); }
+    CaughtErrors(const CaughtErrors &) = delete;
+    CaughtErrors &operator=(const CaughtErrors &) = delete;
+
+private:
+    int previous_;
+};
+
+flf_error last_error()
+{
+    flf_error error;
+    std::memset(&error, 0x55, sizeof error);
+    flf_last_error(&error);
+    return error;
+}
+
+} // namespace
+
+TEST(StreamEncodings, WriteLittleEndianPrimitives)
+{
+    EXPECT_EQ(written([](CMemoryFile &s) { s.WriteInt(-2); }), from_hex("FE FF FF FF"));
+    EXPECT_EQ(written([](CMemoryFile &s) { s.WriteByte(0x1FF); }), from_hex("FF"));
+    EXPECT_EQ(written([](CMemoryFile &s) { s.WriteBool(256); }), from_hex("00"));
+    EXPECT_EQ(written([](CMemoryFile &s) { s.WriteDouble(1.0); }), from_hex("00 00 00 00 00 00 F0 3F"));
+    EXPECT_EQ(written([](CMemoryFile &s) { s.WriteString(nullptr); }), from_hex("FF FF FF FF"));
+    EXPECT_EQ(written([](CMemoryFile &s) { s.WriteString(""); }), from_hex("00 00 00 00"));
+    EXPECT_EQ(written([](CMemoryFile &s) { s.WriteString("ab"); }), from_hex("02 00 00 00 61 62"));
+}
+
+TEST(StreamEncodings, ReadSignExtendedBytesAndBoundedStrings)
+{
+    auto stream = stream_over(ByteWriter().byte(0x80).byte(0xFF).f64(-0.25).str("").no_str().str("xyz").bytes());
+    EXPECT_EQ(stream->ReadByte(), -128);
+    EXPECT_EQ(stream->ReadBool(), -1);
+    EXPECT_EQ(stream->ReadDouble(), -0.25);
+    EXPECT_STREQ(stream->ReadString(), "");
+    EXPECT_EQ(stream->ReadString(), nullptr);
+    EXPECT_STREQ(stream->ReadString(), "xyz");
+    EXPECT_TRUE(stream->AtEnd());
+
+    const std::string longest(4095, 'L');
+    EXPECT_EQ(stream_over(ByteWriter().str(longest).bytes())->ReadString(), longest);
+    for (int32_t length : {4096, -2, -2147483647 - 1}) {
+        auto bad = stream_over(ByteWriter().i32(length).bytes());
+        EXPECT_EQ(catch_error([&] { bad->ReadString(); }), Caught::file(4)) << length;
+    }
+}
+
+TEST(MemoryStream, LengthFollowsTheFurthestWriteAndSeekStopsAtIt)
+{
+    CMemoryFile stream(4, true);
+    EXPECT_EQ(stream.Length(), 0);
+    EXPECT_TRUE(stream.AtEnd());
+    EXPECT_EQ(stream.Remaining(), 0);
+    EXPECT_EQ(catch_error([&] { stream.ReadByte(); }), Caught::file(3));
+
+    stream.WriteInt(0x04030201);
+    EXPECT_EQ(stream.Length(), 4);
+    stream.Seek(1);
+    stream.WriteByte(9);
+    EXPECT_EQ(stream.Length(), 4);
+    EXPECT_EQ(stream.Remaining(), 2);
+    stream.Seek(4); // the end itself: appending
+    stream.WriteByte(5);
+    EXPECT_EQ(contents(stream), from_hex("01 09 03 04 05"));
+    for (int32_t beyond : {6, 1000, -1})
+        EXPECT_EQ(catch_error([&] { stream.Seek(beyond); }), Caught::file(3)) << beyond;
+
+    stream.Seek(2);
+    EXPECT_EQ(catch_error([&] { stream.ReadInt(); }), Caught::file(3));
+}
+
+TEST(MemoryStream, GrowsInStepsWithoutLosingBytes)
+{
+    CMemoryFile stream(3, true);
+    for (int i = 0; i < 1000; ++i)
+        stream.WriteByte(i);
+    ASSERT_EQ(stream.Length(), 1000);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(stream.Data()[i], static_cast<unsigned char>(i)) << i;
+    stream.Seek(996);
+    EXPECT_EQ(stream.ReadInt(), static_cast<int32_t>(0xE7E6E5E4));
+}
+
+TEST(MemoryStream, FixedBlockCanBeFilledToItsLastByteAndNoFurther)
+{
+    FixedBlock block(ByteVector(8, 0));
+    {
+        CMemoryFile stream(block.handle(), 8);
+        EXPECT_EQ(stream.Length(), 8);
+        stream.WriteInt(1);
+        stream.WriteInt(2);
+        EXPECT_EQ(catch_error([&] { stream.WriteByte(3); }), Caught::file(3));
+        stream.Seek(0);
+        EXPECT_EQ(stream.ReadInt(), 1);
+        EXPECT_EQ(stream.Remaining(), 4);
+    }
+    EXPECT_EQ(block.bytes(), from_hex("01 00 00 00 02 00 00 00"));
+}
+
+TEST(MemoryStream, FixedBlockCarriesARecordLikeTheClipboard)
+{
+    const ByteVector record = from_hex("01 00 00 00 0A 05 00 00 00 09 00 00 00");
+    FixedBlock block(record);
+    CMemoryFile stream(block.handle(), static_cast<int32_t>(record.size()));
+    ItemPtr item(flf_read_prop(&stream));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(flf_get_prop_int(item.get()), 9);
+    EXPECT_TRUE(stream.AtEnd());
+}
+
+TEST(DiskStream, WritesAndReadsBackThroughTheFileLayer)
+{
+    TempDir dir;
+    const std::string name = dir.file("stream.bin");
+    {
+        CBinFile out(name.c_str(), CBinFile::ForWriting);
+        out.WriteString("disk");
+        for (int i = 0; i < 5000; ++i)
+            out.WriteInt(i);
+        out.Flush();
+    }
+    EXPECT_EQ(dir.read("stream.bin").size(), 8u + 20000u);
+    CBinFile in(name.c_str(), CBinFile::ForReading);
+    EXPECT_FALSE(in.AtEnd());
+    EXPECT_EQ(in.Remaining(), 20008);
+    EXPECT_STREQ(in.ReadString(), "disk");
+    for (int i = 0; i < 4999; ++i)
+        ASSERT_EQ(in.ReadInt(), i);
+    in.Seek(4);
+    EXPECT_EQ(in.ReadInt(), 0x6B736964); // "disk"
+    in.Seek(20004);
+    EXPECT_EQ(in.ReadInt(), 4999);
+    EXPECT_TRUE(in.AtEnd());
+    EXPECT_EQ(kind_only(catch_error([&] { in.ReadByte(); })), Caught::file(3));
+}
+
+TEST(DiskStream, MissingFileRaisesTheSystemErrorCode)
+{
+    TempDir dir;
+    const std::string name = dir.file("missing.bin");
+    EXPECT_EQ(catch_error([&] { CBinFile in(name.c_str(), CBinFile::ForReading); }), (Caught{Caught::System, 2, 0}));
+}
+
+// The library is another module (a DLL on Windows, a shared object natively):
+// each error type it throws must be caught here by its own type.
+TEST(ErrorsCrossingTheLibraryBoundary, AreCaughtByTypeInTheCallingModule)
+{
+    try {
+        flf_create_property(3, 1, nullptr);
+        ADD_FAILURE() << "no mexception";
+    } catch (mexception *error) {
+        EXPECT_EQ(error->code(), mexception::BadObjectTag);
+        EXPECT_EQ(error->detail(), 3);
+        EXPECT_EQ(error->message(), "Bad object tag,\nLine: 3");
+        delete error;
+    }
+    try {
+        CMemoryFile empty(4, true);
+        flf_read_prop(&empty);
+        ADD_FAILURE() << "no file_exception";
+    } catch (file_exception *error) {
+        EXPECT_EQ(error->kind(), file_exception::OutOfBounds);
+        delete error;
+    }
+    TempDir dir;
+    try {
+        flf_open_name_base(dir.file("missing.fln").c_str());
+        ADD_FAILURE() << "no system error";
+    } catch (flf_system_error code) {
+        EXPECT_EQ(code, 2u);
+    }
+}
+
+TEST(ErrorsCrossingTheLibraryBoundary, OpenBaseNeverRaises)
+{
+    TempDir dir;
+    ByteVector bad_tag = example_resource_file();
+    bad_tag[91] = 7;
+    EXPECT_EQ(catch_error([&] { EXPECT_EQ(flf_open_base(dir.write("bad.flf", bad_tag).c_str()), nullptr); }),
+              Caught{});
+}
+
+TEST(CErrorMode, SwitchAnswersThePreviousSetting)
+{
+    EXPECT_EQ(flf_catch_errors(1), 0);
+    EXPECT_EQ(flf_catch_errors(1), 1);
+    EXPECT_EQ(flf_catch_errors(0), 1);
+    EXPECT_EQ(flf_catch_errors(0), 0);
+}
+
+TEST(CErrorMode, FailuresAnswerNoneAndAreReportedOnce)
+{
+    CaughtErrors mode;
+    EXPECT_EQ(flf_create_property(3, 1, nullptr), nullptr);
+    flf_error error = last_error();
+    EXPECT_EQ(error.type, FLF_ERROR_DATABASE);
+    EXPECT_EQ(error.code, 8);
+    EXPECT_EQ(error.detail, 3);
+    EXPECT_STREQ(error.message, "Bad object tag,\nLine: 3");
+    EXPECT_EQ(last_error().type, FLF_ERROR_NONE);
+
+    CMemoryFile empty(4, true);
+    EXPECT_EQ(flf_read_prop(&empty), nullptr);
+    error = last_error();
+    EXPECT_EQ(error.type, FLF_ERROR_FILE);
+    EXPECT_EQ(error.code, 3);
+    EXPECT_NE(std::strlen(error.message), 0u);
+
+    TempDir dir;
+    EXPECT_EQ(flf_open_name_base(dir.file("missing.fln").c_str()), nullptr);
+    error = last_error();
+    EXPECT_EQ(error.type, FLF_ERROR_SYSTEM);
+    EXPECT_EQ(error.code, 2);
+}
+
+TEST(CErrorMode, FailedSaveIsReportedAndLeavesTheBaseUsable)
+{
+    CaughtErrors mode;
+    TempDir dir;
+    BasePtr base(flf_new_base("prj", FLF_PROJECT_ABSOLUTE));
+    flf_add_form(base.get(), "MAIN", 1, "Main");
+    flf_saveas_base(base.get(), dir.file("no/such/base.flf").c_str());
+    EXPECT_EQ(last_error().type, FLF_ERROR_SYSTEM);
+    flf_saveas_base(base.get(), dir.file("base.flf").c_str());
+    EXPECT_EQ(last_error().type, FLF_ERROR_NONE);
+    BasePtr reopened = open_base(dir.file("base.flf"));
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_NE(flf_get_form(reopened.get(), "MAIN", 1), nullptr);
+}
+
+TEST(CErrorMode, BelongsToTheThreadThatSwitchedIt)
+{
+    CaughtErrors mode;
+    Caught in_other_thread;
+    std::thread other([&] { in_other_thread = catch_error([] { flf_create_property(3, 1, nullptr); }); });
+    other.join();
+    EXPECT_EQ(in_other_thread, Caught::database(8, 3));
+    EXPECT_EQ(flf_create_property(3, 1, nullptr), nullptr);
+    EXPECT_EQ(last_error().type, FLF_ERROR_DATABASE);
+}
+
+TEST(CErrorMode, WorksForACallerWrittenInC)
+{
+    flf_error error;
+    EXPECT_EQ(c_caller_reads_a_bad_tag(&error), 1);
+    EXPECT_EQ(error.type, FLF_ERROR_DATABASE);
+    EXPECT_EQ(error.detail, 9);
+    EXPECT_EQ(flf_catch_errors(0), 0); // the C caller restored the raising mode
+}
