@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdarg>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -391,6 +392,9 @@ int sorted_stobjects::SetChildSign(stobject *child, int32_t sign)
 
 namespace {
 
+// Bytes of the values that have a fixed size, by tag (0: not fixed).
+constexpr unsigned char kFixedValueBytes[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 1, 1, 8};
+
 int32_t LoadInt(const unsigned char *p)
 {
     return static_cast<int32_t>(static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
@@ -407,51 +411,72 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
     p += 4;
     if (count < 0 || count > (end_ - p) / kSmallestChildBytes)
         return nullptr;
-    for (int32_t i = 0, previous = 0; i < count; ++i) {
+    int32_t previous = INT32_MIN;
+    bool first = true;
+    for (; count > 0; --count) {
         if (end_ - p < 5)
             return nullptr;
-        int tag = static_cast<signed char>(p[0]);
+        unsigned tag = p[0];
         int32_t sign = LoadInt(p + 1);
         p += 5;
-        if (sorted && i > 0 && sign <= previous)
-            exact_ = false; // reading re-sorts, writing would change the bytes
-        previous = sign;
-        const unsigned char *value = p;
-        bool exact_so_far = exact_;
-        exact_ = true;
-        p = Value(p, tag, depth);
+        if (sorted) {
+            if (!first && sign <= previous)
+                exact_ = false; // reading re-sorts, writing would change the bytes
+            previous = sign;
+            first = false;
+        }
+        // Most children are fixed-size values: skip them without a call.
+        int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
+        if (fixed > 0) {
+            if (end_ - p < fixed)
+                return nullptr;
+            p += fixed;
+            continue;
+        }
+        p = depth > 1 ? Value(p, static_cast<signed char>(tag), depth) : TopLevelValue(p, static_cast<signed char>(tag));
         if (!p)
             return nullptr;
-        if (depth == 1 && (tag == FLF_TAG_ORDERED || tag == FLF_TAG_SORTED))
-            top_level_.push_back(Span{value, p, exact_});
-        exact_ = exact_so_far && exact_;
     }
     return p;
 }
 
+// A child of the top-level list: compounds are remembered with whether they
+// alone read back exactly.
+const unsigned char *ChildListScanner::TopLevelValue(const unsigned char *p, int tag)
+{
+    if (tag != FLF_TAG_ORDERED && tag != FLF_TAG_SORTED)
+        return Value(p, tag, 1);
+    bool exact_before = exact_;
+    exact_ = true;
+    const unsigned char *end = List(p, 2, tag == FLF_TAG_SORTED);
+    if (end)
+        top_level_.push_back(Span{p, end, exact_});
+    exact_ = exact_before && exact_;
+    return end;
+}
+
 const unsigned char *ChildListScanner::Value(const unsigned char *p, int tag, int depth)
 {
-    auto skip = [&](int64_t n) { return end_ - p >= n ? p + n : nullptr; };
+    int64_t left = end_ - p;
     switch (tag) {
     case FLF_TAG_INTEGER:
-        return skip(4);
+        return left >= 4 ? p + 4 : nullptr;
     case FLF_TAG_BOOLEAN:
     case FLF_TAG_CHARACTER:
-        return skip(1);
+        return left >= 1 ? p + 1 : nullptr;
     case FLF_TAG_DOUBLE:
-        return skip(8);
+        return left >= 8 ? p + 8 : nullptr;
     case FLF_TAG_STRING: {
-        if (end_ - p < 4)
+        if (left < 4)
             return nullptr;
         int32_t length = LoadInt(p);
-        p += 4;
         if (length == -1)
-            return p;
-        if (length < 0 || length > FLF_MAX_STRING || end_ - p < length)
+            return p + 4;
+        if (length < 0 || length > FLF_MAX_STRING || left - 4 < length)
             return nullptr;
-        if (std::memchr(p, 0, length))
+        if (std::memchr(p + 4, 0, length))
             exact_ = false; // a zero byte ends the text that is read
-        return p + length;
+        return p + 4 + length;
     }
     case FLF_TAG_ORDERED:
         return List(p, depth + 1, false);
