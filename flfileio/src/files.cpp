@@ -8,7 +8,8 @@
 
 namespace {
 
-constexpr int32_t kBufferSize = 64 * 1024;
+// Large enough that a save makes few system calls (each is costly in sandboxes).
+constexpr int32_t kBufferSize = 1024 * 1024;
 
 [[noreturn]] void Raise(int kind, int32_t system_error) { throw new file_exception(kind, system_error); }
 

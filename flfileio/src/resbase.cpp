@@ -56,10 +56,11 @@ void CutLastFolder(std::string &folder)
 
 std::string RelativeProjectName(const std::string &project_name, const std::string &file_name)
 {
-    if (project_name.empty() || file_name.empty() || !SameLetter(project_name[0], file_name[0]))
-        return ".\\";
     std::string project = WithBackslashes(project_name);
-    std::optional<std::string> folder = FolderOf(WithBackslashes(file_name));
+    std::string file = WithBackslashes(file_name);
+    if (project.empty() || file.empty() || !SameLetter(project[0], file[0]))
+        return ".\\";
+    std::optional<std::string> folder = FolderOf(file);
     if (!folder)
         return ".";
     const std::string &d = *folder;

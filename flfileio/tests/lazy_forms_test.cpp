@@ -112,3 +112,24 @@ TEST_F(UnreadForms, AFormThatWouldNotReadBackExactlyIsReadAtOnceAndSavedAsReadin
 }
 
 } // namespace
+
+namespace {
+using namespace fltest;
+
+TEST(RelativeProject, SurvivesRepeatedOpenAndSaveWithNativeSeparators)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "forms");
+    const std::string file = (dir.path() / "forms" / "app.flf").string();
+    const std::string project = (dir.path() / "src" / "app").string();
+    BasePtr base(flf_new_base(project.c_str(), FLF_PROJECT_RELATIVE));
+    flf_saveas_base(base.get(), file.c_str());
+    for (int round = 0; round < 3; ++round) {
+        BasePtr again = open_base(file);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(std::string(flf_get_project_name(again.get())), backslashed(project)) << "round " << round;
+        flf_save_base(again.get());
+    }
+}
+
+} // namespace
