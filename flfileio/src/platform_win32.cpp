@@ -61,6 +61,12 @@ int32_t LastError() { return static_cast<int32_t>(GetLastError()); }
 
 bool MoveReplacing(const char *source, const char *target)
 {
+    // Windows refuses to replace a read-only file; some emulations do not.
+    DWORD attributes = GetFileAttributesA(target);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
