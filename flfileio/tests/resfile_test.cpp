@@ -91,23 +91,6 @@ TEST_F(ResourceFile, BuildingTheExampleSavesItsDocumentedBytes)
     EXPECT_EQ(dir.read("example.flf"), example_resource_file());
 }
 
-TEST_F(ResourceFile, OpeningTheExampleGivesItsContents)
-{
-    BasePtr base = open_base(dir.write("example.flf", example_resource_file()));
-    ASSERT_NE(base, nullptr);
-    EXPECT_EQ(flf_get_project_type(base.get()), FLF_PROJECT_ABSOLUTE);
-    EXPECT_STREQ(flf_get_project_name(base.get()), "prj");
-    EXPECT_EQ(flf_get_resource_version(base.get()), kCurrentVersion);
-    EXPECT_EQ(flf_get_custom_flag(base.get(), -1), 0);
-    EXPECT_STREQ(flf_get_form_alias(base.get(), "MAIN", 1), "Main");
-    FLF_ITEM form = flf_get_form(base.get(), "MAIN", 1);
-    ASSERT_NE(form, nullptr);
-    EXPECT_EQ(flf_get_parent_prop(form), flf_get_form_root(base.get()));
-    EXPECT_EQ(child_signs(form), (std::vector<int>{7, 12}));
-    EXPECT_EQ(flf_get_prop_int(flf_get_prop(form, 7)), 5);
-    EXPECT_STREQ(flf_get_prop_str(flf_get_prop(form, 12)), "Hi");
-}
-
 TEST_F(ResourceFile, SavingWhatWasOpenedReproducesTheBytes)
 {
     for (const ByteVector &image : {example_resource_file(), rich_resource_file()}) {
@@ -122,12 +105,17 @@ TEST_F(ResourceFile, SavingWhatWasOpenedReproducesTheBytes)
     }
 }
 
-TEST_F(ResourceFile, RichFileReadsBackEveryKind)
+TEST_F(ResourceFile, OpeningGivesTheHeaderIndexAndEveryKindOfValue)
 {
     BasePtr base = open_base(dir.write("rich.flf", rich_resource_file()));
     ASSERT_NE(base, nullptr);
+    EXPECT_EQ(flf_get_project_type(base.get()), FLF_PROJECT_ABSOLUTE);
+    EXPECT_STREQ(flf_get_project_name(base.get()), "C:\\proj\\name");
+    EXPECT_EQ(flf_get_resource_version(base.get()), kCurrentVersion);
+    EXPECT_STREQ(flf_get_form_alias(base.get(), "Beta", -2), "neg");
     FLF_ITEM form = flf_get_form(base.get(), "Alpha", 1);
     ASSERT_NE(form, nullptr);
+    EXPECT_EQ(flf_get_parent_prop(form), flf_get_form_root(base.get()));
     EXPECT_EQ(flf_get_prop_int(flf_get_prop(form, 1)), -5);
     EXPECT_STREQ(flf_get_prop_str(flf_get_prop(form, 2)), "");
     EXPECT_EQ(flf_get_prop_str(flf_get_prop(form, 3)), nullptr);

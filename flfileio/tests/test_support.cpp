@@ -18,26 +18,10 @@ namespace fs = std::filesystem;
 
 namespace fltest {
 
-ByteWriter &ByteWriter::i32(int32_t value)
+ByteWriter &ByteWriter::little_endian(uint64_t bits, int count)
 {
-    const auto bits = static_cast<uint32_t>(value);
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes_.push_back(static_cast<unsigned char>(bits >> shift));
-    return *this;
-}
-
-ByteWriter &ByteWriter::byte(int value)
-{
-    bytes_.push_back(static_cast<unsigned char>(value));
-    return *this;
-}
-
-ByteWriter &ByteWriter::f64(double value)
-{
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    for (int shift = 0; shift < 64; shift += 8)
-        bytes_.push_back(static_cast<unsigned char>(bits >> shift));
+    for (int i = 0; i < count; ++i)
+        bytes_.push_back(static_cast<unsigned char>(bits >> (8 * i)));
     return *this;
 }
 
@@ -48,15 +32,11 @@ ByteWriter &ByteWriter::str(std::string_view text)
     return *this;
 }
 
-ByteWriter &ByteWriter::no_str() { return i32(-1); }
-
 ByteWriter &ByteWriter::append(const ByteVector &bytes)
 {
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
     return *this;
 }
-
-ByteWriter &ByteWriter::child(int tag, int32_t sign) { return byte(tag).i32(sign); }
 
 ByteVector from_hex(std::string_view hex)
 {
@@ -164,25 +144,13 @@ std::vector<std::string> TempDir::entries() const
 
 #if defined(_WIN32)
 
-namespace {
-// GoogleTest hands every failure to OutputDebugString as well. Under Wine on
-// an emulated CPU the exception that carries it to a debugger kills the
-// process, so a single failed expectation would end the run; the text is on
-// stdout anyway, so the exception is dismissed before anything else sees it.
-LONG CALLBACK dismiss_debug_output(EXCEPTION_POINTERS *info)
-{
-    return info->ExceptionRecord->ExceptionCode == DBG_PRINTEXCEPTION_C ? EXCEPTION_CONTINUE_EXECUTION
-                                                                         : EXCEPTION_CONTINUE_SEARCH;
-}
-const bool debug_output_dismissed = AddVectoredExceptionHandler(1, dismiss_debug_output) != nullptr;
-} // namespace
 
-SaveBlocker::SaveBlocker(const std::string &target) : target_(target)
+SaveBlocker::SaveBlocker(const std::string &target)
+    : handle_(CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
 {
-    SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_READONLY);
 }
 
-SaveBlocker::~SaveBlocker() { SetFileAttributesA(target_.c_str(), FILE_ATTRIBUTE_NORMAL); }
+SaveBlocker::~SaveBlocker() { CloseHandle(handle_); }
 
 FixedBlock::FixedBlock(const ByteVector &bytes) : size_(bytes.size())
 {
@@ -209,7 +177,7 @@ rlimit saved_file_limit;
 void (*saved_xfsz_handler)(int);
 } // namespace
 
-SaveBlocker::SaveBlocker(const std::string &target) : target_(target)
+SaveBlocker::SaveBlocker(const std::string &)
 {
     getrlimit(RLIMIT_FSIZE, &saved_file_limit);
     saved_xfsz_handler = std::signal(SIGXFSZ, SIG_IGN);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -25,17 +26,19 @@ using ByteVector = std::vector<unsigned char>;
 // single bytes, IEEE doubles and length-prefixed strings.
 class ByteWriter {
 public:
-    ByteWriter &i32(int32_t value);
-    ByteWriter &byte(int value);
-    ByteWriter &f64(double value);
+    ByteWriter &i32(int32_t value) { return little_endian(static_cast<uint32_t>(value), 4); }
+    ByteWriter &byte(int value) { return little_endian(static_cast<uint8_t>(value), 1); }
+    ByteWriter &f64(double value) { return little_endian(std::bit_cast<uint64_t>(value), 8); }
     ByteWriter &str(std::string_view text); // int32 length, then the bytes
-    ByteWriter &no_str();                   // the length -1 alone
+    ByteWriter &no_str() { return i32(-1); }
     ByteWriter &append(const ByteVector &bytes);
-    ByteWriter &child(int tag, int32_t sign); // tag byte and sign of a list entry
+    ByteWriter &child(int tag, int32_t sign) { return byte(tag).i32(sign); } // a list entry's tag and sign
 
     const ByteVector &bytes() const { return bytes_; }
 
 private:
+    ByteWriter &little_endian(uint64_t bits, int count);
+
     ByteVector bytes_;
 };
 
@@ -84,8 +87,8 @@ private:
 };
 
 // Makes saving over an existing file fail while it lives, the way a full disk
-// or a write-protected file does: natively a file size limit, on Windows the
-// read-only attribute of the target.
+// or a file in use does: natively a file size limit, on Windows an open handle
+// on the target that shares nothing.
 class SaveBlocker {
 public:
     explicit SaveBlocker(const std::string &target);
@@ -94,7 +97,7 @@ public:
     SaveBlocker &operator=(const SaveBlocker &) = delete;
 
 private:
-    std::string target_;
+    void *handle_ = nullptr;
 };
 
 // A block of memory in the form a fixed CMemoryFile takes: an HGLOBAL on
