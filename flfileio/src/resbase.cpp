@@ -43,11 +43,17 @@ std::optional<std::string> FolderOf(const std::string &file_name)
     return file_name.substr(0, last);
 }
 
+// One folder up; a root ("\\" alone) stays.
 void CutLastFolder(std::string &folder)
 {
     size_t last = folder.rfind('\\');
     if (last != std::string::npos)
-        folder.resize(last);
+        folder.resize(last == 0 ? 1 : last);
+}
+
+std::string JoinPath(const std::string &folder, const std::string &rest)
+{
+    return !folder.empty() && folder.back() == '\\' ? folder + rest : folder + "\\" + rest;
 }
 
 } // namespace
@@ -96,16 +102,18 @@ std::string ResolveProjectName(const std::string &stored, const std::string &fil
     std::string d = FolderOf(WithBackslashes(file_name)).value_or(".");
     if (s.size() == 1 || s[1] != '.')
         return d + s.substr(1);
+    // Each leading "..\" goes one folder up; the rest is kept as it stands,
+    // so a name that holds "." folders reads back as it was saved.
     size_t current = 0;
-    for (;;) {
-        if (current >= s.size() || s[current] != '.')
-            return current >= s.size() ? d : d + "\\" + s.substr(current);
-        size_t backslash = s.find('\\', current);
-        if (backslash == std::string::npos)
-            return d;
+    while (s.compare(current, 3, "..\\") == 0) {
         CutLastFolder(d);
-        current = backslash + 1;
+        current += 3;
     }
+    if (s.compare(current, std::string::npos, "..") == 0) {
+        CutLastFolder(d);
+        return d;
+    }
+    return current >= s.size() ? d : JoinPath(d, s.substr(current));
 }
 
 // ---- class entries ---------------------------------------------------------

@@ -1,0 +1,68 @@
+/*
+ * cflrt: the form display runtime.
+ *
+ * Shows forms described in form resource files and binds them to the objects
+ * of its caller. Objects are reached only through a function table with the
+ * JNI 1.1 layout: the environment of a Java virtual machine, or a table that
+ * the caller emulates over its own objects (its GetVersion answers 0xEFFE).
+ *
+ * All functions use the C calling convention, except the Java entry points,
+ * which follow the JNI convention of the platform.
+ */
+#ifndef CFLRT_H
+#define CFLRT_H
+
+#include <jni.h>
+#include "flfileio.h"
+
+#if defined(CFLRT_BUILD)
+#  define FLRT_API __declspec(dllexport)
+#else
+#  define FLRT_API __declspec(dllimport)
+#endif
+#define FLRT_CALL __cdecl
+
+/* GetVersion of a caller's emulated table answers this instead of a JNI version. */
+#define FLRT_EMULATED_TABLE_VERSION 0xEFFE
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Native callers */
+FLRT_API void FLRT_CALL set_ni_table(JNIEnv *table);
+FLRT_API void FLRT_CALL flrt_add_res_file(const char *file_name);
+FLRT_API void FLRT_CALL flrt_remove_res_file(const char *file_name);
+
+/* Java callers (class qk.fllocal.DisplayManager) */
+JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_init(JNIEnv *env, jclass cls);
+JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_addResourceFile(JNIEnv *env, jclass cls, jstring name);
+JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_removeResourceFile(JNIEnv *env, jclass cls, jstring name);
+
+/*
+ * Access paths: chains of path elements of a form description, evaluated on
+ * an object through the installed table. Texts returned live in buffers of
+ * the runtime, valid until the next call of the same function.
+ */
+FLRT_API jvalue FLRT_CALL javaapi_get_value(jobject obj, FLF_ITEM path);
+FLRT_API jvalue FLRT_CALL javaapi_get_argument(jobject target, jobject root, FLF_ITEM path);
+FLRT_API jint FLRT_CALL javaapi_get_int(jobject obj, FLF_ITEM path);
+FLRT_API jboolean FLRT_CALL javaapi_get_bool(jobject obj, FLF_ITEM path);
+FLRT_API jchar FLRT_CALL javaapi_get_char(jobject obj, FLF_ITEM path);
+FLRT_API jdouble FLRT_CALL javaapi_get_double(jobject obj, FLF_ITEM path);
+FLRT_API const char *FLRT_CALL javaapi_get_string(jobject obj, FLF_ITEM path);
+FLRT_API const char *FLRT_CALL javaapi_value_text(jobject obj, FLF_ITEM path, const char *type_code);
+FLRT_API int FLRT_CALL javaapi_is_literal(FLF_ITEM path);
+FLRT_API void FLRT_CALL javaapi_set_int(jobject obj, FLF_ITEM path, jint value);
+FLRT_API void FLRT_CALL javaapi_set_bool(jobject obj, FLF_ITEM path, jboolean value);
+FLRT_API void FLRT_CALL javaapi_set_double(jobject obj, FLF_ITEM path, jdouble value);
+FLRT_API void FLRT_CALL javaapi_set_value(jobject obj, FLF_ITEM path, jvalue value);
+FLRT_API void FLRT_CALL javaapi_set_string(jobject obj, FLF_ITEM path, const char *text);
+FLRT_API void FLRT_CALL javaapi_call_procedure(jobject obj, FLF_ITEM path);
+FLRT_API void FLRT_CALL javaapi_set_current_object(jobject obj);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* CFLRT_H */

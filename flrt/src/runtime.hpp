@@ -1,0 +1,39 @@
+// Process-wide state of the runtime shared by its modules.
+#ifndef FLRT_RUNTIME_HPP
+#define FLRT_RUNTIME_HPP
+
+#include <windows.h>
+#include "cflrt_services.h"
+
+namespace flrt {
+
+HINSTANCE module_instance();
+void set_module_instance(HINSTANCE instance);
+
+JNIEnv *table();
+void set_table(JNIEnv *env);
+bool table_is_emulated();
+
+// Removes a pending WM_QUIT while a box shows and posts it again afterwards,
+// so that a box still appears while the application is quitting.
+class QuitMessageKeeper {
+public:
+    QuitMessageKeeper();
+    ~QuitMessageKeeper();
+    QuitMessageKeeper(const QuitMessageKeeper &) = delete;
+    QuitMessageKeeper &operator=(const QuitMessageKeeper &) = delete;
+
+private:
+    bool had_quit_ = false;
+    int exit_code_ = 0;
+};
+
+// A message box shown with a pending quit request set aside.
+int show_box(HWND owner, const char *text, const char *caption, UINT flags);
+
+void trace_object_create();
+void trace_object_destroy();
+
+} // namespace flrt
+
+#endif

@@ -1,0 +1,162 @@
+#include "box_answerer.hpp"
+
+#include "wait.hpp"
+
+namespace fltest {
+namespace {
+
+constexpr int kMessageBoxTextId = 0xFFFF;
+
+bool is_dialog(HWND window)
+{
+    char class_name[16] = "";
+    GetClassNameA(window, class_name, sizeof class_name);
+    return std::string(class_name) == "#32770" && IsWindowVisible(window);
+}
+
+bool has_button(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    return button && IsWindowVisible(button);
+}
+
+} // namespace
+
+BoxAnswerer::BoxAnswerer() : thread_([this] { Run(); }) {}
+
+BoxAnswerer::~BoxAnswerer()
+{
+    stop();
+}
+
+void BoxAnswerer::stop()
+{
+    stop_ = true;
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void BoxAnswerer::answer_next(int button)
+{
+    std::lock_guard lock(mutex_);
+    answers_.push_back(button);
+}
+
+void BoxAnswerer::on_dialog(const std::string &caption, std::function<void(HWND)> handler)
+{
+    std::lock_guard lock(mutex_);
+    handlers_[caption] = std::move(handler);
+}
+
+bool BoxAnswerer::wait_for_boxes(size_t count, int timeout_ms)
+{
+    return wait_until([&] { return boxes().size() >= count; }, timeout_ms);
+}
+
+std::vector<Box> BoxAnswerer::boxes() const
+{
+    std::lock_guard lock(mutex_);
+    return boxes_;
+}
+
+Box BoxAnswerer::last() const
+{
+    std::lock_guard lock(mutex_);
+    return boxes_.empty() ? Box{} : boxes_.back();
+}
+
+void BoxAnswerer::clear()
+{
+    std::lock_guard lock(mutex_);
+    boxes_.clear();
+    answers_.clear();
+}
+
+void BoxAnswerer::press(HWND dialog, int button)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+}
+
+std::string BoxAnswerer::text_of(HWND window)
+{
+    char text[4096] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+BOOL CALLBACK BoxAnswerer::visit_window(HWND window, LPARAM self)
+{
+    reinterpret_cast<BoxAnswerer *>(self)->Visit(window);
+    return TRUE;
+}
+
+void BoxAnswerer::Run()
+{
+    while (!stop_) {
+        EnumWindows(visit_window, reinterpret_cast<LPARAM>(this));
+        Sleep(10);
+    }
+}
+
+void BoxAnswerer::Visit(HWND window)
+{
+    if (!is_dialog(window))
+        return;
+    std::function<void(HWND)> handler;
+    {
+        std::lock_guard lock(mutex_);
+        if (!seen_.insert(window).second)
+            return;
+        const auto found = handlers_.find(text_of(window));
+        if (found != handlers_.end())
+            handler = found->second;
+    }
+    if (handler) {
+        handler(window);
+    } else if (HWND text = GetDlgItem(window, kMessageBoxTextId)) {
+        Box box;
+        box.caption = text_of(window);
+        box.text = text_of(text);
+        box.has_yes = has_button(window, IDYES);
+        box.has_no = has_button(window, IDNO);
+        box.has_ok = has_button(window, IDOK);
+        std::lock_guard lock(mutex_);
+        int button = box.has_no ? IDNO : IDOK;
+        if (!answers_.empty()) {
+            button = answers_.front();
+            answers_.pop_front();
+        }
+        box.pressed = button;
+        // Recorded before the press: once pressed, the code under test goes on.
+        boxes_.push_back(box);
+        press(window, button);
+    }
+    // Forget windows that are gone, so that a reused handle counts as new.
+    std::lock_guard lock(mutex_);
+    for (auto it = seen_.begin(); it != seen_.end();)
+        it = IsWindow(*it) ? std::next(it) : seen_.erase(it);
+}
+
+} // namespace fltest
+
+namespace fltest {
+namespace {
+// Never destroyed: joining its thread while the process exits races with the
+// window system's own shutdown; stop_answerer ends it before that.
+BoxAnswerer *g_shared = nullptr;
+} // namespace
+
+BoxAnswerer &answerer()
+{
+    if (!g_shared)
+        g_shared = new BoxAnswerer;
+    return *g_shared;
+}
+
+void stop_answerer()
+{
+    if (g_shared)
+        g_shared->stop();
+}
+} // namespace fltest

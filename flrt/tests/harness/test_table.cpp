@@ -1,0 +1,439 @@
+#include "test_table.hpp"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace fltest {
+
+TestClass &TestClass::field(const std::string &name, Kind kind, const std::string &signature)
+{
+    attributes.push_back({name, kind, signature});
+    return *this;
+}
+
+TestClass &TestClass::static_field(const std::string &name, Kind kind, const std::string &signature)
+{
+    static_attributes.push_back({name, kind, signature});
+    return *this;
+}
+
+TestClass &TestClass::routine(const std::string &name, const std::string &signature, Routine body)
+{
+    routines.push_back({name, signature, std::move(body)});
+    return *this;
+}
+
+TestClass &TestClass::static_routine(const std::string &name, const std::string &signature, Routine body)
+{
+    static_routines.push_back({name, signature, std::move(body)});
+    return *this;
+}
+
+struct TestTable::Env : JNIEnv_ {
+    TestTable *owner;
+};
+
+namespace {
+
+bool same_name(const std::string &a, const std::string &b, bool ignore_case)
+{
+    if (!ignore_case)
+        return a == b;
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+               return up(x) == up(y);
+           });
+}
+
+char kind_letter(Kind kind)
+{
+    switch (kind) {
+    case Kind::Boolean: return 'Z';
+    case Kind::Character: return 'B';
+    case Kind::Real: return 'D';
+    default: return 'I';
+    }
+}
+
+template <class T> struct JType;
+#define FLTEST_JTYPE(T, Name, member)                                                                     \
+    template <> struct JType<T> {                                                                         \
+        static constexpr const char *name = Name;                                                         \
+        static constexpr T jvalue::*slot = &jvalue::member;                                               \
+    }
+FLTEST_JTYPE(jobject, "Object", l);
+FLTEST_JTYPE(jboolean, "Boolean", z);
+FLTEST_JTYPE(jbyte, "Byte", b);
+FLTEST_JTYPE(jchar, "Char", c);
+FLTEST_JTYPE(jshort, "Short", s);
+FLTEST_JTYPE(jint, "Int", i);
+FLTEST_JTYPE(jlong, "Long", j);
+FLTEST_JTYPE(jfloat, "Float", f);
+FLTEST_JTYPE(jdouble, "Double", d);
+#undef FLTEST_JTYPE
+
+} // namespace
+
+// The behaviour behind every table function.
+struct TestTable::Access {
+    static TestTable &of(JNIEnv *env) { return *static_cast<Env *>(env)->owner; }
+
+    static bool emulated(TestTable &t) { return t.mode_ == Mode::Emulated; }
+
+    // Records the outcome of a lookup: the emulated table keeps the last
+    // status; a virtual machine keeps an exception pending until cleared.
+    static bool status(TestTable &t, bool found)
+    {
+        if (emulated(t))
+            t.failed_ = !found;
+        else if (!found)
+            t.failed_ = true;
+        return found;
+    }
+
+    static TestClass *class_of(TestTable &t, jclass cls)
+    {
+        const auto number = reinterpret_cast<intptr_t>(cls);
+        return number > 0 && number <= static_cast<intptr_t>(t.classes_.size()) ? t.classes_[number - 1].get()
+                                                                                : nullptr;
+    }
+
+    static jclass handle_of(const TestClass &cls) { return reinterpret_cast<jclass>(static_cast<intptr_t>(cls.number)); }
+
+    static const char *intern(TestTable &t, const std::string &name) { return t.ids_.insert(name).first->c_str(); }
+
+    static const Attribute *find_attribute(TestTable &t, const std::vector<Attribute> &list, const char *name,
+                                           const char *signature)
+    {
+        for (const Attribute &a : list)
+            if (same_name(a.name, name, emulated(t)) && (emulated(t) || !signature || a.signature == signature))
+                return &a;
+        return nullptr;
+    }
+
+    static const Method *find_method(TestTable &t, const std::vector<Method> &list, const char *name,
+                                     const char *signature)
+    {
+        for (const Method &m : list)
+            if (same_name(m.name, name, emulated(t)) && (emulated(t) || !signature || m.signature == signature))
+                return &m;
+        return nullptr;
+    }
+
+    static jint JNICALL GetVersion(JNIEnv *env)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["GetVersion"];
+        return emulated(t) ? 0xEFFE : JNI_VERSION_1_1;
+    }
+
+    static jclass JNICALL FindClass(JNIEnv *env, const char *name)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["FindClass"];
+        for (auto &cls : t.classes_)
+            if (same_name(cls->name, name, emulated(t)))
+                return status(t, true), handle_of(*cls);
+        status(t, false);
+        return nullptr;
+    }
+
+    static jthrowable JNICALL ExceptionOccurred(JNIEnv *env)
+    {
+        static char marker[] = "none";
+        return of(env).failed_ ? reinterpret_cast<jthrowable>(marker) : nullptr;
+    }
+
+    static void JNICALL ExceptionClear(JNIEnv *env)
+    {
+        if (!emulated(of(env)))
+            of(env).failed_ = false;
+    }
+
+    static jclass JNICALL GetObjectClass(JNIEnv *env, jobject obj)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["GetObjectClass"];
+        return obj ? handle_of(TestObject::from(obj)->cls()) : nullptr;
+    }
+
+    static jboolean JNICALL IsSameObject(JNIEnv *, jobject a, jobject b) { return a == b; }
+
+    static jfieldID JNICALL GetFieldID(JNIEnv *env, jclass cls, const char *name, const char *sig)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["GetFieldID"];
+        TestClass *c = class_of(t, cls);
+        const Attribute *a = c ? find_attribute(t, c->attributes, name, sig) : nullptr;
+        if (!status(t, a != nullptr))
+            return nullptr;
+        if (emulated(t))
+            const_cast<char *>(sig)[0] = kind_letter(a->kind);
+        return reinterpret_cast<jfieldID>(const_cast<char *>(intern(t, a->name)));
+    }
+
+    static jfieldID JNICALL GetStaticFieldID(JNIEnv *env, jclass cls, const char *name, const char *sig)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["GetStaticFieldID"];
+        if (emulated(t))
+            return nullptr; // the application has no static members
+        TestClass *c = class_of(t, cls);
+        const Attribute *a = c ? find_attribute(t, c->static_attributes, name, sig) : nullptr;
+        if (!status(t, a != nullptr))
+            return nullptr;
+        return reinterpret_cast<jfieldID>(const_cast<char *>(intern(t, a->name)));
+    }
+
+    static const char *id_name(jfieldID id) { return reinterpret_cast<const char *>(id); }
+
+    static jvalue *instance_slot(TestTable &t, jobject obj, jfieldID id)
+    {
+        if (!obj || !id)
+            return status(t, false), nullptr;
+        TestObject *o = TestObject::from(obj);
+        const Attribute *a = find_attribute(t, o->cls().attributes, id_name(id), nullptr);
+        return status(t, a != nullptr) ? &o->value(a->name) : nullptr;
+    }
+
+    static jvalue *static_slot(TestTable &t, jclass cls, jfieldID id)
+    {
+        TestClass *c = class_of(t, cls);
+        if (emulated(t) || !c || !id)
+            return nullptr;
+        return &c->static_values[id_name(id)];
+    }
+
+    template <class T>
+    static T load(TestTable &t, const char *family, jvalue *slot)
+    {
+        ++t.calls_[std::string(family) + JType<T>::name + "Field"];
+        return slot ? slot->*JType<T>::slot : T{};
+    }
+
+    template <class T>
+    static void store(TestTable &t, const char *family, jvalue *slot, T value)
+    {
+        ++t.calls_[std::string(family) + JType<T>::name + "Field"];
+        if (slot) {
+            slot->j = 0;
+            slot->*JType<T>::slot = value;
+        }
+    }
+
+    template <class T>
+    static T JNICALL GetField(JNIEnv *env, jobject obj, jfieldID id)
+    {
+        return load<T>(of(env), "Get", instance_slot(of(env), obj, id));
+    }
+
+    template <class T>
+    static void JNICALL SetField(JNIEnv *env, jobject obj, jfieldID id, T value)
+    {
+        store<T>(of(env), "Set", instance_slot(of(env), obj, id), value);
+    }
+
+    template <class T>
+    static T JNICALL GetStaticField(JNIEnv *env, jclass cls, jfieldID id)
+    {
+        return load<T>(of(env), "GetStatic", static_slot(of(env), cls, id));
+    }
+
+    template <class T>
+    static void JNICALL SetStaticField(JNIEnv *env, jclass cls, jfieldID id, T value)
+    {
+        store<T>(of(env), "SetStatic", static_slot(of(env), cls, id), value);
+    }
+
+    static jmethodID JNICALL GetMethodID(JNIEnv *env, jclass cls, const char *name, const char *sig)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["GetMethodID"];
+        TestClass *c = class_of(t, cls);
+        const Method *m = c ? find_method(t, c->routines, name, sig) : nullptr;
+        return status(t, m != nullptr) ? reinterpret_cast<jmethodID>(const_cast<char *>(intern(t, m->name)))
+                                       : nullptr;
+    }
+
+    static jmethodID JNICALL GetStaticMethodID(JNIEnv *env, jclass cls, const char *name, const char *sig)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["GetStaticMethodID"];
+        if (emulated(t))
+            return nullptr;
+        TestClass *c = class_of(t, cls);
+        const Method *m = c ? find_method(t, c->static_routines, name, sig) : nullptr;
+        return status(t, m != nullptr) ? reinterpret_cast<jmethodID>(const_cast<char *>(intern(t, m->name)))
+                                       : nullptr;
+    }
+
+    static jvalue run(TestTable &t, const std::vector<Method> &list, TestObject *self, jmethodID id,
+                      const jvalue *args)
+    {
+        const Method *m = id ? find_method(t, list, reinterpret_cast<const char *>(id), nullptr) : nullptr;
+        jvalue result{};
+        if (status(t, m != nullptr))
+            result = m->body(self, args);
+        return result;
+    }
+
+    template <class T>
+    static T JNICALL CallMethodA(JNIEnv *env, jobject obj, jmethodID id, const jvalue *args)
+    {
+        TestTable &t = of(env);
+        ++t.calls_[std::string("Call") + JType<T>::name + "MethodA"];
+        TestObject *self = TestObject::from(obj);
+        const jvalue result = self ? run(t, self->cls().routines, self, id, args) : jvalue{};
+        return result.*JType<T>::slot;
+    }
+
+    static void JNICALL CallVoidMethodA(JNIEnv *env, jobject obj, jmethodID id, const jvalue *args)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["CallVoidMethodA"];
+        if (TestObject *self = TestObject::from(obj))
+            run(t, self->cls().routines, self, id, args);
+    }
+
+    template <class T>
+    static T JNICALL CallStaticMethodA(JNIEnv *env, jclass cls, jmethodID id, const jvalue *args)
+    {
+        TestTable &t = of(env);
+        ++t.calls_[std::string("CallStatic") + JType<T>::name + "MethodA"];
+        TestClass *c = class_of(t, cls);
+        const jvalue result = c && !emulated(t) ? run(t, c->static_routines, nullptr, id, args) : jvalue{};
+        return result.*JType<T>::slot;
+    }
+
+    static void JNICALL CallStaticVoidMethodA(JNIEnv *env, jclass cls, jmethodID id, const jvalue *args)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["CallStaticVoidMethodA"];
+        if (TestClass *c = class_of(t, cls); c && !emulated(t))
+            run(t, c->static_routines, nullptr, id, args);
+    }
+
+    static jstring JNICALL NewStringUTF(JNIEnv *env, const char *text)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["NewStringUTF"];
+        return text ? static_cast<jstring>(t.make_string(text)->handle()) : nullptr;
+    }
+
+    static jsize JNICALL GetStringUTFLength(JNIEnv *, jstring str)
+    {
+        return str ? static_cast<jsize>(TestObject::from(str)->text.size()) : 0;
+    }
+
+    static const char *JNICALL GetStringUTFChars(JNIEnv *env, jstring str, jboolean *is_copy)
+    {
+        TestTable &t = of(env);
+        const std::string &text = TestObject::from(str)->text;
+        char *copy = static_cast<char *>(std::malloc(text.size() + 1));
+        std::memcpy(copy, text.c_str(), text.size() + 1);
+        if (is_copy)
+            *is_copy = JNI_TRUE;
+        ++t.open_buffers_;
+        return copy;
+    }
+
+    static void JNICALL ReleaseStringUTFChars(JNIEnv *env, jstring, const char *chars)
+    {
+        --of(env).open_buffers_;
+        std::free(const_cast<char *>(chars));
+    }
+};
+
+namespace {
+
+#define FLTEST_TYPED_SLOTS(Type, T)                                                                       \
+    f.Get##Type##Field = TestTable::Access::GetField<T>;                                                  \
+    f.Set##Type##Field = TestTable::Access::SetField<T>;                                                  \
+    f.GetStatic##Type##Field = TestTable::Access::GetStaticField<T>;                                      \
+    f.SetStatic##Type##Field = TestTable::Access::SetStaticField<T>;                                      \
+    f.Call##Type##MethodA = TestTable::Access::CallMethodA<T>;                                            \
+    f.CallStatic##Type##MethodA = TestTable::Access::CallStaticMethodA<T>
+
+void fill(JNINativeInterface_ &f)
+{
+    using A = TestTable::Access;
+    f.GetVersion = A::GetVersion;
+    f.FindClass = A::FindClass;
+    f.ExceptionOccurred = A::ExceptionOccurred;
+    f.ExceptionClear = A::ExceptionClear;
+    f.GetObjectClass = A::GetObjectClass;
+    f.IsSameObject = A::IsSameObject;
+    f.GetFieldID = A::GetFieldID;
+    f.GetStaticFieldID = A::GetStaticFieldID;
+    f.GetMethodID = A::GetMethodID;
+    f.GetStaticMethodID = A::GetStaticMethodID;
+    f.CallVoidMethodA = A::CallVoidMethodA;
+    f.CallStaticVoidMethodA = A::CallStaticVoidMethodA;
+    f.NewStringUTF = A::NewStringUTF;
+    f.GetStringUTFLength = A::GetStringUTFLength;
+    f.GetStringUTFChars = A::GetStringUTFChars;
+    f.ReleaseStringUTFChars = A::ReleaseStringUTFChars;
+    FLTEST_TYPED_SLOTS(Object, jobject);
+    FLTEST_TYPED_SLOTS(Boolean, jboolean);
+    FLTEST_TYPED_SLOTS(Byte, jbyte);
+    FLTEST_TYPED_SLOTS(Char, jchar);
+    FLTEST_TYPED_SLOTS(Short, jshort);
+    FLTEST_TYPED_SLOTS(Int, jint);
+    FLTEST_TYPED_SLOTS(Long, jlong);
+    FLTEST_TYPED_SLOTS(Float, jfloat);
+    FLTEST_TYPED_SLOTS(Double, jdouble);
+}
+
+#undef FLTEST_TYPED_SLOTS
+
+} // namespace
+
+TestTable::TestTable(Mode mode)
+    : mode_(mode), functions_(std::make_unique<JNINativeInterface_>()), env_(std::make_unique<Env>())
+{
+    fill(*functions_);
+    env_->functions = functions_.get();
+    env_->owner = this;
+    const bool vm = mode == Mode::JvmLike;
+    string_class_ = &define_class(vm ? "java/lang/String" : "STRING");
+    display_manager_ = &define_class("qk/fllocal/DisplayManager");
+    if (vm)
+        display_manager_->static_field("curObject", Kind::Object, "Ljava/lang/Object;");
+}
+
+TestTable::~TestTable() = default;
+
+JNIEnv *TestTable::env()
+{
+    return env_.get();
+}
+
+TestClass &TestTable::define_class(const std::string &name)
+{
+    classes_.push_back(std::make_unique<TestClass>());
+    TestClass &cls = *classes_.back();
+    cls.name = name;
+    cls.number = static_cast<int>(classes_.size());
+    return cls;
+}
+
+TestObject *TestTable::make(TestClass &cls)
+{
+    objects_.push_back(std::make_unique<TestObject>(&cls));
+    return objects_.back().get();
+}
+
+TestObject *TestTable::make_string(const std::string &text)
+{
+    TestObject *string = make(*string_class_);
+    string->text = text;
+    return string;
+}
+
+int TestTable::calls(const std::string &function) const
+{
+    const auto found = calls_.find(function);
+    return found == calls_.end() ? 0 : found->second;
+}
+
+} // namespace fltest

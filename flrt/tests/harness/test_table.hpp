@@ -1,0 +1,122 @@
+// A native interface table over C++ test objects, in two modes: emulated
+// (GetVersion answers 0xEFFE, GetFieldID writes the attribute's kind letter
+// into the signature) and JVM-like (a JNI version, exact signatures, static
+// members and pending exceptions as a Java virtual machine has them).
+#ifndef FLRT_TEST_TABLE_HPP
+#define FLRT_TEST_TABLE_HPP
+
+#include <jni.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fltest {
+
+enum class Kind { Boolean, Character, Integer, Real, Object };
+
+class TestObject;
+using Routine = std::function<jvalue(TestObject *self, const jvalue *args)>;
+
+struct Attribute {
+    std::string name;
+    Kind kind;
+    std::string signature; // the JNI signature a Java class would declare
+};
+
+struct Method {
+    std::string name;
+    std::string signature;
+    Routine body;
+};
+
+struct TestClass {
+    std::string name;
+    int number = 0;
+    std::vector<Attribute> attributes;
+    std::vector<Attribute> static_attributes;
+    std::vector<Method> routines;
+    std::vector<Method> static_routines;
+    std::map<std::string, jvalue> static_values;
+
+    TestClass &field(const std::string &name, Kind kind, const std::string &signature = "");
+    TestClass &static_field(const std::string &name, Kind kind, const std::string &signature);
+    TestClass &routine(const std::string &name, const std::string &signature, Routine body);
+    TestClass &static_routine(const std::string &name, const std::string &signature, Routine body);
+};
+
+class TestObject {
+public:
+    explicit TestObject(TestClass *cls) : cls_(cls) {}
+    TestClass &cls() const { return *cls_; }
+    jobject handle() { return reinterpret_cast<jobject>(this); }
+
+    jvalue &value(const std::string &name) { return values_[name]; }
+    void set_int(const std::string &name, jint v) { values_[name].i = v; }
+    void set_bool(const std::string &name, bool v) { values_[name].z = v; }
+    void set_double(const std::string &name, double v) { values_[name].d = v; }
+    void set_object(const std::string &name, TestObject *v) { values_[name].l = v ? v->handle() : nullptr; }
+    jint get_int(const std::string &name) { return values_[name].i; }
+    bool get_bool(const std::string &name) { return values_[name].z != 0; }
+    double get_double(const std::string &name) { return values_[name].d; }
+    TestObject *get_object(const std::string &name) { return from(values_[name].l); }
+
+    std::string text; // the characters of a string object
+
+    static TestObject *from(jobject handle) { return reinterpret_cast<TestObject *>(handle); }
+
+private:
+    TestClass *cls_;
+    std::map<std::string, jvalue> values_;
+};
+
+class TestTable {
+public:
+    enum class Mode { Emulated, JvmLike };
+
+    explicit TestTable(Mode mode);
+    ~TestTable();
+    TestTable(const TestTable &) = delete;
+    TestTable &operator=(const TestTable &) = delete;
+
+    JNIEnv *env();
+    Mode mode() const { return mode_; }
+
+    TestClass &define_class(const std::string &name);
+    TestObject *make(TestClass &cls);
+    TestObject *make_string(const std::string &text);
+    TestClass &display_manager() { return *display_manager_; }
+
+    // Table functions called so far, by JNI name ("GetBooleanField", ...).
+    int calls(const std::string &function) const;
+    void reset_calls() { calls_.clear(); }
+    // The next lookups fail as if a routine had thrown (a pending exception).
+    void raise_exception() { failed_ = true; }
+    void clear_exception() { failed_ = false; }
+    int open_string_buffers() const { return open_buffers_; }
+
+    // Used by the table functions.
+    struct Access;
+    friend struct Access;
+
+private:
+    Mode mode_;
+    struct Env;
+    std::unique_ptr<JNINativeInterface_> functions_;
+    std::unique_ptr<Env> env_;
+    std::vector<std::unique_ptr<TestClass>> classes_;
+    std::vector<std::unique_ptr<TestObject>> objects_;
+    std::set<std::string> ids_;
+    std::map<std::string, int> calls_;
+    TestClass *display_manager_ = nullptr;
+    TestClass *string_class_ = nullptr;
+    bool failed_ = false;
+    int open_buffers_ = 0;
+};
+
+} // namespace fltest
+
+#endif
