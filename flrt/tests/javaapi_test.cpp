@@ -7,7 +7,7 @@
 #include "cflrt_services.h"
 #include "child.hpp"
 #include "fl_constants.h"
-#include "path_builder.hpp"
+#include "form_file.hpp"
 #include "test_table.hpp"
 #include "wait.hpp"
 
@@ -18,6 +18,32 @@ namespace {
 constexpr const char *kPerson = "test/Person";
 constexpr const char *kPersonSig = "Ltest/Person;";
 constexpr const char *kStringSig = "Ljava/lang/String;";
+
+// The signs of the access paths in form 1 of test/Person (forms/flrt_test_paths.fls).
+enum PathSign : int {
+    kAge = 1001, kActive, kInitial, kHeight, kName,
+    kFriendFunctionAge, kTypeThenConstAge, kHeightFunction, kFriendFriendAge, kFriendFriendRemember,
+    kCurrentThenAge, kTypeOnly, kCurrent, kCurrentTypeRemember, kFunctionFriendAge,
+    kConstAge, kRealConstAge, kCallAge, kLiteralOne, kUnknownTagAge,
+    kFieldGetAge, kFunctionGetAge, kUnknownTagGetAge,
+    kRememberTwice, kFunctionFriendRemember, kExplode, kRemember31Arguments, kRemember33Arguments,
+    kFriendRememberTextAndAge, kRememberMissingArgument,
+    kLiteralTwelve, kLiteralText, kLiteralTrue, kLiteralLetter, kLiteralHalf, kCompoundLiteral, kLiteralWithoutValue,
+    kAgeWithoutTag, kAgeWithoutFeature, kAgeWithoutClass, kAgeWithoutSignature, kEmptyFeatureName,
+    kRememberWithoutClass,
+    kUnknownClassAge, kUnknownFieldThenAge, kUnknownClassRemember, kUnknownRoutine,
+    kStaticPopulation, kStaticCensus, kStaticUnknown,
+    kOddField, kOddFunction, kEmptySignatureThenRemember,
+    kColour,
+};
+static_assert(kColour == 1054, "the signs follow the form source one by one");
+
+// The first element of the access path under this sign.
+FLF_ITEM path(PathSign sign)
+{
+    static const FormFile file("flrt_test_paths.flf");
+    return file.path(kPerson, 1, sign);
+}
 
 // A person with a friend, on one kind of table; every routine records its arguments.
 struct World {
@@ -86,12 +112,6 @@ protected:
     bool emulated() const { return world->emulated(); }
     jobject ann() const { return world->ann->handle(); }
 
-    // A field or routine element; the emulated table needs no signature.
-    PathBuilder &feature(PathBuilder &path, char tag, const char *name, const char *signature)
-    {
-        return path.feature(tag, kPerson, name, emulated() ? "" : signature);
-    }
-
     // The message part of the last assertion box (before its source position).
     std::string last_message()
     {
@@ -116,17 +136,11 @@ INSTANTIATE_TEST_SUITE_P(Tables, AccessPaths,
 
 TEST_P(AccessPaths, ReadsEveryKindOfFieldWithItsAccessor)
 {
-    PathBuilder age, active, initial, height, name;
-    feature(age, 'V', "age", "I");
-    feature(active, 'V', "active", "Z");
-    feature(initial, 'V', "initial", "C");
-    feature(height, 'v', "height", "D");
-    feature(name, 'V', "name", kStringSig);
-    EXPECT_EQ(javaapi_get_int(ann(), age.first()), 41);
-    EXPECT_TRUE(javaapi_get_bool(ann(), active.first()));
-    EXPECT_EQ(javaapi_get_char(ann(), initial.first()), 'A');
-    EXPECT_DOUBLE_EQ(javaapi_get_double(ann(), height.first()), 1.75);
-    EXPECT_STREQ(javaapi_get_string(ann(), name.first()), "Ann");
+    EXPECT_EQ(javaapi_get_int(ann(), path(kAge)), 41);
+    EXPECT_TRUE(javaapi_get_bool(ann(), path(kActive)));
+    EXPECT_EQ(javaapi_get_char(ann(), path(kInitial)), 'A');
+    EXPECT_DOUBLE_EQ(javaapi_get_double(ann(), path(kHeight)), 1.75);
+    EXPECT_STREQ(javaapi_get_string(ann(), path(kName)), "Ann");
     EXPECT_EQ(world->table.calls("GetIntField"), emulated() ? 2 : 1) << "references are Int fields when emulated";
     EXPECT_EQ(world->table.calls("GetBooleanField"), 1);
     EXPECT_EQ(world->table.calls(emulated() ? "GetByteField" : "GetCharField"), 1);
@@ -137,39 +151,22 @@ TEST_P(AccessPaths, ReadsEveryKindOfFieldWithItsAccessor)
 TEST_P(AccessPaths, WalksFieldFunctionField)
 {
     world->bob->set_object("friend", world->ann);
-    PathBuilder path;
-    feature(path, 'V', "friend", kPersonSig);
-    feature(path, 'F', "get_friend", "()Ltest/Person;");
-    feature(path, 'V', "age", "I");
-    EXPECT_EQ(javaapi_get_int(ann(), path.first()), 41);
-    PathBuilder through_type;
-    through_type.tag('T');
-    feature(through_type, 'C', "age", "I");
-    EXPECT_EQ(javaapi_get_int(ann(), through_type.first()), 41);
-    PathBuilder real_function;
-    feature(real_function, 'f', "get_height", "()D");
-    EXPECT_DOUBLE_EQ(javaapi_get_double(ann(), real_function.first()), 1.75);
+    EXPECT_EQ(javaapi_get_int(ann(), path(kFriendFunctionAge)), 41);
+    EXPECT_EQ(javaapi_get_int(ann(), path(kTypeThenConstAge)), 41);
+    EXPECT_DOUBLE_EQ(javaapi_get_double(ann(), path(kHeightFunction)), 1.75);
 }
 
 TEST_P(AccessPaths, VoidIntermediateFieldOnEachKindOfPath)
 {
-    PathBuilder path;
-    feature(path, 'V', "friend", kPersonSig);
-    feature(path, 'V', "friend", kPersonSig);
-    feature(path, 'V', "age", "I");
-    EXPECT_EQ(javaapi_get_int(ann(), path.first()), 0);
-    EXPECT_STREQ(javaapi_value_text(nullptr, path.first(), "I"), "");
-    javaapi_set_int(ann(), path.first(), 99);
+    EXPECT_EQ(javaapi_get_int(ann(), path(kFriendFriendAge)), 0);
+    EXPECT_STREQ(javaapi_value_text(nullptr, path(kFriendFriendAge), "I"), "");
+    javaapi_set_int(ann(), path(kFriendFriendAge), 99);
     EXPECT_EQ(world->bob->get_int("age"), 52);
     EXPECT_EQ(world->table.calls("SetIntField"), 0);
     EXPECT_TRUE(answerer().boxes().empty());
 
-    PathBuilder procedure;
-    feature(procedure, 'V', "friend", kPersonSig);
-    feature(procedure, 'V', "friend", kPersonSig);
-    feature(procedure, 'P', "remember", "()V");
     try {
-        javaapi_call_procedure(ann(), procedure.first());
+        javaapi_call_procedure(ann(), path(kFriendFriendRemember));
         FAIL() << "no exception";
     } catch (CFLException *exception) {
         exception->Report();
@@ -182,50 +179,33 @@ TEST_P(AccessPaths, VoidIntermediateFieldOnEachKindOfPath)
 
 TEST_P(AccessPaths, CurrentObjectAndTypeTags)
 {
-    PathBuilder current;
-    current.tag('*');
-    feature(current, 'V', "age", "I");
-    EXPECT_EQ(javaapi_get_value(ann(), current.first()).l, ann()) << "elements after * are not evaluated";
-    javaapi_set_int(ann(), current.first(), 1);
+    EXPECT_EQ(javaapi_get_value(ann(), path(kCurrentThenAge)).l, ann()) << "elements after * are not evaluated";
+    javaapi_set_int(ann(), path(kCurrentThenAge), 1);
     EXPECT_EQ(last_message(), "Unknown tag value");
     answerer().clear();
 
-    PathBuilder type_only;
-    type_only.tag('T');
-    javaapi_get_int(ann(), type_only.first());
-    javaapi_set_int(ann(), type_only.first(), 1);
-    javaapi_call_procedure(ann(), type_only.first());
+    javaapi_get_int(ann(), path(kTypeOnly));
+    javaapi_set_int(ann(), path(kTypeOnly), 1);
+    javaapi_call_procedure(ann(), path(kTypeOnly));
     ASSERT_TRUE(answerer().wait_for_boxes(3));
     for (const Box &box : answerer().boxes())
         EXPECT_EQ(box.text.substr(0, 35), "TYPE tag cannot be used as terminal");
     answerer().clear();
 
-    PathBuilder current_terminal;
-    current_terminal.tag('*');
-    javaapi_call_procedure(ann(), current_terminal.first());
+    javaapi_call_procedure(ann(), path(kCurrent));
     EXPECT_EQ(last_message(), "Current cannot be used as terminal in a procedure call");
 
-    PathBuilder current_call;
-    current_call.tag('*').tag('T');
-    feature(current_call, 'P', "remember", "()V");
-    javaapi_call_procedure(ann(), current_call.first());
+    javaapi_call_procedure(ann(), path(kCurrentTypeRemember));
     EXPECT_EQ(world->received.size(), 32u);
 }
 
 TEST_P(AccessPaths, AssignsThroughFieldsAndFunctions)
 {
-    PathBuilder age, active, height, name, friends_age;
-    feature(age, 'V', "age", "I");
-    feature(active, 'V', "active", "Z");
-    feature(height, 'v', "height", "D");
-    feature(name, 'V', "name", kStringSig);
-    feature(friends_age, 'F', "get_friend", "()Ltest/Person;");
-    feature(friends_age, 'V', "age", "I");
-    javaapi_set_int(ann(), age.first(), 17);
-    javaapi_set_bool(ann(), active.first(), 5);
-    javaapi_set_double(ann(), height.first(), 2.5);
-    javaapi_set_string(ann(), name.first(), "Anna");
-    javaapi_set_int(ann(), friends_age.first(), 60);
+    javaapi_set_int(ann(), path(kAge), 17);
+    javaapi_set_bool(ann(), path(kActive), 5);
+    javaapi_set_double(ann(), path(kHeight), 2.5);
+    javaapi_set_string(ann(), path(kName), "Anna");
+    javaapi_set_int(ann(), path(kFunctionFriendAge), 60);
     EXPECT_EQ(world->ann->get_int("age"), 17);
     EXPECT_EQ(world->ann->value("active").z, 1) << "a boolean is stored as 0 or 1";
     EXPECT_DOUBLE_EQ(world->ann->get_double("height"), 2.5);
@@ -233,79 +213,63 @@ TEST_P(AccessPaths, AssignsThroughFieldsAndFunctions)
     EXPECT_EQ(world->bob->get_int("age"), 60);
     jvalue raw{};
     raw.i = 33;
-    javaapi_set_value(ann(), age.first(), raw);
+    javaapi_set_value(ann(), path(kAge), raw);
     EXPECT_EQ(world->ann->get_int("age"), 33);
     EXPECT_EQ(world->table.calls("SetBooleanField"), 1);
     EXPECT_TRUE(answerer().boxes().empty());
 
-    javaapi_set_string(ann(), name.first(), nullptr);
+    javaapi_set_string(ann(), path(kName), nullptr);
     EXPECT_EQ(last_message(), "Incorrect string value");
 }
 
 TEST_P(AccessPaths, TagsRefusedOnAssignmentAndProcedurePaths)
 {
     struct Case {
-        char tag;
+        PathSign sign;
         bool assignment;
         const char *message;
     };
     const Case cases[] = {
-        {'C', true, "Obsolete usage of constant"},
-        {'c', true, "Unknown tag value"},
-        {'P', true, "Incorrect usage of procedure call"},
-        {'L', true, "Incorrect usage of Literal constant"},
-        {'Q', true, "Unknown tag value"},
-        {'P', false, "Incorrect usage of procedure call"}, // on a reading path
-        {'Q', false, "Unknown tag value"},
+        {kConstAge, true, "Obsolete usage of constant"},
+        {kRealConstAge, true, "Unknown tag value"},
+        {kCallAge, true, "Incorrect usage of procedure call"},
+        {kLiteralOne, true, "Incorrect usage of Literal constant"},
+        {kUnknownTagAge, true, "Unknown tag value"},
+        {kCallAge, false, "Incorrect usage of procedure call"}, // on a reading path
+        {kUnknownTagAge, false, "Unknown tag value"},
     };
     for (const Case &c : cases) {
         answerer().clear();
-        PathBuilder path;
-        if (c.tag == 'L')
-            path.literal_int(1);
-        else
-            feature(path, c.tag, "age", "I");
         if (c.assignment)
-            javaapi_set_int(ann(), path.first(), 1);
+            javaapi_set_int(ann(), path(c.sign), 1);
         else
-            javaapi_get_int(ann(), path.first());
-        EXPECT_EQ(last_message(), c.message) << c.tag << (c.assignment ? " assignment" : " reading");
+            javaapi_get_int(ann(), path(c.sign));
+        EXPECT_EQ(last_message(), c.message) << c.sign << (c.assignment ? " assignment" : " reading");
     }
     EXPECT_EQ(world->ann->get_int("age"), 41);
 
-    const std::pair<char, const char *> procedure_cases[] = {
-        {'V', "Incorrect use of attribute instead of procedure call"},
-        {'F', "Incorrect use of function instead of procedure call"},
-        {'L', "Incorrect usage of Literal constant"},
-        {'Q', "Unknown tag value"},
+    const std::pair<PathSign, const char *> procedure_cases[] = {
+        {kFieldGetAge, "Incorrect use of attribute instead of procedure call"},
+        {kFunctionGetAge, "Incorrect use of function instead of procedure call"},
+        {kLiteralOne, "Incorrect usage of Literal constant"},
+        {kUnknownTagGetAge, "Unknown tag value"},
     };
-    for (const auto &[tag, message] : procedure_cases) {
+    for (const auto &[sign, message] : procedure_cases) {
         answerer().clear();
-        PathBuilder path;
-        if (tag == 'L')
-            path.literal_int(1);
-        else
-            feature(path, tag, "get_age", "()I");
-        javaapi_call_procedure(ann(), path.first());
-        EXPECT_EQ(last_message(), message) << tag;
+        javaapi_call_procedure(ann(), path(sign));
+        EXPECT_EQ(last_message(), message) << sign;
     }
 }
 
 TEST_P(AccessPaths, ProcedurePathsCallAndReportVoidResults)
 {
-    PathBuilder twice;
-    feature(twice, 'P', "remember", "()V");
-    feature(twice, 'P', "remember", "()V");
-    javaapi_call_procedure(ann(), twice.first());
+    javaapi_call_procedure(ann(), path(kRememberTwice));
     EXPECT_EQ(last_message(), "Incorrect procedure call");
     EXPECT_EQ(world->received.size(), 32u) << "the procedure is still called";
 
     world->ann->set_object("friend", nullptr);
-    PathBuilder void_function;
-    feature(void_function, 'F', "get_friend", "()Ltest/Person;");
-    feature(void_function, 'P', "remember", "()V");
     try {
-        javaapi_call_procedure(ann(), void_function.first());
+        javaapi_call_procedure(ann(), path(kFunctionFriendRemember));
         FAIL() << "no exception";
     } catch (CFLException *exception) {
         auto *call = dynamic_cast<CRoutineCallException *>(exception);
@@ -315,10 +279,8 @@ TEST_P(AccessPaths, ProcedurePathsCallAndReportVoidResults)
         delete exception;
     }
 
-    PathBuilder exploding;
-    feature(exploding, 'P', "explode", "()V");
     try {
-        javaapi_call_procedure(ann(), exploding.first());
+        javaapi_call_procedure(ann(), path(kExplode));
         FAIL() << "no exception";
     } catch (CFLException *exception) {
         auto *call = dynamic_cast<CRoutineCallException *>(exception);
@@ -329,23 +291,13 @@ TEST_P(AccessPaths, ProcedurePathsCallAndReportVoidResults)
     }
 }
 
-TEST_P(AccessPaths, ThirtyOneAndThirtyTwoArguments)
+TEST_P(AccessPaths, ThirtyOneAndThirtyThreeArguments)
 {
-    auto call_with = [&](int count) {
-        PathBuilder path;
-        feature(path, 'P', "remember", "()V");
-        for (int i = 1; i <= count; ++i) {
-            PathBuilder argument;
-            argument.literal_int(i * 10);
-            path.argument(argument);
-        }
-        javaapi_call_procedure(ann(), path.first());
-    };
-    call_with(31);
+    javaapi_call_procedure(ann(), path(kRemember31Arguments));
     EXPECT_TRUE(answerer().boxes().empty()) << answerer().last().text;
     EXPECT_EQ(world->received[30].i, 310);
     EXPECT_EQ(world->received[31].i, 0);
-    call_with(33);
+    javaapi_call_procedure(ann(), path(kRemember33Arguments));
     EXPECT_EQ(last_message(), "Too many parameters in feature call");
     EXPECT_EQ(answerer().boxes().size(), 1u);
     EXPECT_EQ(world->received[31].i, 320) << "the 32nd argument is stored, later ones are not";
@@ -353,148 +305,106 @@ TEST_P(AccessPaths, ThirtyOneAndThirtyTwoArguments)
 
 TEST_P(AccessPaths, ArgumentsAreLiteralsOrReadingPathsOnTheRoot)
 {
-    PathBuilder text, age, path;
-    text.literal_string("hello");
-    feature(age, 'V', "age", "I");
-    feature(path, 'V', "friend", kPersonSig);
-    feature(path, 'P', "remember", "()V");
-    path.argument(text).argument(age);
-    javaapi_call_procedure(ann(), path.first());
+    javaapi_call_procedure(ann(), path(kFriendRememberTextAndAge));
     ASSERT_EQ(world->received.size(), 32u);
     EXPECT_EQ(TestObject::from(world->received[0].l)->text, "hello") << "a literal string becomes a string object";
     EXPECT_EQ(world->received[1].i, 41) << "arguments are read on the root, not on the friend";
 
-    PathBuilder missing;
-    feature(missing, 'P', "remember", "()V");
-    missing.argument_without_path();
-    javaapi_call_procedure(ann(), missing.first());
+    javaapi_call_procedure(ann(), path(kRememberMissingArgument));
     EXPECT_EQ(answerer().last().text.substr(0, 25), "Parameter missed \"remembe");
 }
 
 TEST_P(AccessPaths, LiteralsAndTheirTypes)
 {
-    PathBuilder number, text, flag, letter, real;
-    number.literal_int(12);
-    text.literal_string("stored");
-    flag.literal_bool(true);
-    letter.literal_char('q');
-    real.literal_double(0.5);
-    EXPECT_TRUE(javaapi_is_literal(number.first()));
-    EXPECT_EQ(javaapi_get_int(ann(), number.first()), 12);
-    const char *stored = javaapi_get_string(ann(), text.first());
+    EXPECT_TRUE(javaapi_is_literal(path(kLiteralTwelve)));
+    EXPECT_EQ(javaapi_get_int(ann(), path(kLiteralTwelve)), 12);
+    const char *stored = javaapi_get_string(ann(), path(kLiteralText));
     EXPECT_STREQ(stored, "stored");
-    EXPECT_EQ(stored, flf_get_prop_str(flf_get_prop(text.first(), FL_literal))) << "the stored text itself";
-    EXPECT_TRUE(javaapi_get_bool(ann(), flag.first()));
-    EXPECT_EQ(javaapi_get_char(ann(), letter.first()), 'q');
-    EXPECT_DOUBLE_EQ(javaapi_get_double(ann(), real.first()), 0.5);
-    EXPECT_STREQ(static_cast<const char *>(static_cast<void *>(javaapi_get_value(ann(), text.first()).l)), "stored");
+    EXPECT_EQ(stored, flf_get_prop_str(flf_get_prop(path(kLiteralText), FL_literal))) << "the stored text itself";
+    EXPECT_TRUE(javaapi_get_bool(ann(), path(kLiteralTrue)));
+    EXPECT_EQ(javaapi_get_char(ann(), path(kLiteralLetter)), 'q');
+    EXPECT_DOUBLE_EQ(javaapi_get_double(ann(), path(kLiteralHalf)), 0.5);
+    EXPECT_STREQ(static_cast<const char *>(static_cast<void *>(javaapi_get_value(ann(), path(kLiteralText)).l)),
+                 "stored");
     EXPECT_TRUE(answerer().boxes().empty());
 
-    EXPECT_EQ(javaapi_get_int(ann(), text.first()), 0);
+    EXPECT_EQ(javaapi_get_int(ann(), path(kLiteralText)), 0);
     EXPECT_EQ(last_message(), "Uncompatible tags");
     answerer().clear();
-    EXPECT_FALSE(javaapi_get_bool(ann(), real.first()));
+    EXPECT_FALSE(javaapi_get_bool(ann(), path(kLiteralHalf)));
     EXPECT_EQ(last_message(), "Uncompatible tags");
     answerer().clear();
-    PathBuilder compound;
-    compound.tag('L');
-    flf_add_property(compound.last(), FLF_TAG_ORDERED, FL_literal, nullptr);
-    javaapi_get_value(ann(), compound.first());
+    javaapi_get_value(ann(), path(kCompoundLiteral));
     EXPECT_EQ(last_message(), "Unknown literal value");
     answerer().clear();
-    PathBuilder no_value;
-    no_value.literal_int(1).without(FL_literal);
-    javaapi_get_value(ann(), no_value.first());
+    javaapi_get_value(ann(), path(kLiteralWithoutValue));
     EXPECT_NE(answerer().last().text.find(": File javaapi, Line"), std::string::npos);
 }
 
 TEST_P(AccessPaths, ValueTexts)
 {
-    PathBuilder age, active, name, height, initial;
-    feature(age, 'V', "age", "I");
-    feature(active, 'V', "active", "Z");
-    feature(name, 'V', "name", kStringSig);
-    feature(height, 'v', "height", "D");
-    feature(initial, 'V', "initial", "C");
-    EXPECT_STREQ(javaapi_value_text(ann(), age.first(), "I"), "41");
-    EXPECT_STREQ(javaapi_value_text(ann(), active.first(), "B"), "True");
-    EXPECT_STREQ(javaapi_value_text(ann(), name.first(), "S"), "Ann");
-    EXPECT_STREQ(javaapi_value_text(ann(), height.first(), "D"), "1.750");
-    EXPECT_STREQ(javaapi_value_text(ann(), height.first(), "R"), "1.750");
-    EXPECT_STREQ(javaapi_value_text(ann(), initial.first(), "C"), "A");
-    EXPECT_STREQ(javaapi_value_text(ann(), age.first(), "X"), "?");
+    EXPECT_STREQ(javaapi_value_text(ann(), path(kAge), "I"), "41");
+    EXPECT_STREQ(javaapi_value_text(ann(), path(kActive), "B"), "True");
+    EXPECT_STREQ(javaapi_value_text(ann(), path(kName), "S"), "Ann");
+    EXPECT_STREQ(javaapi_value_text(ann(), path(kHeight), "D"), "1.750");
+    EXPECT_STREQ(javaapi_value_text(ann(), path(kHeight), "R"), "1.750");
+    EXPECT_STREQ(javaapi_value_text(ann(), path(kInitial), "C"), "A");
+    EXPECT_STREQ(javaapi_value_text(ann(), path(kAge), "X"), "?");
     world->ann->set_double("height", -1.0e300);
-    EXPECT_EQ(std::string(javaapi_value_text(ann(), height.first(), "D")).size(), 306u);
+    EXPECT_EQ(std::string(javaapi_value_text(ann(), path(kHeight), "D")).size(), 306u);
 }
 
 TEST_P(AccessPaths, StringBufferGrowsAndIsReused)
 {
-    PathBuilder name;
-    feature(name, 'V', "name", kStringSig);
     world->ann->get_object("name")->text = std::string(500, 'n');
-    EXPECT_EQ(std::string(javaapi_get_string(ann(), name.first())), std::string(500, 'n'));
+    EXPECT_EQ(std::string(javaapi_get_string(ann(), path(kName))), std::string(500, 'n'));
     world->ann->get_object("name")->text = "short";
-    EXPECT_STREQ(javaapi_get_string(ann(), name.first()), "short");
+    EXPECT_STREQ(javaapi_get_string(ann(), path(kName)), "short");
     world->ann->set_object("name", nullptr);
-    EXPECT_EQ(javaapi_get_string(ann(), name.first()), nullptr);
+    EXPECT_EQ(javaapi_get_string(ann(), path(kName)), nullptr);
 }
 
 TEST_P(AccessPaths, MissingItemsOfAnElement)
 {
     struct Case {
-        int removed;
+        PathSign sign;
         const char *message;
     };
-    std::vector<Case> cases{{FL_tag, "Tag missed"}, {FL_feature, "Missed feature name"},
-                            {FL_class_name, "Missed class name"}};
+    std::vector<Case> cases{{kAgeWithoutTag, "Tag missed"}, {kAgeWithoutFeature, "Missed feature name"},
+                            {kAgeWithoutClass, "Missed class name"}};
     if (!emulated())
-        cases.push_back({FL_signature, "Missed feature signature"});
+        cases.push_back({kAgeWithoutSignature, "Missed feature signature"});
     for (const Case &c : cases) {
         answerer().clear();
-        PathBuilder path;
-        feature(path, 'V', "age", "I").without(c.removed);
-        EXPECT_EQ(javaapi_get_int(ann(), path.first()), 0);
+        EXPECT_EQ(javaapi_get_int(ann(), path(c.sign)), 0);
         EXPECT_EQ(last_message(), c.message);
     }
     answerer().clear();
-    PathBuilder empty_name;
-    empty_name.feature('V', kPerson, "", "I");
-    javaapi_get_int(ann(), empty_name.first());
+    javaapi_get_int(ann(), path(kEmptyFeatureName));
     EXPECT_EQ(last_message(), "Feature name is Void");
 
     answerer().clear();
-    PathBuilder routine_without_class;
-    feature(routine_without_class, 'P', "remember", "()V").without(FL_class_name);
-    javaapi_call_procedure(ann(), routine_without_class.first());
+    javaapi_call_procedure(ann(), path(kRememberWithoutClass));
     EXPECT_NE(answerer().last().text.find(": File javaapi, Line"), std::string::npos) << "a plain assertion";
 }
 
 TEST_P(AccessPaths, UnknownClassesFieldsAndRoutines)
 {
-    PathBuilder no_class;
-    no_class.feature('V', "test/Nobody", "age", "I");
-    javaapi_get_int(ann(), no_class.first());
+    javaapi_get_int(ann(), path(kUnknownClassAge));
     EXPECT_EQ(last_message(), "class not found");
     answerer().clear();
 
-    PathBuilder no_field;
-    feature(no_field, 'V', "nothing", kPersonSig);
-    feature(no_field, 'V', "age", "I");
-    javaapi_get_int(ann(), no_field.first());
+    javaapi_get_int(ann(), path(kUnknownFieldThenAge));
     EXPECT_EQ(last_message(), "field not found");
     answerer().clear();
     world->table.clear_exception();
 
-    PathBuilder routine_class;
-    routine_class.feature('P', "test/Nobody", "remember", "()V");
-    javaapi_call_procedure(ann(), routine_class.first());
+    javaapi_call_procedure(ann(), path(kUnknownClassRemember));
     EXPECT_EQ(answerer().last().text.substr(0, 27), "Unknown class \"test/Nobody\"");
     answerer().clear();
     world->table.clear_exception();
 
-    PathBuilder routine;
-    feature(routine, 'P', "vanish", "()V");
-    javaapi_call_procedure(ann(), routine.first());
+    javaapi_call_procedure(ann(), path(kUnknownRoutine));
     EXPECT_EQ(answerer().last().text.substr(0, 24), "Unknown procedure \"vanis");
 }
 
@@ -507,18 +417,13 @@ TEST_P(AccessPaths, StaticMembersAndTheCurrentObject)
         return;
     }
     EXPECT_EQ(current.l, ann());
-    PathBuilder population, census;
-    feature(population, 'V', "population", "I").make_static();
-    feature(census, 'F', "census", "()I").make_static();
-    EXPECT_EQ(javaapi_get_int(ann(), population.first()), 7);
-    javaapi_set_int(ann(), population.first(), 8);
+    EXPECT_EQ(javaapi_get_int(ann(), path(kStaticPopulation)), 7);
+    javaapi_set_int(ann(), path(kStaticPopulation), 8);
     EXPECT_EQ(world->person.static_values["population"].i, 8);
-    EXPECT_EQ(javaapi_get_int(ann(), census.first()), 1000);
+    EXPECT_EQ(javaapi_get_int(ann(), path(kStaticCensus)), 1000);
     EXPECT_TRUE(answerer().boxes().empty());
 
-    PathBuilder missing_static;
-    feature(missing_static, 'V', "nobody", "I").make_static();
-    javaapi_get_int(ann(), missing_static.first());
+    javaapi_get_int(ann(), path(kStaticUnknown));
     EXPECT_EQ(last_message(), "field not found") << "an assertion, not the fatal error";
 }
 
@@ -529,34 +434,26 @@ TEST_P(AccessPaths, SignatureLettersOfAVirtualMachine)
     world->person.field("odd", Kind::Integer, "X").routine("odd_result", "()X", [](TestObject *, const jvalue *) {
         return jvalue{};
     });
-    PathBuilder odd, odd_result, void_signature;
-    feature(odd, 'V', "odd", "X");
-    javaapi_get_int(ann(), odd.first());
+    javaapi_get_int(ann(), path(kOddField));
     EXPECT_EQ(last_message(), "invalid tag");
     answerer().clear();
-    javaapi_set_int(ann(), odd.first(), 1);
+    javaapi_set_int(ann(), path(kOddField), 1);
     EXPECT_EQ(last_message(), "invalid tag");
     answerer().clear();
-    feature(odd_result, 'F', "odd_result", "()X");
-    javaapi_get_int(ann(), odd_result.first());
+    javaapi_get_int(ann(), path(kOddFunction));
     EXPECT_EQ(last_message(), "invalid feature signature");
     answerer().clear();
-    feature(void_signature, 'V', "friend", "");
-    flf_set_prop_str(flf_add_property(void_signature.last(), FLF_TAG_STRING, FL_signature, nullptr), "");
-    feature(void_signature, 'P', "remember", "()V");
-    javaapi_call_procedure(ann(), void_signature.first());
+    javaapi_call_procedure(ann(), path(kEmptySignatureThenRemember));
     EXPECT_EQ(last_message(), "Signature name is Void");
     answerer().clear();
-    javaapi_get_int(ann(), void_signature.first());
+    javaapi_get_int(ann(), path(kEmptySignatureThenRemember));
     EXPECT_EQ(last_message(), "Feature signature is Void");
 }
 
 FLTEST_CHILD_SCENARIO(missing_terminal_field)
 {
     World world(arguments.at(0) == "emulated" ? TestTable::Mode::Emulated : TestTable::Mode::JvmLike);
-    PathBuilder path;
-    path.feature('V', kPerson, "colour", "I");
-    javaapi_get_int(world.ann->handle(), path.first());
+    javaapi_get_int(world.ann->handle(), path(kColour));
     return 5;
 }
 

@@ -7,13 +7,16 @@
 #include "box_answerer.hpp"
 #include "cflrt_services.h"
 #include "child.hpp"
+#include "form_file.hpp"
 #include "wait.hpp"
 
 using namespace fltest;
 
 namespace {
 
-constexpr int kMarkerSign = 7;
+// The marker of form 1 of class X in the compiled files flrt_test_first.flf and
+// flrt_test_second.flf (forms/flrt_test_*.fls): "first" and "second".
+constexpr int kMarkerSign = 1000;
 
 std::string temp_path(const std::string &name)
 {
@@ -22,22 +25,9 @@ std::string temp_path(const std::string &name)
     return std::string(directory) + name;
 }
 
-std::string program_directory()
+std::string beside_program(const std::string &name)
 {
-    char path[MAX_PATH];
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string text(path);
-    return text.substr(0, text.rfind('\\') + 1);
-}
-
-// A resource file holding form 1 of class X whose marker property names the file.
-void write_resource_file(const std::string &path, const char *marker)
-{
-    FLF_BASE base = flf_new_base("test", FLF_PROJECT_ABSOLUTE);
-    FLF_ITEM form = flf_add_form(base, "X", 1, "form");
-    flf_set_prop_str(flf_add_property(form, FLF_TAG_STRING, kMarkerSign, nullptr), marker);
-    flf_saveas_base(base, path.c_str());
-    flf_close_base(base);
+    return program_directory() + name;
 }
 
 std::string marker_of_form_x()
@@ -57,10 +47,10 @@ std::string box_text_start()
 
 FLTEST_CHILD_SCENARIO(default_file)
 {
-    if (flrt_res_list_is_empty() || marker_of_form_x() != "default")
+    if (flrt_res_list_is_empty() || marker_of_form_x() != "first")
         return 1;
     flrt_remove_res_file(arguments.at(0).c_str()); // refused with an assertion
-    return marker_of_form_x() == "default" ? 0 : 2;
+    return marker_of_form_x() == "first" ? 0 : 2;
 }
 
 FLTEST_CHILD_SCENARIO(missing_default_file)
@@ -71,8 +61,7 @@ FLTEST_CHILD_SCENARIO(missing_default_file)
 TEST(ResourceList, DefaultFileComesFromTheLastOption)
 {
     answerer().clear();
-    const std::string path = temp_path("flrt_default.flf");
-    write_resource_file(path, "default");
+    const std::string path = beside_program("flrt_test_first.flf");
     ChildResult result = run_child("default_file", {path, "-=missing.flf", "/=" + path});
     ASSERT_TRUE(result.finished) << result.error;
     EXPECT_EQ(result.exit_code, 0u);
@@ -82,16 +71,13 @@ TEST(ResourceList, DefaultFileComesFromTheLastOption)
     ChildResult missing = run_child("missing_default_file", {"-=no_such_default.flf"});
     EXPECT_EQ(missing.exit_code, 0u);
     EXPECT_EQ(answerer().boxes().size(), 1u) << "a missing default file is skipped silently";
-    std::remove(path.c_str());
 }
 
 TEST(ResourceList, LaterFilesHideEarlierOnesAndNamesIgnoreCase)
 {
     answerer().clear();
-    const std::string first = temp_path("flrt_first.flf");
-    const std::string second = temp_path("flrt_second.flf");
-    write_resource_file(first, "first");
-    write_resource_file(second, "second");
+    const std::string first = beside_program("flrt_test_first.flf");
+    const std::string second = beside_program("flrt_test_second.flf");
     EXPECT_TRUE(flrt_res_list_is_empty()) << "FL.FLF is nowhere, so the list starts empty";
 
     flrt_add_res_file(first.c_str());
@@ -111,8 +97,6 @@ TEST(ResourceList, LaterFilesHideEarlierOnesAndNamesIgnoreCase)
     flrt_remove_res_file(first.c_str());
     ASSERT_TRUE(answerer().wait_for_boxes(1));
     EXPECT_EQ(box_text_start(), "Remove unknown resource file\n \"" + first + "\"");
-    std::remove(first.c_str());
-    std::remove(second.c_str());
 }
 
 TEST(ResourceList, FailuresAreAssertions)
@@ -138,23 +122,20 @@ TEST(ResourceList, FailuresAreAssertions)
 TEST(ResourceList, RelativeNamesAreAlsoLookedForBesideTheProgram)
 {
     answerer().clear();
-    const std::string name = "flrt_beside_program.flf";
-    const std::string path = program_directory() + name;
-    write_resource_file(path, "beside");
+    const std::string name = "flrt_test_first.flf";
     char current[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, current);
     SetCurrentDirectoryA(temp_path("").c_str());
 
     flrt_add_res_file(name.c_str());
-    EXPECT_EQ(marker_of_form_x(), "beside");
-    flrt_remove_res_file("FLRT_BESIDE_PROGRAM.FLF");
+    EXPECT_EQ(marker_of_form_x(), "first");
+    flrt_remove_res_file("FLRT_TEST_FIRST.FLF");
     EXPECT_TRUE(flrt_res_list_is_empty());
     flrt_add_res_file(("sub\\" + name).c_str());
     ASSERT_TRUE(answerer().wait_for_boxes(1));
     EXPECT_EQ(box_text_start(), "Cannot find resource file\n \"sub\\" + name + "\"");
 
     SetCurrentDirectoryA(current);
-    std::remove(path.c_str());
 }
 
 TEST(WindowUtilities, CenterAndEllipsis)

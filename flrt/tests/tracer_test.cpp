@@ -5,7 +5,7 @@
 #include "box_answerer.hpp"
 #include "cflrt_services.h"
 #include "child.hpp"
-#include "path_builder.hpp"
+#include "form_file.hpp"
 #include "test_table.hpp"
 #include "wait.hpp"
 
@@ -136,12 +136,9 @@ TEST(TraceWindow, ObjectAccessLogsFieldsAndRoutines)
 
     flrt_trace_set_switch(1);
     SendMessageA(trace_window(), WM_SYSCOMMAND, 101, 0);
-    PathBuilder read;
-    read.feature('V', "test/Item", "count");
-    javaapi_get_int(item->handle(), read.first());
-    PathBuilder call;
-    call.feature('V', "test/Item", "next").feature('P', "test/Item", "step");
-    javaapi_call_procedure(item->handle(), call.first());
+    const FormFile paths("flrt_test_paths.flf");
+    javaapi_get_int(item->handle(), paths.path("test/Item", 1, 1001)); // count
+    javaapi_call_procedure(item->handle(), paths.path("test/Item", 1, 1002)); // next -> step()
     EXPECT_EQ(trace_lines(), (std::vector<std::string>{"get_field: test/Item. count", "qev_field: test/Item. next",
                                                        "qev_routine: test/Item. step"}));
     flrt_trace_set_switch(0);
