@@ -119,6 +119,10 @@ TEST(DiskStream, WritesAndReadsBackThroughTheFileLayer)
     in.Seek(20004);
     EXPECT_EQ(in.ReadInt(), 4999);
     EXPECT_TRUE(in.AtEnd());
+    in.Seek(20007); // one byte left is not the end yet
+    EXPECT_FALSE(in.AtEnd());
+    in.ReadByte();
+    EXPECT_TRUE(in.AtEnd());
     EXPECT_EQ(kind_only(catch_error([&] { in.ReadByte(); })), Caught::file(3));
 }
 
@@ -193,6 +197,11 @@ TEST(CErrorMode, FailuresAnswerNoneAndAreReportedOnce)
     error = last_error();
     EXPECT_EQ(error.type, FLF_ERROR_SYSTEM);
     EXPECT_EQ(error.code, 2);
+
+    // The answer is the kind of error, which a caller may test without a record.
+    flf_open_name_base(dir.file("missing.fln").c_str());
+    EXPECT_EQ(flf_last_error(nullptr), FLF_ERROR_SYSTEM);
+    EXPECT_EQ(flf_last_error(nullptr), FLF_ERROR_NONE);
 }
 
 TEST(CErrorMode, FailedSaveIsReportedAndLeavesTheBaseUsable)
