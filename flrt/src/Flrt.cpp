@@ -1,5 +1,8 @@
 // Exported entry points of the runtime and its process-wide state.
 #include "runtime.hpp"
+// The declarations javac writes for the Java class: the definitions below
+// must match them.
+#include "qk_fllocal_DisplayManager.h"
 
 namespace flrt {
 namespace {
