@@ -34,6 +34,19 @@ FLRT_API void FLRT_CALL set_ni_table(JNIEnv *table);
 FLRT_API void FLRT_CALL flrt_add_res_file(const char *file_name);
 FLRT_API void FLRT_CALL flrt_remove_res_file(const char *file_name);
 
+/*
+ * Standard open and save dialogs. The filter is written as description, bar,
+ * pattern, bar ("Forms|*.flf|"); the bars of a writable filter are turned into
+ * terminating zeros in place. The answer is the chosen path in a buffer of the
+ * runtime, valid until the next dialog, or null when the user cancels.
+ */
+FLRT_API char *FLRT_CALL flrt_get_open_fname(char *filter, const char *title, const char *default_extension,
+                                             int flags);
+FLRT_API char *FLRT_CALL flrt_get_save_fname(char *filter, const char *title, const char *initial_name,
+                                             const char *default_extension, int flags);
+/* Dispatches every pending paint message of the thread; other messages stay queued. */
+FLRT_API void FLRT_CALL flrt_peek_messages(void);
+
 /* Java callers (class qk.fllocal.DisplayManager) */
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_init(JNIEnv *env, jclass cls);
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_addResourceFile(JNIEnv *env, jclass cls, jstring name);

@@ -8,6 +8,7 @@ namespace flrt {
 namespace {
 
 HINSTANCE g_instance = nullptr;
+HWND g_current_form_window = nullptr;
 JNIEnv *g_table = nullptr;
 // A resource file has been registered from the Java side.
 bool g_java_resources = false;
@@ -37,6 +38,16 @@ void set_module_instance(HINSTANCE instance)
 JNIEnv *table()
 {
     return g_table;
+}
+
+HWND current_form_window()
+{
+    return g_current_form_window;
+}
+
+void set_current_form_window(HWND window)
+{
+    g_current_form_window = window;
 }
 
 void set_table(JNIEnv *env)

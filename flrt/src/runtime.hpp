@@ -11,6 +11,10 @@ HINSTANCE module_instance();
 void set_module_instance(HINSTANCE instance);
 
 JNIEnv *table();
+// The window of the form the user works in (the owner of the file dialogs);
+// none while no form is open. The form engine keeps it up to date.
+HWND current_form_window();
+void set_current_form_window(HWND window);
 void set_table(JNIEnv *env);
 bool table_is_emulated();
 

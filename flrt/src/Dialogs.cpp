@@ -1,0 +1,93 @@
+// The standard file dialogs and the paint-message pump of the entry points.
+#include "runtime.hpp"
+
+#include <commdlg.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+char g_path[MAX_PATH];
+char g_file_title[MAX_PATH];
+
+bool IsWritable(const void *address)
+{
+    MEMORY_BASIC_INFORMATION info;
+    if (!VirtualQuery(address, &info, sizeof info) || info.State != MEM_COMMIT || (info.Protect & PAGE_GUARD))
+        return false;
+    const DWORD writable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    return (info.Protect & writable) != 0;
+}
+
+// The dialogs take a list of zero-terminated texts ending in an empty one.
+// Callers write it with bars instead of zeros; their buffer is converted in
+// place when it can be written to (a literal cannot), and the dialog always
+// gets a copy, so a read-only filter does not bring the runtime down.
+std::string FilterList(char *filter)
+{
+    std::string list = filter ? filter : "";
+    if (filter && !list.empty() && IsWritable(filter) && IsWritable(filter + list.size() - 1)) {
+        for (char *bar = std::strchr(filter, '|'); bar; bar = std::strchr(bar + 1, '|'))
+            *bar = '\0';
+    }
+    for (char &c : list)
+        if (c == '|')
+            c = '\0';
+    list.append(2, '\0');
+    return list;
+}
+
+OPENFILENAMEA DialogRequest(const std::string &filter, const char *title, const char *default_extension, int flags)
+{
+    OPENFILENAMEA request = {};
+    request.lStructSize = sizeof request;
+    request.hwndOwner = flrt::current_form_window();
+    request.lpstrFilter = filter.c_str();
+    request.nFilterIndex = 1;
+    request.lpstrFile = g_path;
+    request.nMaxFile = sizeof g_path;
+    request.lpstrFileTitle = g_file_title;
+    request.nMaxFileTitle = sizeof g_file_title;
+    request.lpstrTitle = title;
+    request.Flags = static_cast<DWORD>(flags);
+    request.lpstrDefExt = default_extension;
+    return request;
+}
+
+} // namespace
+
+extern "C" {
+
+FLRT_API char *FLRT_CALL flrt_get_open_fname(char *filter, const char *title, const char *default_extension,
+                                             int flags)
+{
+    g_path[0] = g_file_title[0] = '\0';
+    std::string list = FilterList(filter);
+    OPENFILENAMEA request = DialogRequest(list, title, default_extension, flags);
+    return GetOpenFileNameA(&request) ? g_path : nullptr;
+}
+
+FLRT_API char *FLRT_CALL flrt_get_save_fname(char *filter, const char *title, const char *initial_name,
+                                             const char *default_extension, int flags)
+{
+    g_path[0] = g_file_title[0] = '\0';
+    if (initial_name) {
+        std::strncpy(g_path, initial_name, sizeof g_path - 1);
+        g_path[sizeof g_path - 1] = '\0';
+    }
+    std::string list = FilterList(filter);
+    OPENFILENAMEA request = DialogRequest(list, title, default_extension, flags);
+    return GetSaveFileNameA(&request) ? g_path : nullptr;
+}
+
+FLRT_API void FLRT_CALL flrt_peek_messages(void)
+{
+    // A window that never validates would repaint forever: stop after a
+    // generous number of rounds.
+    MSG message;
+    for (int round = 0; round < 10000 && PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE); ++round)
+        DispatchMessageA(&message);
+}
+
+} // extern "C"
