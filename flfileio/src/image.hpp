@@ -54,6 +54,7 @@ public:
 private:
     const unsigned char *Value(const unsigned char *p, int tag, int depth);
     const unsigned char *TopLevelValue(const unsigned char *p, int tag);
+    const unsigned char *SkipString(const unsigned char *p, const unsigned char *end);
 
     const unsigned char *end_;
     bool exact_ = true;

@@ -405,16 +405,17 @@ int32_t LoadInt(const unsigned char *p)
 
 const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, bool sorted)
 {
-    if (depth > kMaxStreamDepth || end_ - p < 4)
+    const unsigned char *const end = end_;
+    if (depth > kMaxStreamDepth || end - p < 4)
         return nullptr;
     int32_t count = LoadInt(p);
     p += 4;
-    if (count < 0 || count > (end_ - p) / kSmallestChildBytes)
+    if (count < 0 || count > (end - p) / kSmallestChildBytes)
         return nullptr;
     int32_t previous = INT32_MIN;
     bool first = true;
     for (; count > 0; --count) {
-        if (end_ - p < 5)
+        if (end - p < 5)
             return nullptr;
         unsigned tag = p[0];
         int32_t sign = LoadInt(p + 1);
@@ -425,12 +426,18 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
             previous = sign;
             first = false;
         }
-        // Most children are fixed-size values: skip them without a call.
+        // Most children are fixed-size values or strings: skip them without a call.
         int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
         if (fixed > 0) {
-            if (end_ - p < fixed)
+            if (end - p < fixed)
                 return nullptr;
             p += fixed;
+            continue;
+        }
+        if (tag == FLF_TAG_STRING) {
+            p = SkipString(p, end);
+            if (!p)
+                return nullptr;
             continue;
         }
         p = depth > 1 ? Value(p, static_cast<signed char>(tag), depth) : TopLevelValue(p, static_cast<signed char>(tag));
@@ -438,6 +445,21 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
             return nullptr;
     }
     return p;
+}
+
+const unsigned char *ChildListScanner::SkipString(const unsigned char *p, const unsigned char *end)
+{
+    if (end - p < 4)
+        return nullptr;
+    int32_t length = LoadInt(p);
+    p += 4;
+    if (length == -1)
+        return p;
+    if (length < 0 || length > FLF_MAX_STRING || end - p < length)
+        return nullptr;
+    if (length > 0 && std::memchr(p, 0, length))
+        exact_ = false; // a zero byte ends the text that is read
+    return p + length;
 }
 
 // A child of the top-level list: compounds are remembered with whether they
@@ -466,18 +488,8 @@ const unsigned char *ChildListScanner::Value(const unsigned char *p, int tag, in
         return left >= 1 ? p + 1 : nullptr;
     case FLF_TAG_DOUBLE:
         return left >= 8 ? p + 8 : nullptr;
-    case FLF_TAG_STRING: {
-        if (left < 4)
-            return nullptr;
-        int32_t length = LoadInt(p);
-        if (length == -1)
-            return p + 4;
-        if (length < 0 || length > FLF_MAX_STRING || left - 4 < length)
-            return nullptr;
-        if (std::memchr(p + 4, 0, length))
-            exact_ = false; // a zero byte ends the text that is read
-        return p + 4 + length;
-    }
+    case FLF_TAG_STRING:
+        return SkipString(p, end_);
     case FLF_TAG_ORDERED:
         return List(p, depth + 1, false);
     case FLF_TAG_SORTED:
