@@ -116,15 +116,11 @@ FLF_BASE Register(std::unique_ptr<ResourceBase> base)
     return reinterpret_cast<FLF_BASE>(base.release());
 }
 
-// Whether a compound holds the item. A fresh clone names its source's parent
-// without being one of its children.
-bool IsHeld(const stobject *item) { return item->parent && item->parent->PositionOf(item) > 0; }
-
 // An item may join a compound only when no compound holds it and the compound
 // is not inside the item's own subtree.
 bool MayJoin(const compound_stobject *receiver, const stobject *item)
 {
-    if (!receiver || !item || IsHeld(item) || FormsRoots().count(item))
+    if (!receiver || !item || item->parent || FormsRoots().count(item))
         return false;
     for (const stobject *up = receiver; up; up = up->parent)
         if (up == item)
@@ -543,7 +539,7 @@ void flf_delete_property(FLF_ITEM item)
     stobject *object = AsItem(item);
     if (!object || FormsRoots().count(object))
         return;
-    if (IsHeld(object))
+    if (object->parent)
         object->parent->Delete(object);
     else
         delete object; // an item the caller created, cloned or detached

@@ -47,7 +47,6 @@ public:
     // The end of the list starting at list, or null when it is malformed.
     // depth 1 is a top-level list (the forms root).
     const unsigned char *List(const unsigned char *list, int depth, bool sorted);
-    bool RoundTripsExactly() const { return exact_; }
     // The child lists of the compounds in the top-level list, in file order.
     const std::vector<Span> &TopLevelCompounds() const { return top_level_; }
 

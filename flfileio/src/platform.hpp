@@ -10,7 +10,6 @@
 
 namespace flf_platform {
 
-constexpr intptr_t kNoFile = -1;
 // What saving a base without file name raises: "file not found" (2) on both
 // platforms, as opening a file without name would.
 constexpr flf_system_error kNoFileNameError = 2;

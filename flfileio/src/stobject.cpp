@@ -467,7 +467,7 @@ const unsigned char *ChildListScanner::SkipString(const unsigned char *p, const 
 const unsigned char *ChildListScanner::TopLevelValue(const unsigned char *p, int tag)
 {
     if (tag != FLF_TAG_ORDERED && tag != FLF_TAG_SORTED)
-        return Value(p, tag, 1);
+        return nullptr;
     bool exact_before = exact_;
     exact_ = true;
     const unsigned char *end = List(p, 2, tag == FLF_TAG_SORTED);
@@ -477,19 +477,11 @@ const unsigned char *ChildListScanner::TopLevelValue(const unsigned char *p, int
     return end;
 }
 
+// The values List does not skip itself: compounds (anything else is a tag
+// without a class).
 const unsigned char *ChildListScanner::Value(const unsigned char *p, int tag, int depth)
 {
-    int64_t left = end_ - p;
     switch (tag) {
-    case FLF_TAG_INTEGER:
-        return left >= 4 ? p + 4 : nullptr;
-    case FLF_TAG_BOOLEAN:
-    case FLF_TAG_CHARACTER:
-        return left >= 1 ? p + 1 : nullptr;
-    case FLF_TAG_DOUBLE:
-        return left >= 8 ? p + 8 : nullptr;
-    case FLF_TAG_STRING:
-        return SkipString(p, end_);
     case FLF_TAG_ORDERED:
         return List(p, depth + 1, false);
     case FLF_TAG_SORTED:
