@@ -35,6 +35,20 @@ FLRT_API void FLRT_CALL flrt_add_res_file(const char *file_name);
 FLRT_API void FLRT_CALL flrt_remove_res_file(const char *file_name);
 
 /*
+ * Shows form number form_number of the class for the object. Every "." of the
+ * class name becomes "/" in the caller's buffer. A modal form answers whether
+ * it was closed with acceptance; a separate form or an MDI child answers true
+ * once its window shows.
+ */
+FLRT_API jboolean FLRT_CALL flrt_display_form(jobject obj, char *class_name, jint form_number);
+/* Closes the form that edits the object, with or without acceptance. */
+FLRT_API void FLRT_CALL flrt_close_form(jobject obj, jboolean accept);
+/* Refreshes what shows the object; all refreshes every control of its forms. */
+FLRT_API void FLRT_CALL flrt_update_widget(jobject obj, jboolean all);
+/* Validates what shows the object; quiet reports a failure without a message box. */
+FLRT_API jboolean FLRT_CALL flrt_validate_widget(jobject obj, jboolean with_children, jboolean quiet);
+
+/*
  * Standard open and save dialogs. The filter is written as description, bar,
  * pattern, bar ("Forms|*.flf|"); the bars of a writable filter are turned into
  * terminating zeros in place. The answer is the chosen path in a buffer of the
@@ -49,6 +63,10 @@ FLRT_API void FLRT_CALL flrt_peek_messages(void);
 
 /* Java callers (class qk.fllocal.DisplayManager) */
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_init(JNIEnv *env, jclass cls);
+JNIEXPORT jboolean JNICALL Java_qk_fllocal_DisplayManager_display(JNIEnv *env, jclass cls, jobject obj,
+                                                                   jstring class_name, jint form_number);
+JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_accept(JNIEnv *env, jclass cls, jobject obj);
+JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_cancel(JNIEnv *env, jclass cls, jobject obj);
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_addResourceFile(JNIEnv *env, jclass cls, jstring name);
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_removeResourceFile(JNIEnv *env, jclass cls, jstring name);
 

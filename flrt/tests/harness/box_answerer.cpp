@@ -104,38 +104,64 @@ void BoxAnswerer::Visit(HWND window)
     if (!is_dialog(window))
         return;
     std::function<void(HWND)> handler;
+    HWND text = GetDlgItem(window, kMessageBoxTextId);
     {
         std::lock_guard lock(mutex_);
-        if (!seen_.insert(window).second)
+        if (seen_.count(window))
             return;
         const auto found = handlers_.find(text_of(window));
         if (found != handlers_.end())
             handler = found->second;
+        // A dialog may show before its caption is final: one that is neither
+        // awaited nor a message box is looked at again on the next round, and
+        // only dismissed once it has stayed unknown for long, so that a test
+        // fails instead of hanging in its modal loop.
+        if (!handler && !text && !GiveUpOn(window))
+            return;
+        seen_.insert(window);
     }
-    if (handler) {
+    if (handler)
         handler(window);
-    } else if (HWND text = GetDlgItem(window, kMessageBoxTextId)) {
-        Box box;
-        box.caption = text_of(window);
-        box.text = text_of(text);
-        box.has_yes = has_button(window, IDYES);
-        box.has_no = has_button(window, IDNO);
-        box.has_ok = has_button(window, IDOK);
-        std::lock_guard lock(mutex_);
-        int button = box.has_no ? IDNO : IDOK;
-        if (!answers_.empty()) {
-            button = answers_.front();
-            answers_.pop_front();
-        }
-        box.pressed = button;
-        // Recorded before the press: once pressed, the code under test goes on.
-        boxes_.push_back(box);
-        press(window, button);
+    else
+        Answer(window, text);
+    Forget();
+}
+
+bool BoxAnswerer::GiveUpOn(HWND window)
+{
+    const DWORD now = GetTickCount();
+    const auto first = unknown_since_.try_emplace(window, now).first->second;
+    return now - first > kUnknownDialogPatienceMs;
+}
+
+void BoxAnswerer::Answer(HWND window, HWND text)
+{
+    Box box;
+    box.caption = text_of(window);
+    box.text = text ? text_of(text) : "(an unexpected dialog, cancelled)";
+    box.has_yes = has_button(window, IDYES);
+    box.has_no = has_button(window, IDNO);
+    box.has_ok = has_button(window, IDOK);
+    std::lock_guard lock(mutex_);
+    int button = text ? (box.has_no ? IDNO : IDOK) : IDCANCEL;
+    if (text && !answers_.empty()) {
+        button = answers_.front();
+        answers_.pop_front();
     }
-    // Forget windows that are gone, so that a reused handle counts as new.
+    box.pressed = button;
+    // Recorded before the press: once pressed, the code under test goes on.
+    boxes_.push_back(box);
+    press(window, button);
+}
+
+// Forgets windows that are gone, so that a reused handle counts as new.
+void BoxAnswerer::Forget()
+{
     std::lock_guard lock(mutex_);
     for (auto it = seen_.begin(); it != seen_.end();)
         it = IsWindow(*it) ? std::next(it) : seen_.erase(it);
+    for (auto it = unknown_since_.begin(); it != unknown_since_.end();)
+        it = IsWindow(it->first) ? std::next(it) : unknown_since_.erase(it);
 }
 
 } // namespace fltest

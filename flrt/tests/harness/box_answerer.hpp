@@ -55,12 +55,18 @@ private:
     static BOOL CALLBACK visit_window(HWND window, LPARAM self);
     void Run();
     void Visit(HWND window);
+    bool GiveUpOn(HWND window);
+    void Answer(HWND window, HWND text);
+    void Forget();
+
+    static constexpr DWORD kUnknownDialogPatienceMs = 60000;
 
     mutable std::mutex mutex_;
     std::deque<int> answers_;
     std::map<std::string, std::function<void(HWND)>> handlers_;
     std::vector<Box> boxes_;
     std::set<HWND> seen_;
+    std::map<HWND, DWORD> unknown_since_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
