@@ -11,15 +11,6 @@ namespace {
 char g_path[MAX_PATH];
 char g_file_title[MAX_PATH];
 
-bool IsWritable(const void *address)
-{
-    MEMORY_BASIC_INFORMATION info;
-    if (!VirtualQuery(address, &info, sizeof info) || info.State != MEM_COMMIT || (info.Protect & PAGE_GUARD))
-        return false;
-    const DWORD writable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
-    return (info.Protect & writable) != 0;
-}
-
 // The dialogs take a list of zero-terminated texts ending in an empty one.
 // Callers write it with bars instead of zeros; their buffer is converted in
 // place when it can be written to (a literal cannot), and the dialog always
@@ -27,7 +18,7 @@ bool IsWritable(const void *address)
 std::string FilterList(char *filter)
 {
     std::string list = filter ? filter : "";
-    if (filter && !list.empty() && IsWritable(filter) && IsWritable(filter + list.size() - 1)) {
+    if (filter && !list.empty() && flrt::is_writable(filter, list.size())) {
         for (char *bar = std::strchr(filter, '|'); bar; bar = std::strchr(bar + 1, '|'))
             *bar = '\0';
     }

@@ -1,5 +1,14 @@
 // Exported entry points of the runtime and its process-wide state.
 #include "runtime.hpp"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <string>
+
+#include "Form.hpp"
+#include "Widgets.hpp"
+#include "text.hpp"
 // The declarations javac writes for the Java class: the definitions below
 // must match them.
 #include "qk_fllocal_DisplayManager.h"
@@ -8,10 +17,45 @@ namespace flrt {
 namespace {
 
 HINSTANCE g_instance = nullptr;
-HWND g_current_form_window = nullptr;
 JNIEnv *g_table = nullptr;
 // A resource file has been registered from the Java side.
 bool g_java_resources = false;
+bool g_initialised = false;
+
+void initialise_once()
+{
+    if (g_initialised)
+        return;
+    g_initialised = true;
+    trace_object_create();
+    InitCommonControls();
+    flrt_res_list_is_empty(); // creates the list
+    WaitCursor::Load();
+}
+
+// The class name with every "." made "/": in the caller's buffer when it can
+// be written to, always in the copy that the lookup uses.
+std::string slash_class_name(char *class_name)
+{
+    std::string name = class_name ? class_name : "";
+    for (char &c : name)
+        if (c == '.')
+            c = '/';
+    if (class_name && std::strchr(class_name, '.') && is_writable(class_name, name.size()))
+        std::memcpy(class_name, name.c_str(), name.size());
+    return name;
+}
+
+// Copies a Java string's UTF characters for the duration of an operation.
+std::string java_text(jstring text)
+{
+    JNIEnv *env = table();
+    const char *chars = env->GetStringUTFChars(text, nullptr);
+    std::string copy = chars ? chars : "";
+    if (chars)
+        env->ReleaseStringUTFChars(text, chars);
+    return copy;
+}
 
 // Runs a resource list operation on the UTF characters of a Java string.
 void with_java_name(jstring name, void (*operation)(const char *))
@@ -40,14 +84,15 @@ JNIEnv *table()
     return g_table;
 }
 
-HWND current_form_window()
+bool is_writable(const void *address, size_t size)
 {
-    return g_current_form_window;
-}
-
-void set_current_form_window(HWND window)
-{
-    g_current_form_window = window;
+    const DWORD writable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+    auto page_writable = [&](const void *byte) {
+        MEMORY_BASIC_INFORMATION info;
+        return VirtualQuery(byte, &info, sizeof info) && info.State == MEM_COMMIT && !(info.Protect & PAGE_GUARD) &&
+               (info.Protect & writable) != 0;
+    };
+    return size == 0 || (page_writable(address) && page_writable(static_cast<const char *>(address) + size - 1));
 }
 
 void set_table(JNIEnv *env)
@@ -77,9 +122,67 @@ FLRT_API void FLRT_CALL set_ni_table(JNIEnv *table)
     flrt::set_table(table);
 }
 
+FLRT_API jboolean FLRT_CALL flrt_display_form(jobject obj, char *class_name, jint form_number)
+{
+    const std::string name = flrt::slash_class_name(class_name);
+    flrt::initialise_once();
+    if (flrt_res_list_is_empty())
+        flrt_fatal("Resource files list is empty!\n\nHint: Use \"-=\" option or \"DISPLAYABLE.add_resource_file\" "
+                   "feature to specify working resource file.");
+    FLF_ITEM description = flrt_find_form(name.c_str(), form_number);
+    if (!description)
+        flrt_fatal(flrt::format("Form# %d of the class \"%.32s\" is not found.", static_cast<int>(form_number),
+                                name.c_str())
+                       .c_str());
+    try {
+        return flrt::display_form(obj, name.c_str(), description) ? JNI_TRUE : JNI_FALSE;
+    } catch (CFLException *exception) {
+        exception->Report();
+        delete exception;
+        ExitProcess(static_cast<UINT>(-1));
+    }
+}
+
+FLRT_API void FLRT_CALL flrt_close_form(jobject obj, jboolean accept)
+{
+    flrt::close_form(obj, (accept & 0xFF) != 0);
+}
+
+FLRT_API void FLRT_CALL flrt_update_widget(jobject obj, jboolean all)
+{
+    flrt::update_widget(obj, all != 0);
+}
+
+FLRT_API jboolean FLRT_CALL flrt_validate_widget(jobject obj, jboolean with_children, jboolean quiet)
+{
+    return flrt::validate_widget(obj, with_children != 0, quiet != 0) ? JNI_TRUE : JNI_FALSE;
+}
+
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_init(JNIEnv *env, jclass)
 {
     flrt::set_table(env);
+}
+
+JNIEXPORT jboolean JNICALL Java_qk_fllocal_DisplayManager_display(JNIEnv *, jclass, jobject obj, jstring class_name,
+                                                                   jint form_number)
+{
+    if (!flrt::g_java_resources) {
+        const std::string file = flrt::format("%s.flf", flrt::java_text(class_name).c_str());
+        flrt_add_res_file(file.c_str());
+        flrt::g_java_resources = true;
+    }
+    std::string name = flrt::java_text(class_name);
+    return flrt_display_form(obj, name.data(), form_number);
+}
+
+JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_accept(JNIEnv *, jclass, jobject obj)
+{
+    flrt_close_form(obj, JNI_TRUE);
+}
+
+JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_cancel(JNIEnv *, jclass, jobject obj)
+{
+    flrt_close_form(obj, JNI_FALSE);
 }
 
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_addResourceFile(JNIEnv *, jclass, jstring name)

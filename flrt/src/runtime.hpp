@@ -12,9 +12,10 @@ void set_module_instance(HINSTANCE instance);
 
 JNIEnv *table();
 // The window of the form the user works in (the owner of the file dialogs);
-// none while no form is open. The form engine keeps it up to date.
+// none while no form is open.
 HWND current_form_window();
-void set_current_form_window(HWND window);
+// Whether the bytes can be written (a caller's text may be a literal in read-only memory).
+bool is_writable(const void *address, size_t size);
 void set_table(JNIEnv *env);
 bool table_is_emulated();
 

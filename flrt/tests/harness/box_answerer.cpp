@@ -22,7 +22,16 @@ bool has_button(HWND dialog, int id)
 
 } // namespace
 
-BoxAnswerer::BoxAnswerer() : thread_([this] { Run(); }) {}
+BoxAnswerer::BoxAnswerer(bool threaded)
+{
+    if (threaded)
+        thread_ = std::thread([this] { Run(); });
+}
+
+void BoxAnswerer::examine_thread_windows()
+{
+    EnumThreadWindows(GetCurrentThreadId(), visit_window, reinterpret_cast<LPARAM>(this));
+}
 
 BoxAnswerer::~BoxAnswerer()
 {
@@ -80,8 +89,12 @@ void BoxAnswerer::press(HWND dialog, int button)
 
 std::string BoxAnswerer::text_of(HWND window)
 {
+    // Read without sending a message: the window's thread may be busy, and
+    // the answerer looks at every window many times a second.
+    WCHAR wide[4096] = L"";
+    InternalGetWindowText(window, wide, 4096);
     char text[4096] = "";
-    GetWindowTextA(window, text, sizeof text);
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof text, nullptr, nullptr);
     return text;
 }
 
@@ -95,7 +108,7 @@ void BoxAnswerer::Run()
 {
     while (!stop_) {
         EnumWindows(visit_window, reinterpret_cast<LPARAM>(this));
-        Sleep(10);
+        Sleep(25);
     }
 }
 

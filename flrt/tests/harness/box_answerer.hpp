@@ -29,7 +29,10 @@ struct Box {
 
 class BoxAnswerer {
 public:
-    BoxAnswerer();
+    // Threaded: a thread of its own looks at every window of the desktop
+    // (boxes of child processes too). Otherwise the owner calls
+    // examine_thread_windows from its own thread, for instance from a timer.
+    explicit BoxAnswerer(bool threaded = true);
     ~BoxAnswerer();
     BoxAnswerer(const BoxAnswerer &) = delete;
     BoxAnswerer &operator=(const BoxAnswerer &) = delete;
@@ -46,6 +49,9 @@ public:
     std::vector<Box> boxes() const;
     Box last() const;
     void clear();
+
+    // Handles the new boxes and dialogs of the calling thread.
+    void examine_thread_windows();
 
     // Presses a button of a dialog the way a user click does.
     static void press(HWND dialog, int button);

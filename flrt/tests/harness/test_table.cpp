@@ -159,6 +159,17 @@ struct TestTable::Access {
 
     static jboolean JNICALL IsSameObject(JNIEnv *, jobject a, jobject b) { return a == b; }
 
+    static jobject JNICALL NewGlobalRef(JNIEnv *env, jobject obj)
+    {
+        ++of(env).global_references_;
+        return obj;
+    }
+
+    static void JNICALL DeleteGlobalRef(JNIEnv *env, jobject)
+    {
+        --of(env).global_references_;
+    }
+
     static jfieldID JNICALL GetFieldID(JNIEnv *env, jclass cls, const char *name, const char *sig)
     {
         TestTable &t = of(env);
@@ -363,6 +374,8 @@ void fill(JNINativeInterface_ &f)
     f.ExceptionClear = A::ExceptionClear;
     f.GetObjectClass = A::GetObjectClass;
     f.IsSameObject = A::IsSameObject;
+    f.NewGlobalRef = A::NewGlobalRef;
+    f.DeleteGlobalRef = A::DeleteGlobalRef;
     f.GetFieldID = A::GetFieldID;
     f.GetStaticFieldID = A::GetStaticFieldID;
     f.GetMethodID = A::GetMethodID;

@@ -97,6 +97,7 @@ public:
     void raise_exception() { failed_ = true; }
     void clear_exception() { failed_ = false; }
     int open_string_buffers() const { return open_buffers_; }
+    int global_references() const { return global_references_; }
 
     // Used by the table functions.
     struct Access;
@@ -115,6 +116,7 @@ private:
     TestClass *string_class_ = nullptr;
     bool failed_ = false;
     int open_buffers_ = 0;
+    int global_references_ = 0;
 };
 
 } // namespace fltest

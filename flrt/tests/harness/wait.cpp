@@ -29,7 +29,7 @@ bool wait_until(const std::function<bool()> &condition, int timeout_ms)
         if (GetTickCount64() >= deadline)
             return false;
         pump_messages();
-        Sleep(5);
+        Sleep(10);
     }
     return true;
 }

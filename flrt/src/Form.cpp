@@ -1,0 +1,1140 @@
+// The form engine: form windows of every kind, the tree of open forms, the
+// modal loop, command routing, closing, and the update and validation cycle.
+#include "Form.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <set>
+
+#include "Menus.hpp"
+#include "cflrt_res.h"
+#include "fl_constants.h"
+#include "runtime.hpp"
+#include "text.hpp"
+
+namespace {
+
+constexpr const char *kModule = "Form";
+constexpr UINT kDeleteMdiChildMessage = WM_USER + 100;
+constexpr int kMdiClientId = 3244;
+constexpr int kFirstMdiChildId = 4000;
+constexpr int kFirstControlId = 100;
+constexpr int kAbortCommand = FLRT_CMD_BREAK;
+constexpr DWORD kCenteredStyle = 0x800;
+constexpr DWORD kEmbeddedStyleMask = 0xDE00FFFF;
+constexpr DWORD kMdiClientStyle = 0x42300001;
+constexpr int kPaintRounds = 10000;
+
+// Process-wide engine state.
+CFLRT_Form *g_root = nullptr;
+CFLRT_Form *g_current = nullptr;
+CFLRT_Form *g_mdi_frame = nullptr;
+HWND g_mdi_client = nullptr;
+WNDPROC g_client_proc = nullptr;
+int g_class_counter = 0;
+HACCEL g_accelerators = nullptr;
+bool g_show_messages = true;
+// Forms that exist now, and window-bound forms whose window is gone, waiting
+// to be deleted where no handler of theirs can be on the stack.
+std::set<CFLRT_Form *> &live_forms()
+{
+    // Built on first use: the form prototype is made while the library loads.
+    static std::set<CFLRT_Form *> forms;
+    return forms;
+}
+std::vector<CFLRT_Form *> g_doomed;
+int g_loop_depth = 0;
+
+JNIEnv *env()
+{
+    return flrt::table();
+}
+
+bool same_object(jobject a, jobject b)
+{
+    return a == b || (a && b && env()->IsSameObject(a, b));
+}
+
+// Writes an object's field by name when the object's class has it.
+template <class Write>
+void write_field(jobject object, const char *name, char letter, Write write)
+{
+    char signature[2] = {letter, '\0'};
+    jclass cls = env()->GetObjectClass(object);
+    jfieldID id = cls ? env()->GetFieldID(cls, name, signature) : nullptr;
+    if (id)
+        write(cls, id);
+    else
+        env()->ExceptionClear();
+}
+
+void delete_doomed_forms()
+{
+    while (!g_doomed.empty()) {
+        CFLRT_Form *form = g_doomed.back();
+        g_doomed.pop_back();
+        delete form;
+    }
+}
+
+// Counts the nesting of the engine's message loops.
+class LoopLevel {
+public:
+    LoopLevel() { ++g_loop_depth; }
+    ~LoopLevel() { --g_loop_depth; }
+    LoopLevel(const LoopLevel &) = delete;
+    LoopLevel &operator=(const LoopLevel &) = delete;
+};
+
+// Dispatches the pending paint messages of a window and its controls.
+void paint_now(HWND window)
+{
+    MSG message;
+    for (int round = 0; round < kPaintRounds && PeekMessageA(&message, window, WM_PAINT, WM_PAINT, PM_REMOVE); ++round)
+        DispatchMessageA(&message);
+}
+
+CFLRT_Form *find_in_tree(CFLRT_Form *form, const std::function<bool(CFLRT_Form *)> &match)
+{
+    if (!form)
+        return nullptr;
+    if (match(form))
+        return form;
+    for (CFLRT_Form *child : form->ChildForms())
+        if (CFLRT_Form *found = find_in_tree(child, match))
+            return found;
+    return nullptr;
+}
+
+// A dialog template in memory, DWORD-aligned as the dialog manager needs it.
+class DialogTemplate {
+public:
+    DialogTemplate(DWORD style, DWORD ex_style, POINT position, POINT size, const std::string &title)
+    {
+        Put32(style);
+        Put32(ex_style);
+        Put16(0); // no controls
+        Put16(static_cast<WORD>(position.x));
+        Put16(static_cast<WORD>(position.y));
+        Put16(static_cast<WORD>(size.x));
+        Put16(static_cast<WORD>(size.y));
+        Put16(0); // no menu
+        Put16(0); // the dialog class
+        PutText(title);
+        if (style & DS_SETFONT) {
+            Put16(8);
+            PutText("MS Shell Dlg");
+        }
+    }
+    const DLGTEMPLATE *Get()
+    {
+        aligned_.assign((words_.size() + 1) / 2, 0);
+        std::memcpy(aligned_.data(), words_.data(), words_.size() * sizeof(WORD));
+        return reinterpret_cast<const DLGTEMPLATE *>(aligned_.data());
+    }
+
+private:
+    void Put16(WORD word) { words_.push_back(word); }
+    void Put32(DWORD value)
+    {
+        Put16(LOWORD(value));
+        Put16(HIWORD(value));
+    }
+    void PutText(const std::string &text)
+    {
+        const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+        std::vector<WCHAR> wide(static_cast<size_t>(std::max(length, 1)), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
+        for (WCHAR c : wide)
+            Put16(static_cast<WORD>(c));
+        if (wide.back() != L'\0')
+            Put16(0);
+    }
+    std::vector<WORD> words_;
+    std::vector<DWORD> aligned_;
+};
+
+} // namespace
+
+// ---- The tree of open forms ----
+
+class FormTree {
+public:
+    static void Attach(CFLRT_Form *form)
+    {
+        CFLRT_Form *parent = g_current;
+        if (form->kind_ == CFLRT_Form::kMdiChild) {
+            if (!g_mdi_frame)
+                flrt_assert_msg("You should display MDI Frame window before use MDI child", kModule, __LINE__);
+            parent = g_mdi_frame;
+        }
+        if (!parent) {
+            g_root = form;
+            return;
+        }
+        if (form->parent_form_)
+            flrt_assert(kModule, __LINE__);
+        form->parent_form_ = parent;
+        form->owner_form_ = parent;
+        parent->child_forms_.push_back(form);
+    }
+
+    // Takes the form out of the tree; the engine's references move away from it.
+    static void Detach(CFLRT_Form *form)
+    {
+        if (CFLRT_Form *parent = form->parent_form_) {
+            auto &siblings = parent->child_forms_;
+            auto found = std::find(siblings.begin(), siblings.end(), form);
+            if (found == siblings.end())
+                flrt_assert(kModule, __LINE__);
+            else
+                siblings.erase(found);
+        }
+        for (CFLRT_Form *child : form->child_forms_)
+            child->parent_form_ = nullptr;
+        form->child_forms_.clear();
+        if (g_current == form)
+            g_current = form->parent_form_;
+        if (g_root == form)
+            g_root = nullptr;
+        if (g_mdi_frame == form) {
+            g_mdi_frame = nullptr;
+            g_mdi_client = nullptr;
+        }
+        form->parent_form_ = nullptr;
+    }
+
+    // Refreshes, depth first, the origin and every form that refreshes by itself.
+    static void Refresh(CFLRT_Form *form, CFLRT_Form *origin, CFLRT_AbstractWidget *changed)
+    {
+        if (form == origin || form->auto_refresh_)
+            form->RefreshContents(form == origin ? changed : nullptr, false);
+        const std::vector<CFLRT_Form *> children = form->child_forms_;
+        for (CFLRT_Form *child : children)
+            Refresh(child, origin, changed);
+    }
+
+    // Refreshes what shows the object; paints at once where something changed.
+    static void RefreshObject(CFLRT_Form *form, jobject object, bool all)
+    {
+        bool marked = false;
+        if (same_object(form->object_, object)) {
+            form->RefreshContents(nullptr, all);
+            marked = true;
+        } else {
+            for (CFLRT_AbstractWidget *widget : form->widgets_) {
+                if (widget->BoundObject().l == object) {
+                    widget->Refresh(nullptr);
+                    marked = true;
+                }
+            }
+        }
+        const std::vector<CFLRT_Form *> children = form->child_forms_;
+        for (CFLRT_Form *child : children)
+            RefreshObject(child, object, all);
+        if (marked && form->window_)
+            paint_now(form->window_);
+    }
+
+    static bool ValidateObject(CFLRT_Form *form, jobject object, bool with_children)
+    {
+        if (same_object(form->object_, object)) {
+            if (!form->Validate())
+                return false;
+            if (with_children)
+                for (CFLRT_AbstractWidget *widget : form->widgets_)
+                    if (!widget->Validate())
+                        return false;
+            return true;
+        }
+        bool matched = false;
+        for (CFLRT_AbstractWidget *widget : form->widgets_) {
+            if (widget->BoundObject().l != object)
+                continue;
+            matched = true;
+            if (!widget->Validate())
+                return false;
+        }
+        if (!matched)
+            flrt_assert_msg("No widgets found to validate.", kModule, __LINE__);
+        return true;
+    }
+
+    // Closes every form of the object, depth first; whether any was found.
+    static bool CloseObject(CFLRT_Form *form, jobject object, bool accept)
+    {
+        if (same_object(form->object_, object)) {
+            form->Close(accept);
+            return true;
+        }
+        bool found = false;
+        const std::vector<CFLRT_Form *> children = form->child_forms_;
+        for (CFLRT_Form *child : children)
+            found = (live_forms().count(child) && CloseObject(child, object, accept)) || found;
+        return found;
+    }
+};
+
+
+
+// ---- Construction and destruction ----
+
+// The registry's prototype: never shown, never in the engine's books.
+CFLRT_Form::CFLRT_Form() = default;
+
+CFLRT_Form::CFLRT_Form(FLF_ITEM description, jobject object, const char *class_name) : class_name_(class_name)
+{
+    live_forms().insert(this);
+    description_ = description;
+    object_ = object;
+    MakeWidgets();
+}
+
+void CFLRT_Form::MakeWidgets()
+{
+    FLF_ITEM list = Prop(description_, FL_items);
+    if (!list)
+        return;
+    for (int position = flf_get_first_prop_position(list); position;
+         position = flf_get_next_prop_position(list, position)) {
+        FLF_ITEM item = flf_item_by_position(list, position);
+        const int kind = flf_get_item_sign(item);
+        const CFLRT_AbstractWidget *prototype = kind > 0 ? flrt::widget_registry().Find(kind) : nullptr;
+        if (!prototype) {
+            flrt_assert_msg(flrt::format("OpenForm: Unknown child control %d", kind).c_str(), kModule, __LINE__);
+            continue;
+        }
+        CFLRT_AbstractWidget *widget = prototype->Clone();
+        widget->Attach(item, this, object_);
+        widgets_.push_back(widget);
+    }
+}
+
+void CFLRT_Form::AdoptWidget(CFLRT_AbstractWidget *widget)
+{
+    widgets_.push_back(widget);
+}
+
+CFLRT_Form::~CFLRT_Form()
+{
+    if (!description_)
+        return; // a prototype
+    if (window_) {
+        // The window goes first, so that it never refers to a deleted form.
+        HWND window = window_;
+        RemovePropA(window, "Resp");
+        window_ = nullptr;
+        DestroyWindow(window);
+    }
+    FormTree::Detach(this);
+    if (kind_ != kEmbedded)
+        for (CFLRT_AbstractWidget *widget : widgets_)
+            delete widget;
+    menu_.reset();
+    if (holds_global_reference_)
+        env()->DeleteGlobalRef(object_);
+    live_forms().erase(this);
+    g_doomed.erase(std::remove(g_doomed.begin(), g_doomed.end(), this), g_doomed.end());
+}
+
+// ---- Properties and windows ----
+
+bool CFLRT_Form::ReadProperties()
+{
+    CFLRT_AbstractWidget::ReadProperties();
+    centered_ = (style_ & kCenteredStyle) != 0;
+    FLF_ITEM group = Path(description_, {FL_properties, FL_form});
+    // A description without a kind is shown as a dialog, the common case.
+    kind_ = Int(Prop(group, FL_type));
+    modal_ = BoolOr(Prop(group, FL_modal), true);
+    separate_ = BoolOr(Prop(group, FL_separate), false);
+    single_instance_ = BoolOr(Prop(group, FL_single_instance), false);
+    return true;
+}
+
+HWND CFLRT_Form::ControlParent() const
+{
+    return kind_ == kEmbedded && owner_form_ ? owner_form_->Window() : window_;
+}
+
+bool CFLRT_Form::Create(HWND parent, int)
+{
+    parent_window_ = parent;
+    switch (kind_) {
+    case kDialog: return CreateDialogWindow(parent);
+    case kChild:
+    case kPopup:
+    case kOverlapped:
+    case kEmbedded: return CreatePlainWindow(parent, "FLFormClass%d", &CFLRT_Form::FormProc);
+    case kMdiFrame:
+        if (g_mdi_frame)
+            flrt_fatal_detail("You cannot create two MDI Frame at the same time", caption_.c_str());
+        g_mdi_frame = this;
+        style_ = (style_ & ~WS_VISIBLE) | WS_OVERLAPPEDWINDOW;
+        if (!CreatePlainWindow(parent, "FL_MDIFrame%d", &CFLRT_Form::FrameProc))
+            return false;
+        if (g_mdi_client) {
+            ShowWindow(g_mdi_client, SW_SHOW);
+            g_client_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+                g_mdi_client, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CFLRT_Form::ClientHook)));
+        }
+        return true;
+    case kMdiChild: return CreateMdiChildWindow();
+    }
+    flrt_assert_msg("Sorry, Unsupported in this version form type.", kModule, __LINE__);
+    return false;
+}
+
+bool CFLRT_Form::CreateDialogWindow(HWND parent)
+{
+    style_ = (style_ & ~WS_VISIBLE) | WS_POPUP | WS_SYSMENU | DS_NOFAILCREATE;
+    DialogTemplate dialog(style_, ex_style_, flrt_pixels_to_dialog_units(left_, top_),
+                          flrt_pixels_to_dialog_units(width_, height_), caption_);
+    CreateDialogIndirectParamA(flrt::module_instance(), dialog.Get(), parent, &CFLRT_Form::DialogProc,
+                               reinterpret_cast<LPARAM>(this));
+    return window_ != nullptr;
+}
+
+bool CFLRT_Form::RegisterFormClass(const char *class_pattern, WNDPROC procedure, std::string &name)
+{
+    name = flrt::format(class_pattern, ++g_class_counter);
+    WNDCLASSA form_class = {};
+    form_class.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    form_class.lpfnWndProc = procedure;
+    form_class.hInstance = flrt::module_instance();
+    form_class.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    form_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    form_class.hbrBackground = background_brush_.get();
+    form_class.lpszClassName = name.c_str();
+    if (RegisterClassA(&form_class))
+        return true;
+    flrt_assert_msg("Error opening form (Can't register form class)", kModule, __LINE__);
+    return false;
+}
+
+bool CFLRT_Form::CreatePlainWindow(HWND parent, const char *class_pattern, WNDPROC procedure)
+{
+    std::string class_name;
+    if (!RegisterFormClass(class_pattern, procedure, class_name))
+        return false;
+    style_ &= ~(WS_POPUP | WS_CHILD);
+    int left = left_, top = top_, width = width_, height = height_;
+    switch (kind_) {
+    case kChild: style_ |= WS_CHILD; break;
+    case kPopup: {
+        RECT area = flrt_rect_from_size(left_, top_, width_, height_);
+        AdjustWindowRect(&area, style_ | WS_POPUP, FALSE);
+        left = area.left, top = area.top, width = area.right - area.left, height = area.bottom - area.top;
+        style_ |= WS_POPUP;
+        break;
+    }
+    case kEmbedded: style_ = (style_ & kEmbeddedStyleMask) | WS_CHILD; break;
+    default: break;
+    }
+    CreateWindowExA(ex_style_, class_name.c_str(), caption_.c_str(), style_, left, top, width, height, parent, nullptr,
+                    flrt::module_instance(), this);
+    if (!window_)
+        flrt_assert_name("Error opening form (Can't create window)", caption_.c_str(), kModule, __LINE__);
+    return window_ != nullptr;
+}
+
+bool CFLRT_Form::CreateMdiChildWindow()
+{
+    if (!g_mdi_frame || !g_mdi_client)
+        flrt_fatal_detail("Use MDI Frame window as parent of MDI child", caption_.c_str());
+    std::string class_name;
+    if (!RegisterFormClass("FL_MDIChild%d", &CFLRT_Form::MdiChildProc, class_name))
+        return false;
+    RECT area = flrt_rect_from_size(0, 0, width_, height_);
+    AdjustWindowRect(&area, style_, FALSE);
+    MDICREATESTRUCTA request = {};
+    request.szClass = class_name.c_str();
+    request.szTitle = caption_.c_str();
+    request.hOwner = flrt::module_instance();
+    request.x = CW_USEDEFAULT;
+    request.y = CW_USEDEFAULT;
+    request.cx = area.right - area.left;
+    request.cy = area.bottom - area.top;
+    request.style = style_;
+    request.lParam = reinterpret_cast<LPARAM>(this);
+    SendMessageA(g_mdi_client, WM_MDICREATE, 0, reinterpret_cast<LPARAM>(&request));
+    RefreshWindowList();
+    if (!window_)
+        flrt_assert_name("Error opening form (Can't create window)", caption_.c_str(), kModule, __LINE__);
+    return window_ != nullptr;
+}
+
+bool CFLRT_Form::CreateMdiClient()
+{
+    CLIENTCREATESTRUCT client = {};
+    client.hWindowMenu = menu_ && menu_->Handle() ? GetSubMenu(menu_->Handle(), menu_->WindowMenuPosition()) : nullptr;
+    client.idFirstChild = kFirstMdiChildId;
+    g_mdi_client = CreateWindowExA(0, "mdiclient", nullptr, kMdiClientStyle, 0, 0, 0, 0, window_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMdiClientId)),
+                                   flrt::module_instance(), &client);
+    if (!g_mdi_client)
+        flrt_assert_name("Error opening form (Can't create MDI client window)", caption_.c_str(), kModule, __LINE__);
+    return g_mdi_client != nullptr;
+}
+
+int CFLRT_Form::OnOpen()
+{
+    try {
+        StoreWindow(window_);
+        if (Prop(description_, FL_menu)) {
+            menu_ = std::make_unique<CFLRT_Menu>(Prop(description_, FL_menu), this);
+            if (menu_->Handle())
+                SetMenu(window_, menu_->Handle());
+        }
+        if (kind_ == kMdiFrame) {
+            if (!menu_ || !menu_->Handle())
+                flrt_assert_msg("MDI Frame must contain menu", kModule, __LINE__);
+            if (!CreateMdiClient())
+                return 0;
+        }
+        if (centered_)
+            flrt_center_window(window_, nullptr);
+        for (size_t index = 0; index < widgets_.size(); ++index)
+            widgets_[index]->Create(ControlParent(), kFirstControlId + static_cast<int>(index));
+        RefreshContents(nullptr, true);
+        HINSTANCE instance = flrt::module_instance();
+        PostMessageA(window_, WM_SETICON, ICON_BIG,
+                     reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(FLRT_ICON_FORM))));
+        PostMessageA(window_, WM_SETICON, ICON_SMALL,
+                     reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(FLRT_ICON_FORM_SMALL))));
+        CFLRT_AbstractWidget::OnOpen();
+        for (CFLRT_AbstractWidget *widget : widgets_)
+            widget->OnOpen();
+    } catch (CFLException *exception) {
+        OnHandlerException(exception);
+        delete exception;
+    }
+    return 1;
+}
+
+// ---- Window procedures ----
+
+bool CFLRT_Form::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT &result)
+{
+    CFLRT_Form *form = nullptr;
+    if (message == WM_INITDIALOG) {
+        form = reinterpret_cast<CFLRT_Form *>(lparam);
+    } else if (message == WM_CREATE) {
+        auto *creation = reinterpret_cast<CREATESTRUCTA *>(lparam);
+        form = static_cast<CFLRT_Form *>(creation->lpCreateParams);
+        if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_MDICHILD)
+            form = reinterpret_cast<CFLRT_Form *>(
+                static_cast<MDICREATESTRUCTA *>(creation->lpCreateParams)->lParam);
+    } else {
+        form = dynamic_cast<CFLRT_Form *>(FromWindow(window));
+        result = form ? form->HandleMessage(message, wparam, lparam) : 0;
+        return form != nullptr;
+    }
+    if (!form) {
+        flrt_assert(kModule, __LINE__);
+        result = 0;
+        return true;
+    }
+    form->window_ = window;
+    form->OnOpen();
+    result = 1;
+    return true;
+}
+
+INT_PTR CALLBACK CFLRT_Form::DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    LRESULT result = 0;
+    Dispatch(window, message, wparam, lparam, result);
+    return result;
+}
+
+LRESULT CALLBACK CFLRT_Form::FormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    LRESULT result = 0;
+    if (Dispatch(window, message, wparam, lparam, result) && result)
+        return result;
+    return DefWindowProcA(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK CFLRT_Form::FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    LRESULT result = 0;
+    HWND client = g_mdi_client;
+    if (Dispatch(window, message, wparam, lparam, result) && result)
+        return result;
+    return DefFrameProcA(window, client, message, wparam, lparam);
+}
+
+LRESULT CALLBACK CFLRT_Form::MdiChildProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    LRESULT result = 0;
+    if (Dispatch(window, message, wparam, lparam, result) && result)
+        return result;
+    return DefMDIChildProcA(window, message, wparam, lparam);
+}
+
+LRESULT CALLBACK CFLRT_Form::ClientHook(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    WNDPROC previous = g_client_proc;
+    if (message != WM_MDIDESTROY || !IsWindow(reinterpret_cast<HWND>(wparam)))
+        return CallWindowProcA(previous, window, message, wparam, lparam);
+    auto *form = dynamic_cast<CFLRT_Form *>(FromWindow(reinterpret_cast<HWND>(wparam)));
+    if (form && g_mdi_frame)
+        PostMessageA(g_mdi_frame->Window(), kDeleteMdiChildMessage, reinterpret_cast<WPARAM>(form), 0);
+    const LRESULT result = CallWindowProcA(previous, window, message, wparam, lparam);
+    RefreshWindowList();
+    return result;
+}
+
+void CFLRT_Form::RefreshWindowList()
+{
+    // The window menu lists the open children; some systems rebuild it only when asked.
+    if (g_mdi_client) {
+        SendMessageA(g_mdi_client, WM_MDIREFRESHMENU, 0, 0);
+        if (g_mdi_frame && g_mdi_frame->Window())
+            DrawMenuBar(g_mdi_frame->Window());
+    }
+}
+
+bool CFLRT_Form::DeletesWithWindow() const
+{
+    return separate_ || kind_ == kMdiChild;
+}
+
+void CFLRT_Form::OnWindowDestroyed()
+{
+    closed_ = true;
+    RemovePropA(window_, "Resp");
+    window_ = nullptr;
+    FormTree::Detach(this);
+    if (DeletesWithWindow() && std::find(g_doomed.begin(), g_doomed.end(), this) == g_doomed.end())
+        g_doomed.push_back(this);
+}
+
+LRESULT CFLRT_Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
+{
+    switch (message) {
+    case WM_DESTROY: OnWindowDestroyed(); return 1;
+    case WM_ACTIVATE:
+        if (LOWORD(wparam) == WA_INACTIVE) {
+            OnDeactivate();
+        } else {
+            flrt::make_current(this);
+            OnActivate();
+        }
+        return 0;
+    case WM_CHILDACTIVATE:
+        if (kind_ != kChild && kind_ != kEmbedded)
+            flrt::make_current(this);
+        OnActivate();
+        return 0;
+    case WM_NCACTIVATE: OnNcActivate(wparam != 0); return 0;
+    case WM_GETMINMAXINFO:
+        if (!(style_ & WS_THICKFRAME)) {
+            auto *limits = reinterpret_cast<MINMAXINFO *>(lparam);
+            limits->ptMinTrackSize = limits->ptMaxTrackSize = POINT{width_, height_};
+        }
+        return 0;
+    case WM_ERASEBKGND: EraseBackground(reinterpret_cast<HDC>(wparam)); return 1;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC: return ColorControl(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_COMMAND: return OnCommand(wparam, lparam);
+    case WM_NOTIFY: return OnNotify(wparam, reinterpret_cast<NMHDR *>(lparam));
+    case WM_HSCROLL:
+    case WM_VSCROLL: return OnScroll(wparam, lparam);
+    case WM_DRAWITEM: DrawItem(static_cast<int>(wparam), reinterpret_cast<DRAWITEMSTRUCT *>(lparam)); return 0;
+    case WM_MEASUREITEM: return MeasureItem(static_cast<int>(wparam), reinterpret_cast<MEASUREITEMSTRUCT *>(lparam));
+    case WM_INITMENU: OnInitMenu(); return 0;
+    case WM_MOUSEMOVE: RunRoutines({FL_routines, FL_mouse, FL_on_mouse_move}); return 0;
+    case WM_LBUTTONDOWN: RunRoutines({FL_routines, FL_mouse, FL_on_button_down}); return 0;
+    case WM_LBUTTONUP:
+        RunRoutines({FL_routines, FL_mouse, FL_on_button_up});
+        RunRoutines({FL_routines, FL_mouse, FL_on_click});
+        return 0;
+    case WM_LBUTTONDBLCLK: RunRoutines({FL_routines, FL_mouse, FL_on_double_click}); return 0;
+    case WM_MDITILE:
+    case WM_MDICASCADE:
+    case WM_MDIICONARRANGE:
+        if (g_mdi_client)
+            PostMessageA(g_mdi_client, message, 0, 0);
+        return 0;
+    case kDeleteMdiChildMessage: {
+        auto *form = reinterpret_cast<CFLRT_Form *>(wparam);
+        // The client destroyed the child's window already; a form that is gone is left alone.
+        if (live_forms().count(form) && form->Window())
+            DestroyWindow(form->Window());
+        return 0;
+    }
+    case flrt::kReportInvalidMessage: ReportPending(); return 0;
+    }
+    return 0;
+}
+
+void CFLRT_Form::OnNcActivate(bool active)
+{
+    active_ = active;
+    if (!active && g_current == this)
+        flrt::make_current(parent_form_);
+}
+
+void CFLRT_Form::EraseBackground(HDC dc)
+{
+    const COLORREF stored = static_cast<COLORREF>(Int(Path(description_, {FL_properties, FL_window, FL_background})));
+    COLORREF color = stored;
+    if (stored & 0x80000000)
+        color = GetSysColor(static_cast<int>(stored & 0x7FFFFFFF));
+    else if (stored & 0x40000000)
+        color = GetSysColor(COLOR_BTNFACE);
+    RECT client;
+    GetClientRect(window_, &client);
+    HDC memory = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    HBRUSH brush = CreateSolidBrush(color);
+    FillRect(memory, &client, brush);
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
+    DeleteObject(brush);
+    SelectObject(memory, previous);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+}
+
+LRESULT CFLRT_Form::ColorControl(HDC dc, HWND control)
+{
+    CFLRT_AbstractWidget *widget = FromWindow(control);
+    if (!widget)
+        return 0;
+    if (auto *common = dynamic_cast<CFLRT_CommonControl *>(widget); common && IsColor(common->TextColor()))
+        SetTextColor(dc, ResolveColor(common->TextColor()));
+    if (!widget->BackgroundBrush())
+        return 0;
+    SetBkMode(dc, TRANSPARENT);
+    SetBkColor(dc, ResolveColor(widget->BackgroundColor()));
+    return reinterpret_cast<LRESULT>(widget->BackgroundBrush());
+}
+
+void CFLRT_Form::OnInitMenu()
+{
+    // The focused control validates as if the focus had left it.
+    if (HWND focus = GetFocus()) {
+        SendMessageA(focus, WM_KILLFOCUS, 0, 0);
+        SendMessageA(focus, WM_SETFOCUS, 0, 0);
+    }
+    if (menu_ && menu_->Handle())
+        menu_->UpdateStates();
+}
+
+// ---- Commands ----
+
+LRESULT CFLRT_Form::OnCommand(WPARAM wparam, LPARAM lparam)
+{
+    const int id = LOWORD(wparam);
+    const int code = HIWORD(wparam);
+    if (lparam) {
+        CFLRT_AbstractWidget *control = FromWindow(reinterpret_cast<HWND>(lparam));
+        return control ? OnControlCommand(control, wparam, lparam) : 0;
+    }
+    if (code == 0)
+        return OnDialogKey(id);
+    if (code == 1) {
+        if (id == kAbortCommand)
+            flrt_assert_msg("Abort application hotkey was pressed.", kModule, __LINE__);
+        return 0;
+    }
+    flrt_assert_msg("Notifications are not supported in this version.", kModule, __LINE__);
+    return 0;
+}
+
+LRESULT CFLRT_Form::OnControlCommand(CFLRT_AbstractWidget *control, WPARAM wparam, LPARAM lparam)
+{
+    if (HIWORD(wparam) == 0 && GetFocus() != reinterpret_cast<HWND>(lparam)) {
+        auto *button = dynamic_cast<CFLRT_ButtonControl *>(control);
+        if (!(button && button->IsCancel())) {
+            // The control with the focus commits its value first; an invalid one drops the command.
+            if (auto *focused = dynamic_cast<CFLRT_CommonControl *>(FromWindow(GetFocus()))) {
+                focused->StoreValue();
+                if (!focused->Validate())
+                    return 0;
+            }
+        }
+    }
+    return control->OnCommand(wparam, lparam);
+}
+
+LRESULT CFLRT_Form::OnDialogKey(int id)
+{
+    auto first_button = [this](bool (CFLRT_ButtonControl::*flag)() const) -> CFLRT_ButtonControl * {
+        for (CFLRT_AbstractWidget *widget : widgets_)
+            if (auto *button = dynamic_cast<CFLRT_ButtonControl *>(widget); button && (button->*flag)())
+                return button;
+        return nullptr;
+    };
+    if (id == IDOK) {
+        if (CFLRT_ButtonControl *button = first_button(&CFLRT_ButtonControl::IsDefault)) {
+            SetFocus(button->Window());
+            button->OnCommand(0, 0);
+        }
+    } else if (id == IDCANCEL && kind_ != kMdiFrame) {
+        if (CFLRT_ButtonControl *button = first_button(&CFLRT_ButtonControl::IsCancel)) {
+            SetFocus(button->Window());
+            button->OnCommand(0, 0);
+        } else {
+            Close(false);
+        }
+    } else if (menu_) {
+        menu_->Dispatch(id);
+    }
+    return 0;
+}
+
+LRESULT CFLRT_Form::OnNotify(WPARAM wparam, NMHDR *header)
+{
+    CFLRT_AbstractWidget *widget = header ? FromWindow(header->hwndFrom) : nullptr;
+    return widget ? widget->OnNotify(wparam, header) : 0;
+}
+
+LRESULT CFLRT_Form::OnScroll(WPARAM wparam, LPARAM lparam)
+{
+    CFLRT_AbstractWidget *widget = FromWindow(reinterpret_cast<HWND>(lparam));
+    return widget ? widget->OnScroll(wparam, lparam) : 0;
+}
+
+void CFLRT_Form::DrawItem(int id, DRAWITEMSTRUCT *item)
+{
+    const int index = id - kFirstControlId;
+    if (index >= 0 && index < static_cast<int>(widgets_.size()))
+        widgets_[static_cast<size_t>(index)]->DrawItem(id, item);
+}
+
+LRESULT CFLRT_Form::MeasureItem(int id, MEASUREITEMSTRUCT *item)
+{
+    const int index = id - kFirstControlId;
+    if (index >= 0 && index < static_cast<int>(widgets_.size()))
+        return widgets_[static_cast<size_t>(index)]->MeasureItem(id, item);
+    return 0;
+}
+
+// ---- Activation ----
+
+jvalue CFLRT_Form::BoundObject()
+{
+    return CFLRT_AbstractWidget::BoundObject();
+}
+
+void CFLRT_Form::PublishWindowHandle(HWND handle)
+{
+    write_field(object_, "sys_id", 'I', [&](jclass, jfieldID id) {
+        env()->SetIntField(object_, id, static_cast<jint>(reinterpret_cast<INT_PTR>(handle)));
+    });
+}
+
+int CFLRT_Form::OnActivate()
+{
+    const int result = CFLRT_AbstractWidget::OnActivate();
+    if (flrt::table_is_emulated())
+        PublishWindowHandle(window_);
+    else
+        javaapi_set_current_object(object_);
+    flrt_trace_set_switch(Int(Prop(description_, FL_trace)) & 1);
+    return result;
+}
+
+int CFLRT_Form::OnDeactivate()
+{
+    if (flrt::table_is_emulated())
+        PublishWindowHandle(nullptr);
+    return CFLRT_AbstractWidget::OnDeactivate();
+}
+
+int CFLRT_Form::OnClose()
+{
+    const int result = CFLRT_AbstractWidget::OnClose();
+    for (CFLRT_AbstractWidget *widget : widgets_)
+        widget->OnClose();
+    return result;
+}
+
+// ---- Opening, the modal loop and closing ----
+
+bool CFLRT_Form::Open()
+{
+    if (!ReadProperties()) {
+        flrt_assert_msg("Error getting form properties", kModule, __LINE__);
+        return false;
+    }
+    if (single_instance_) {
+        CFLRT_Form *first = find_in_tree(g_root, [this](CFLRT_Form *form) {
+            return form != this && form->description_ == description_ && same_object(form->object_, object_);
+        });
+        if (first) {
+            if (!IsWindowEnabled(first->window_)) {
+                flrt_assert_msg("First instance of the form is disabled (by modal form).", kModule, __LINE__);
+            } else {
+                SetForegroundWindow(first->window_);
+                BringWindowToTop(first->window_);
+            }
+            return true;
+        }
+    }
+    if (DeletesWithWindow() && !flrt::table_is_emulated()) {
+        // A Java object must outlive the call that passed it.
+        object_ = env()->NewGlobalRef(object_);
+        holds_global_reference_ = true;
+        for (CFLRT_AbstractWidget *widget : widgets_)
+            widget->Attach(widget->Description(), this, object_);
+    }
+    FormTree::Attach(this);
+    if (!Create(parent_form_ ? parent_form_->Window() : nullptr, 0))
+        return false;
+    ShowWindow(window_, (style_ & WS_MAXIMIZE) ? SW_SHOWMAXIMIZED : SW_SHOW);
+    if (kind_ == kMdiChild)
+        return true;
+    if (!separate_)
+        return RunModalLoop();
+    if (!parent_form_)
+        flrt_assert_msg("Top-Level form cannot be a Separate!", kModule, __LINE__);
+    return true;
+}
+
+bool CFLRT_Form::RunModalLoop()
+{
+    LoopLevel level;
+    // A child window inside a disabled parent could not take input: only
+    // top-level forms disable the window they belong to.
+    const bool top_level = kind_ != kChild && kind_ != kEmbedded;
+    HWND parent = modal_ && top_level ? parent_window_ : nullptr;
+    if (parent)
+        EnableWindow(parent, FALSE);
+    if (!g_accelerators)
+        g_accelerators = LoadAcceleratorsA(flrt::module_instance(), MAKEINTRESOURCEA(FLRT_ACCELERATORS));
+    MSG message;
+    while (!closed_) {
+        const BOOL got = GetMessageA(&message, nullptr, 0, 0);
+        if (got == 0) {
+            // The outer loops end as well.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        if (got == -1)
+            break;
+        if (kind_ == kMdiFrame && g_mdi_client && TranslateMDISysAccel(g_mdi_client, &message))
+            continue;
+        if (window_ && TranslateAcceleratorA(window_, g_accelerators, &message))
+            continue;
+        if (g_current && g_current->Window() && IsDialogMessageA(g_current->Window(), &message))
+            continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+        if (g_loop_depth == 1)
+            delete_doomed_forms();
+    }
+    if (parent) {
+        EnableWindow(parent, TRUE);
+        SetForegroundWindow(parent);
+        BringWindowToTop(parent);
+    }
+    return result_;
+}
+
+bool CFLRT_Form::Close(bool accept)
+{
+    result_ = accept;
+    write_field(object_, "data_was_accepted", 'Z',
+                [&](jclass, jfieldID id) { env()->SetBooleanField(object_, id, accept ? JNI_TRUE : JNI_FALSE); });
+    if (accept && !ValidateWhole())
+        return false;
+    if (!Validate())
+        return false;
+    bool children_closed = true;
+    const std::vector<CFLRT_Form *> children = child_forms_;
+    for (CFLRT_Form *child : children)
+        children_closed = child->Close(accept) && children_closed;
+    if (!children_closed)
+        return false;
+    OnClose();
+    if (!window_)
+        return true;
+    if (kind_ == kMdiChild && g_mdi_client)
+        SendMessageA(g_mdi_client, WM_MDIDESTROY, reinterpret_cast<WPARAM>(window_), 0);
+    else
+        DestroyWindow(window_);
+    return true;
+}
+
+// ---- Update and validation ----
+
+bool CFLRT_Form::LoadValue(CFLRT_AbstractWidget *changed)
+{
+    if (!window_)
+        return false;
+    flrt::WaitCursor wait;
+    flrt_trace_line("=== Form Update started ===");
+    if (changed)
+        changed->RunRoutines({FL_routines, FL_events, FL_on_change});
+    if (!g_root)
+        flrt_assert(kModule, __LINE__);
+    else
+        FormTree::Refresh(g_root, this, changed);
+    flrt_trace_line("--- Form Update finished ---");
+    return true;
+}
+
+void CFLRT_Form::RefreshContents(CFLRT_AbstractWidget *changed, bool forced)
+{
+    if (!window_)
+        return;
+    try {
+        UpdateCaption();
+        for (size_t index = 0; index < widgets_.size(); ++index) {
+            CFLRT_AbstractWidget *widget = widgets_[index];
+            if (forced || widget->AutoRefresh())
+                widget->Refresh(changed);
+        }
+        if (menu_ && menu_->Handle()) {
+            menu_->UpdateStates();
+            DrawMenuBar(window_);
+        }
+    } catch (CFLException *exception) {
+        OnHandlerException(exception);
+        delete exception;
+    }
+}
+
+bool CFLRT_Form::ValidateWhole()
+{
+    SetFocus(nullptr);
+    if (pending_invalid_)
+        return false;
+    for (CFLRT_AbstractWidget *widget : widgets_)
+        if (!widget->Validate())
+            return false;
+    return true;
+}
+
+void CFLRT_Form::ReportInvalid(const char *message, bool beep)
+{
+    if (pending_invalid_)
+        flrt_assert_msg("Invalid widget already assigned", kModule, __LINE__);
+    MakePending(this, message, beep);
+}
+
+void CFLRT_Form::MakePending(CFLRT_AbstractWidget *widget, const char *message, bool beep)
+{
+    // A report already queued reports the replacement: a second one would only find nothing pending.
+    const bool queued = pending_invalid_ != nullptr;
+    pending_invalid_ = widget;
+    // The text may live in a buffer of the object access: the report keeps a copy.
+    pending_has_text_ = message != nullptr;
+    pending_text_ = message ? message : "";
+    pending_shows_message_ = g_show_messages;
+    pending_beep_ = beep;
+    if (!queued)
+        PostMessageA(window_, flrt::kReportInvalidMessage,
+                     pending_has_text_ ? reinterpret_cast<WPARAM>(pending_text_.c_str()) : 0, beep);
+}
+
+void CFLRT_Form::ReportPending()
+{
+    if (!pending_invalid_) {
+        flrt_assert_msg("Invalid widget lost", kModule, __LINE__);
+        return;
+    }
+    if (pending_beep_)
+        MessageBeep(0);
+    if (pending_shows_message_)
+        pending_invalid_->ShowValidationError(pending_has_text_ ? pending_text_.c_str() : nullptr);
+    if (pending_invalid_)
+        SetFocus(pending_invalid_->Window());
+    pending_invalid_ = nullptr;
+}
+
+void CFLRT_Form::ShowValidationError(const char *text)
+{
+    if (text)
+        flrt::show_box(window_, text, flrt::validation_caption(), flrt::kHandlerBoxFlags);
+}
+
+// ---- Entries of the exported functions ----
+
+namespace flrt {
+
+CFLRT_Form *root_form()
+{
+    return g_root;
+}
+
+CFLRT_Form *current_form()
+{
+    return g_current;
+}
+
+void make_current(CFLRT_Form *form)
+{
+    g_current = form;
+}
+
+HWND current_form_window()
+{
+    return g_current ? g_current->Window() : nullptr;
+}
+
+bool show_validation_messages()
+{
+    return g_show_messages;
+}
+
+bool display_form(jobject object, const char *class_name, FLF_ITEM description)
+{
+    auto *form = new CFLRT_Form(description, object, class_name);
+    const bool result = form->Open();
+    const bool lives_on = form->Window() && form->DeletesWithWindow();
+    if (!lives_on)
+        delete form;
+    if (g_loop_depth == 0)
+        delete_doomed_forms();
+    return result;
+}
+
+void close_form(jobject object, bool accept)
+{
+    if (!g_current) {
+        flrt_assert_msg("Nothing to close.", "Flrt", __LINE__);
+        return;
+    }
+    if (same_object(g_current->Object(), object)) {
+        g_current->Close(accept);
+        return;
+    }
+    if (!g_root || !FormTree::CloseObject(g_root, object, accept))
+        flrt_assert_msg("Nothing to close.", "Flrt", __LINE__);
+}
+
+void update_widget(jobject object, bool all)
+{
+    if (!g_root) {
+        flrt_assert_msg("No form active", "Flrt", __LINE__);
+        return;
+    }
+    FormTree::RefreshObject(g_root, object, all);
+}
+
+bool validate_widget(jobject object, bool with_children, bool quiet)
+{
+    if (!g_current) {
+        flrt_assert_msg("No form active", "Flrt", __LINE__);
+        return true;
+    }
+    const bool shown = g_show_messages;
+    g_show_messages = !quiet;
+    const bool valid = FormTree::ValidateObject(g_current, object, with_children);
+    g_show_messages = shown;
+    return valid;
+}
+
+} // namespace flrt

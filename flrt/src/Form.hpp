@@ -1,0 +1,135 @@
+// Forms: windows built from one form description and bound to one object,
+// with their controls, menu, modal loop and place in the tree of open forms.
+#ifndef FLRT_FORM_HPP
+#define FLRT_FORM_HPP
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Widgets.hpp"
+
+class CFLRT_Menu;
+
+class CFLRT_Form : public CFLRT_AbstractWidget {
+public:
+    enum Kind { kDialog = 0, kChild = 1, kPopup = 2, kOverlapped = 3, kMdiFrame = 4, kMdiChild = 5, kEmbedded = 6 };
+
+    CFLRT_Form();
+    CFLRT_Form(FLF_ITEM description, jobject object, const char *class_name);
+    ~CFLRT_Form() override;
+
+    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_Form; }
+    bool ReadProperties() override;
+    bool Create(HWND parent, int id) override;
+    LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
+    LRESULT OnCommand(WPARAM wparam, LPARAM lparam) override;
+    LRESULT OnScroll(WPARAM wparam, LPARAM lparam) override;
+    bool LoadValue(CFLRT_AbstractWidget *changed) override;
+    jvalue BoundObject() override;
+    int OnOpen() override;
+    int OnClose() override;
+    int OnActivate() override;
+    int OnDeactivate() override;
+    void DrawItem(int id, DRAWITEMSTRUCT *item) override;
+    LRESULT MeasureItem(int id, MEASUREITEMSTRUCT *item) override;
+    void ShowValidationError(const char *text) override;
+    void ReportInvalid(const char *message, bool beep) override;
+
+    // Shows the form: modal forms answer their acceptance once closed.
+    bool Open();
+    // Closes with or without acceptance; false when validation refused it.
+    bool Close(bool accept);
+
+    int FormKind() const { return kind_; }
+    bool IsActive() const { return active_; }
+    const std::string &CaptionText() const { return caption_; }
+    const std::string &ClassName() const { return class_name_; }
+    CFLRT_Form *ParentForm() const { return parent_form_; }
+    const std::vector<CFLRT_AbstractWidget *> &Widgets() const { return widgets_; }
+    const std::vector<CFLRT_Form *> &ChildForms() const { return child_forms_; }
+
+    // The pending invalid widget (Validation reporting).
+    CFLRT_AbstractWidget *PendingInvalid() const { return pending_invalid_; }
+    void MakePending(CFLRT_AbstractWidget *widget, const char *message, bool beep);
+
+    // Appends widgets made elsewhere (the pages of a tab control); their ids follow the form's own.
+    void AdoptWidget(CFLRT_AbstractWidget *widget);
+
+    // Form update after a change and its parts.
+    void RefreshContents(CFLRT_AbstractWidget *changed, bool forced);
+    bool ValidateWhole();
+    // Separate forms and MDI children live until their window is destroyed.
+    bool DeletesWithWindow() const;
+
+private:
+    void MakeWidgets();
+    bool CreateDialogWindow(HWND parent);
+    bool CreatePlainWindow(HWND parent, const char *class_pattern, WNDPROC procedure);
+    bool CreateMdiChildWindow();
+    bool RegisterFormClass(const char *class_pattern, WNDPROC procedure, std::string &name);
+    bool CreateMdiClient();
+    void AttachToTree();
+    bool RunModalLoop();
+    LRESULT OnDialogKey(int id);
+    LRESULT OnControlCommand(CFLRT_AbstractWidget *control, WPARAM wparam, LPARAM lparam);
+    void OnNcActivate(bool active);
+    void EraseBackground(HDC dc);
+    LRESULT ColorControl(HDC dc, HWND control);
+    void OnInitMenu();
+    void ReportPending();
+    void PublishWindowHandle(HWND handle);
+    void OnWindowDestroyed();
+    HWND ControlParent() const;
+
+    static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    static LRESULT CALLBACK FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    static LRESULT CALLBACK MdiChildProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    static LRESULT CALLBACK ClientHook(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    static void RefreshWindowList();
+    static bool Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT &result);
+
+    friend class FormTree;
+
+    std::vector<CFLRT_AbstractWidget *> widgets_;
+    std::unique_ptr<CFLRT_Menu> menu_;
+    bool centered_ = false;
+    int kind_ = kDialog;
+    bool result_ = false;
+    bool modal_ = true;
+    bool separate_ = false;
+    bool closed_ = false;
+    bool active_ = false;
+    bool single_instance_ = false;
+    CFLRT_AbstractWidget *pending_invalid_ = nullptr;
+    // The report waiting in the queue: its text (a copy) and whether it shows a box.
+    std::string pending_text_;
+    bool pending_has_text_ = false;
+    bool pending_shows_message_ = true;
+    bool pending_beep_ = false;
+    std::string class_name_;
+    std::vector<CFLRT_Form *> child_forms_;
+    CFLRT_Form *parent_form_ = nullptr;
+    // A Java object of a form that outlives the native call that opened it.
+    bool holds_global_reference_ = false;
+};
+
+namespace flrt {
+
+// The engine's entries for the exported functions.
+bool display_form(jobject object, const char *class_name, FLF_ITEM description);
+void close_form(jobject object, bool accept);
+void update_widget(jobject object, bool all);
+bool validate_widget(jobject object, bool with_children, bool quiet);
+
+CFLRT_Form *root_form();
+CFLRT_Form *current_form();
+void make_current(CFLRT_Form *form);
+// The show-validation-messages switch.
+bool show_validation_messages();
+
+} // namespace flrt
+
+#endif

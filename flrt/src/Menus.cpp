@@ -1,0 +1,183 @@
+// Menu bars of forms.
+#include "Menus.hpp"
+
+#include <cstring>
+#include <string>
+
+#include "Form.hpp"
+#include "cflrt_res.h"
+#include "fl_constants.h"
+#include "runtime.hpp"
+#include "text.hpp"
+
+namespace {
+
+constexpr const char *kModule = "Menus";
+constexpr const char *kWindowCaption = "&Window";
+constexpr int kHiddenItem = 0x10000000;
+
+// The caption that "&Window" shows in the user's language (string 1 of the runtime's table).
+const char *window_menu_caption()
+{
+    static char caption[32];
+    static bool loaded = false;
+    if (!loaded) {
+        loaded = true;
+        if (LoadStringA(flrt::module_instance(), FLRT_STR_WINDOW_MENU, caption, sizeof caption) <= 0)
+            flrt::copy_cut(caption, sizeof caption, kWindowCaption);
+    }
+    return caption;
+}
+
+// Walks the shown items of a list in order.
+template <class Visit>
+void for_each_shown(FLF_ITEM list, Visit &&visit)
+{
+    int shown = 0;
+    for (int position = flf_get_first_prop_position(list); position;
+         position = flf_get_next_prop_position(list, position)) {
+        FLF_ITEM item = flf_item_by_position(list, position);
+        FLF_ITEM style = flf_get_prop(item, FL_style);
+        if (!style) {
+            flrt_assert(kModule, __LINE__);
+            continue;
+        }
+        const int flags = flf_get_prop_int(style);
+        if (flags & kHiddenItem)
+            continue;
+        if (visit(item, flags, shown++))
+            return;
+    }
+}
+
+} // namespace
+
+CFLRT_Menu::CFLRT_Menu(FLF_ITEM description, CFLRT_Form *owner) : description_(description), owner_(owner)
+{
+    FLF_ITEM list = flf_get_prop(description, FL_items);
+    if (!list)
+        return;
+    menu_ = CreateMenu();
+    counter_ = kFirstCommand;
+    Build(menu_, list);
+}
+
+CFLRT_Menu::~CFLRT_Menu()
+{
+    if (menu_)
+        DestroyMenu(menu_);
+}
+
+FLF_ITEM CFLRT_Menu::Items(FLF_ITEM item)
+{
+    return flf_get_prop(item, FL_items);
+}
+
+std::string CFLRT_Menu::Caption(FLF_ITEM item, bool *window_menu)
+{
+    FLF_ITEM group = flf_get_prop(item, FL_caption);
+    if (!group) {
+        flrt_assert(kModule, __LINE__);
+        return "";
+    }
+    FLF_ITEM path = flf_get_prop(group, FL_path);
+    const char *text = path ? javaapi_get_string(owner_->Object(), path) : nullptr;
+    if (!text)
+        return "";
+    const bool is_window_menu = std::strcmp(text, kWindowCaption) == 0;
+    if (window_menu)
+        *window_menu = is_window_menu;
+    return is_window_menu ? window_menu_caption() : text;
+}
+
+void CFLRT_Menu::Build(HMENU menu, FLF_ITEM list)
+{
+    for_each_shown(list, [&](FLF_ITEM item, int flags, int position) {
+        bool window_menu = false;
+        const std::string caption = Caption(item, &window_menu);
+        const UINT style = static_cast<UINT>(flags & ~kHiddenItem);
+        if (FLF_ITEM sub_items = Items(item)) {
+            HMENU popup = CreatePopupMenu();
+            Build(popup, sub_items);
+            AppendMenuA(menu, style | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+        } else {
+            AppendMenuA(menu, style, static_cast<UINT_PTR>(counter_++), caption.c_str());
+        }
+        if (window_menu)
+            window_menu_position_ = position;
+        return false;
+    });
+}
+
+FLF_ITEM CFLRT_Menu::FindCommand(FLF_ITEM list, int command)
+{
+    FLF_ITEM found = nullptr;
+    for_each_shown(list, [&](FLF_ITEM item, int, int) {
+        if (FLF_ITEM sub_items = Items(item))
+            found = FindCommand(sub_items, command);
+        else if (counter_++ == command)
+            found = item;
+        return found != nullptr;
+    });
+    return found;
+}
+
+bool CFLRT_Menu::Dispatch(int command)
+{
+    if (command < kFirstCommand || command > kLastCommand)
+        return false;
+    FLF_ITEM list = flf_get_prop(description_, FL_items);
+    if (!list) {
+        flrt_assert(kModule, __LINE__);
+        return true;
+    }
+    counter_ = kFirstCommand;
+    FLF_ITEM item = FindCommand(list, command);
+    if (!item) {
+        flrt_assert_msg("Menu item position not found", kModule, __LINE__);
+        return true;
+    }
+    flrt::make_current(owner_);
+    FLF_ITEM routines = flf_get_prop(item, FL_routines);
+    if (!routines)
+        flrt_assert(kModule, __LINE__);
+    else
+        owner_->RunRoutines(routines);
+    owner_->LoadValue(nullptr);
+    return true;
+}
+
+void CFLRT_Menu::UpdateStates()
+{
+    FLF_ITEM list = flf_get_prop(description_, FL_items);
+    if (!list || !menu_) {
+        flrt_assert(kModule, __LINE__);
+        return;
+    }
+    counter_ = kFirstCommand;
+    Update(menu_, list);
+}
+
+void CFLRT_Menu::Update(HMENU menu, FLF_ITEM list)
+{
+    for_each_shown(list, [&](FLF_ITEM item, int flags, int position) {
+        const std::string caption = Caption(item);
+        const bool enabled = owner_->Conditions(flf_get_prop(item, FL_enabled));
+        FLF_ITEM checked_list = flf_get_prop(item, FL_checked);
+        const bool checked = checked_list && flf_get_children_count(checked_list) > 0 && owner_->Conditions(checked_list);
+        UINT state = MF_BYPOSITION | (static_cast<UINT>(flags) & MF_SEPARATOR);
+        if (checked)
+            state |= MF_CHECKED;
+        if (!enabled)
+            state |= MF_GRAYED | MF_DISABLED;
+        if (FLF_ITEM sub_items = Items(item)) {
+            HMENU popup = GetSubMenu(menu, position);
+            ModifyMenuA(menu, static_cast<UINT>(position), state | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
+                        caption.c_str());
+            Update(popup, sub_items);
+        } else {
+            ModifyMenuA(menu, static_cast<UINT>(position), state, static_cast<UINT_PTR>(counter_++), caption.c_str());
+        }
+        return false;
+    });
+}

@@ -1,0 +1,45 @@
+// The menu bar of a form: built from the description, its commands run the
+// items' routines, its captions, checks and enabled states follow the object.
+#ifndef FLRT_MENUS_HPP
+#define FLRT_MENUS_HPP
+
+#include <windows.h>
+
+#include <string>
+
+#include "cflrt_services.h"
+
+class CFLRT_Form;
+
+class CFLRT_Menu {
+public:
+    static constexpr int kFirstCommand = 5000;
+    static constexpr int kLastCommand = 6000;
+
+    CFLRT_Menu(FLF_ITEM description, CFLRT_Form *owner);
+    ~CFLRT_Menu();
+    CFLRT_Menu(const CFLRT_Menu &) = delete;
+    CFLRT_Menu &operator=(const CFLRT_Menu &) = delete;
+
+    HMENU Handle() const { return menu_; }
+    // Position of the "&Window" item among the shown items of its level.
+    int WindowMenuPosition() const { return window_menu_position_; }
+    // Runs the command's item; false when the id is not a menu command.
+    bool Dispatch(int command);
+    void UpdateStates();
+
+private:
+    void Build(HMENU menu, FLF_ITEM list);
+    FLF_ITEM FindCommand(FLF_ITEM list, int command);
+    void Update(HMENU menu, FLF_ITEM list);
+    std::string Caption(FLF_ITEM item, bool *window_menu = nullptr);
+    FLF_ITEM Items(FLF_ITEM item);
+
+    HMENU menu_ = nullptr;
+    FLF_ITEM description_;
+    CFLRT_Form *owner_;
+    int window_menu_position_ = 0;
+    int counter_ = kFirstCommand;
+};
+
+#endif
