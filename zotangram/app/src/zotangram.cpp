@@ -1,0 +1,144 @@
+#include "zotangram/zotangram.hpp"
+
+#include <comcat.h>
+
+#include <cstring>
+
+#include "zo/exception.hpp"
+#include "zotangram/com_support.hpp"
+
+namespace zotangram {
+namespace {
+
+constexpr char kFormFile[] = "zotangram.flf";
+constexpr char kNoName[] = "{N/A}";
+constexpr int kSelectionForm = 1;
+constexpr int kPuzzleForm = 2;
+
+// {0002E005-0000-0000-C000-000000000046}
+constexpr CLSID kCategoriesManager = {0x0002e005, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+// An open registry key, closed when it goes.
+class RegistryKey {
+public:
+    RegistryKey(HKEY parent, const char *name)
+    {
+        if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key_) != ERROR_SUCCESS)
+            key_ = nullptr;
+    }
+    RegistryKey(const RegistryKey &) = delete;
+    RegistryKey &operator=(const RegistryKey &) = delete;
+    ~RegistryKey()
+    {
+        if (key_)
+            RegCloseKey(key_);
+    }
+    HKEY get() const { return key_; }
+
+    // The default value when it is a text that is not empty.
+    bool default_value(std::string &value) const
+    {
+        char text[1024] = {};
+        DWORD type = 0;
+        DWORD size = sizeof text - 1;
+        if (!key_ || RegQueryValueExA(key_, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(text), &size) !=
+                         ERROR_SUCCESS)
+            return false;
+        if ((type != REG_SZ && type != REG_EXPAND_SZ) || !text[0])
+            return false;
+        value = text;
+        return true;
+    }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+// Puts an element at the application's index i, growing the array as needed.
+void put_at(zo::Array &array, std::int32_t index, zo::Object *element)
+{
+    const auto position = static_cast<std::size_t>(index - array.lower);
+    if (position >= array.length())
+        array.resize(position + 1);
+    array.set_reference(position, element);
+}
+
+} // namespace
+
+ZO_CLASS(ZOTANGRAM, "ZOTANGRAM", c)
+{
+    c.attribute<&ZOTANGRAM::zotangram_fl_filename>("zotangram_fl_filename")
+        .attribute<&ZOTANGRAM::namearray>("namearray")
+        .attribute<&ZOTANGRAM::clsidarray>("clsidarray")
+        .attribute<&ZOTANGRAM::selected>("selected")
+        .attribute<&ZOTANGRAM::localserver>("localserver")
+        .attribute<&ZOTANGRAM::zotangramworld>("zotangramworld");
+    c.routine<&ZOTANGRAM::make>("make")
+        .routine<&ZOTANGRAM::filllistboxarrays>("filllistboxarrays")
+        .routine<&ZOTANGRAM::getfriendlyname>("getfriendlyname");
+}
+
+ZOTANGRAM::ZOTANGRAM() : zotangram_fl_filename(zo::make_string(kFormFile)) {}
+
+void ZOTANGRAM::make()
+{
+    if (FAILED(CoInitialize(nullptr)))
+        return;
+    add_resource_file(zotangram_fl_filename);
+    if (filllistboxarrays()) {
+        selected = 1;
+        display(kSelectionForm);
+    }
+    if (data_was_accepted) {
+        zo::Guid *chosen = static_cast<zo::Guid *>(clsidarray->reference(static_cast<std::size_t>(selected - 1)));
+        ZOTANGRAM_WORLD *world = zo::make<ZOTANGRAM_WORLD>();
+        zotangramworld = world;
+        world->make(chosen, localserver);
+        display(kPuzzleForm);
+        // The components go before COM does: their DLLs are unloaded with it.
+        world->releaseinterfaces();
+    }
+    remove_resource_file(zotangram_fl_filename);
+    CoUninitialize();
+}
+
+bool ZOTANGRAM::filllistboxarrays()
+{
+    ComRef<IUnknown> manager;
+    const HRESULT created = CoCreateInstance(kCategoriesManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                             IID_IUnknown, manager.put_void());
+    if (FAILED(created))
+        zo::raise("Failed to create the component categories manager (error " + failure_code(created) + ").");
+    ComRef<ICatInformation> information = manager.query<ICatInformation>();
+    if (!information)
+        zo::raise("Failed to create iCatInformation.");
+    CATID category = kTangramWorldCategory;
+    ComRef<IEnumCLSID> classes;
+    if (FAILED(information->EnumClassesOfCategories(1, &category, 0, nullptr, classes.put())) || !classes)
+        zo::raise("Failed to find TangramWorldCategory.\n(Tangram components not installed?)");
+
+    namearray = zo::make_array<zo::String *>(0, 1);
+    clsidarray = zo::make_array<zo::Guid *>(0, 1);
+    bool found = false;
+    CLSID clsid;
+    for (std::int32_t i = 1; classes->Next(1, &clsid, nullptr) == S_OK; ++i) {
+        found = true;
+        zo::Guid *guid = make_guid(clsid);
+        put_at(*clsidarray, i, guid);
+        put_at(*namearray, i, getfriendlyname(guid));
+    }
+    return found;
+}
+
+zo::String *ZOTANGRAM::getfriendlyname(zo::Guid *clsid)
+{
+    std::string name = kNoName;
+    const RegistryKey classes(HKEY_CLASSES_ROOT, "CLSID");
+    if (classes.get() && clsid) {
+        const RegistryKey key(classes.get(), registry_text(guid_value(*clsid)).c_str());
+        key.default_value(name);
+    }
+    return zo::make_string(name);
+}
+
+} // namespace zotangram

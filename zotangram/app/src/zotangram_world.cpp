@@ -1,0 +1,265 @@
+#include "zotangram/zotangram_world.hpp"
+
+#include <string>
+
+#include "zo/exception.hpp"
+#include "zotangram/com_support.hpp"
+
+namespace zotangram {
+namespace {
+
+HWND window_of(std::int32_t handle)
+{
+    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(handle)));
+}
+
+HDC dc_of(std::int32_t handle)
+{
+    return reinterpret_cast<HDC>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(handle)));
+}
+
+POINT device_point(const zo::Point &point)
+{
+    return POINT{point.x, point.y};
+}
+
+RECT client_rect(std::int32_t hwnd)
+{
+    RECT client{};
+    GetClientRect(window_of(hwnd), &client);
+    return client;
+}
+
+void check(HRESULT result, const char *message)
+{
+    if (FAILED(result))
+        zo::raise(message);
+}
+
+constexpr UINT kQueryNewPalette = 0x030F;
+constexpr UINT kPaletteChanged = 0x0311;
+
+} // namespace
+
+const std::array<PieceShape, 7> &tangram_pieces()
+{
+    static constexpr point2d kUnused{9.9, 9.9};
+    static const std::array<PieceShape, 7> pieces{{
+        {4, {{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}},
+        {3, {{{0, 0}, {1, 0}, {0, 1}, kUnused}}},
+        {3, {{{0, 0}, {1, 0}, {0, 1}, kUnused}}},
+        {3, {{{0, 0}, {2, 0}, {1, 1}, kUnused}}},
+        {3, {{{0, 0}, {2, 0}, {0, 2}, kUnused}}},
+        {3, {{{0, 0}, {2, 0}, {0, 2}, kUnused}}},
+        {4, {{{0, 0}, {1, 0}, {2, 1}, {1, 1}}}},
+    }};
+    return pieces;
+}
+
+ZO_CLASS(ZOTANGRAM_WORLD, "ZOTANGRAM_WORLD", c)
+{
+    c.attribute<&ZOTANGRAM_WORLD::itangramworld>("itangramworld")
+        .attribute<&ZOTANGRAM_WORLD::clsctx>("clsctx")
+        .attribute<&ZOTANGRAM_WORLD::iselectedvisual>("iselectedvisual")
+        .attribute<&ZOTANGRAM_WORLD::worldinitialized>("worldinitialized");
+    c.routine<&ZOTANGRAM_WORLD::make>("make")
+        .routine<&ZOTANGRAM_WORLD::releaseinterfaces>("releaseinterfaces")
+        .routine<&ZOTANGRAM_WORLD::on_message>("on_message")
+        .routine<&ZOTANGRAM_WORLD::on_create>("on_create")
+        .routine<&ZOTANGRAM_WORLD::do_buttondown>("do_buttondown")
+        .routine<&ZOTANGRAM_WORLD::on_palette_changed>("on_palette_changed")
+        .routine<&ZOTANGRAM_WORLD::on_query_new_palette>("on_query_new_palette");
+}
+
+void ZOTANGRAM_WORLD::make(zo::Guid *clsid, bool localserver)
+{
+    clsctx = localserver ? CLSCTX_LOCAL_SERVER : CLSCTX_INPROC_SERVER;
+    const GUID world_class = clsid ? guid_value(*clsid) : GUID_NULL;
+    check(CoCreateInstance(world_class, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITangramWorld),
+                           itangramworld.put_void()),
+          "Failed to create the world component.");
+    DISPLAYABLE_OBJECT::make(zo::make_string("ZOTangram World"));
+}
+
+std::int32_t ZOTANGRAM_WORLD::on_message(std::int32_t hwnd, std::int32_t msg, std::int32_t wparam,
+                                         std::int32_t lparam)
+{
+    if (msg == static_cast<std::int32_t>(kQueryNewPalette)) {
+        on_query_new_palette(hwnd);
+        return 0;
+    }
+    if (msg == static_cast<std::int32_t>(kPaletteChanged)) {
+        on_palette_changed(hwnd);
+        return 0;
+    }
+    return dispatch_message(hwnd, msg, wparam, lparam);
+}
+
+ComRef<ITangramCanvas> ZOTANGRAM_WORLD::canvas()
+{
+    HRESULT result = E_POINTER;
+    ComRef<ITangramCanvas> found = itangramworld.query<ITangramCanvas>(&result);
+    check(result, "Failed to create iTangramCanvas.");
+    return found;
+}
+
+void ZOTANGRAM_WORLD::on_palette_changed(std::int32_t hwnd)
+{
+    on_query_new_palette(hwnd);
+}
+
+void ZOTANGRAM_WORLD::on_query_new_palette(std::int32_t hwnd)
+{
+    if (itangramworld)
+        canvas()->OnQueryNewPalette(window_of(hwnd));
+}
+
+void ZOTANGRAM_WORLD::on_paint(std::int32_t hwnd, std::int32_t hdc)
+{
+    // After releaseinterfaces there is nothing left to paint.
+    if (!itangramworld)
+        return;
+    if (!worldinitialized) {
+        on_create(hwnd);
+        worldinitialized = true;
+    }
+    canvas()->Paint(dc_of(hdc), client_rect(hwnd));
+}
+
+void ZOTANGRAM_WORLD::on_create(std::int32_t hwnd)
+{
+    check(itangramworld->Initialize(window_of(hwnd), kWorldSize, kWorldSize), "Cannot initialize world.");
+    modellist.clear();
+    std::array<point2d, 4> slots{};
+    double x = 0.0;
+    for (const PieceShape &piece : tangram_pieces()) {
+        slots = piece.points;
+        modellist.push_back(createtangrampiece(piece.count, slots.data(), x));
+        x += kPieceSpacing;
+    }
+}
+
+ComRef<ITangramModel> ZOTANGRAM_WORLD::createtangrampiece(long count, point2d *points, double x)
+{
+    ComRef<IUnknown> created;
+    const HRESULT result = CoCreateInstance(kTangramModelClass, nullptr, static_cast<DWORD>(clsctx),
+                                            __uuidof(IUnknown), created.put_void());
+    if (FAILED(result))
+        zo::raise("Failed to create the Tangram piece model component (error " + failure_code(result) + ").");
+    ComRef<ITangramModel> model = created.query<ITangramModel>();
+    if (!model)
+        zo::raise("Failed to create Tangram piece");
+    model->SetVertices(count, points);
+    itangramworld->CreateVisualForModel(model.get());
+    if (ComRef<ITangramTransform> transform = model.query<ITangramTransform>())
+        transform->Translate(x, kPieceRow);
+    return model;
+}
+
+void ZOTANGRAM_WORLD::releaseinterfaces()
+{
+    iselectedvisual.reset();
+    itangramworld.reset();
+    modellist.clear();
+}
+
+bool ZOTANGRAM_WORLD::interfacesareonsamecomponent(IUnknown *a, IUnknown *b)
+{
+    if (!a || !b)
+        return false;
+    ComRef<IUnknown> first;
+    check(a->QueryInterface(__uuidof(IUnknown), first.put_void()), "Failed to create iReal1.");
+    ComRef<IUnknown> second;
+    check(b->QueryInterface(__uuidof(IUnknown), second.put_void()), "Failed to create iReal2.");
+    return first.get() == second.get();
+}
+
+point2d ZOTANGRAM_WORLD::device_to_model(const zo::Point &point)
+{
+    point2d model{};
+    check(itangramworld->DeviceToModel(device_point(point), &model), "Failed to create Model from Device.");
+    return model;
+}
+
+ComRef<ITangramTransform> ZOTANGRAM_WORLD::selected_transform()
+{
+    ComRef<ITangramTransform> transform;
+    check(iselectedvisual->GetModel(__uuidof(ITangramTransform), transform.put_void()),
+          "Failed to create iTangramTransform.");
+    if (!transform)
+        zo::raise("Failed to create iTangramTransform.");
+    return transform;
+}
+
+void ZOTANGRAM_WORLD::on_lbuttondown(std::int32_t hwnd, zo::Point *point)
+{
+    do_buttondown(hwnd, point);
+}
+
+void ZOTANGRAM_WORLD::on_rbuttondown(std::int32_t hwnd, zo::Point *point)
+{
+    do_buttondown(hwnd, point);
+}
+
+void ZOTANGRAM_WORLD::do_buttondown(std::int32_t hwnd, zo::Point *point)
+{
+    if (iselectedvisual || !itangramworld || !point)
+        return;
+    ComRef<ITangramVisual> visual;
+    check(itangramworld->VisualFromPoint(device_point(*point), __uuidof(ITangramVisual), visual.put_void()),
+          "Failed to create iSelectedVisual");
+    if (!visual)
+        return;
+    iselectedvisual = visual;
+    const point2d grabbed = device_to_model(*point);
+    point2d translation{};
+    selected_transform()->GetTranslation(&translation);
+    sizeddiff = {grabbed.x - translation.x, grabbed.y - translation.y};
+    check(itangramworld->SelectVisual(iselectedvisual.get(), TRUE), "Failed to select iSelectedVisual.");
+    check(itangramworld->Animate(), "Failed to animate world.");
+    SetCapture(window_of(hwnd));
+}
+
+void ZOTANGRAM_WORLD::on_mousemove(std::int32_t hwnd, zo::Point *point)
+{
+    if (GetCapture() != window_of(hwnd) || !iselectedvisual || !point)
+        return;
+    const RECT client = client_rect(hwnd);
+    if (!PtInRect(&client, device_point(*point)))
+        return;
+    const point2d model = device_to_model(*point);
+    selected_transform()->Translate(model.x - sizeddiff.x, model.y - sizeddiff.y);
+}
+
+void ZOTANGRAM_WORLD::on_lbuttonup(std::int32_t hwnd, zo::Point *)
+{
+    if (GetCapture() != window_of(hwnd) || !iselectedvisual)
+        return;
+    drop_selected();
+}
+
+void ZOTANGRAM_WORLD::on_rbuttonup(std::int32_t, zo::Point *point)
+{
+    if (!iselectedvisual || !point)
+        return;
+    ComRef<ITangramVisual> visual;
+    check(itangramworld->VisualFromPoint(device_point(*point), __uuidof(ITangramVisual), visual.put_void()),
+          "Failed to create iSelectedVisual");
+    if (interfacesareonsamecomponent(visual.get(), iselectedvisual.get())) {
+        ComRef<ITangramTransform> transform = selected_transform();
+        double angle = 0.0;
+        check(transform->GetRotation(&angle), "Failed to get rotation.");
+        check(transform->Rotate(angle + kRotationStep), "Failed to rotate.");
+    }
+    visual.reset();
+    drop_selected();
+}
+
+void ZOTANGRAM_WORLD::drop_selected()
+{
+    check(itangramworld->SelectVisual(iselectedvisual.get(), FALSE), "Failed to de-select iSelectedVisual.");
+    iselectedvisual.reset();
+    ReleaseCapture();
+}
+
+} // namespace zotangram

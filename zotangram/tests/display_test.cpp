@@ -1,0 +1,279 @@
+// The displayable classes over the real form runtime: forms shown, edited,
+// accepted and cancelled; the message dispatch of displayable objects; the
+// memory of many form cycles; the unhandled-exception box.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "box_answerer.hpp"
+#include "child.hpp"
+#include "form_file.hpp"
+#include "zo/displayable_object.hpp"
+#include "zo/exception.hpp"
+#include "zo/ni_table.h"
+
+namespace zotest {
+
+class TEST_EDITOR : public zo::DISPLAYABLE {
+    ZO_OBJECT(TEST_EDITOR, zo::DISPLAYABLE)
+    bool flag = false;
+    std::int32_t count = 0;
+    zo::String *label = nullptr;
+    zo::Rect *part = nullptr;
+};
+
+ZO_CLASS(TEST_EDITOR, "TEST_EDITOR", c)
+{
+    c.attribute<&TEST_EDITOR::flag>("flag")
+        .attribute<&TEST_EDITOR::count>("count")
+        .attribute<&TEST_EDITOR::label>("label")
+        .attribute<&TEST_EDITOR::part>("part");
+}
+
+// A widget object that writes down which hooks ran.
+class RECORDING_WIDGET : public zo::DISPLAYABLE_WIDGET {
+    ZO_OBJECT(RECORDING_WIDGET, zo::DISPLAYABLE_WIDGET)
+    std::string log;
+
+    void on_paint(std::int32_t, std::int32_t hdc) override { log += hdc ? "paint;" : "paint without dc;"; }
+    void on_lbuttondown(std::int32_t, zo::Point *p) override
+    {
+        log += "down " + std::to_string(p->x) + "," + std::to_string(p->y) + ";";
+    }
+    void on_rbuttonup(std::int32_t, zo::Point *) override { log += "rup;"; }
+    void on_timer(std::int32_t, std::int32_t id) override { log += "timer " + std::to_string(id) + ";"; }
+};
+
+ZO_CLASS(RECORDING_WIDGET, "RECORDING_WIDGET", c)
+{
+}
+
+} // namespace zotest
+
+using namespace zotest;
+
+namespace {
+
+jobject handle(zo::Object *object)
+{
+    return reinterpret_cast<jobject>(object);
+}
+
+jmethodID id(const char *name)
+{
+    return reinterpret_cast<jmethodID>(const_cast<char *>(name));
+}
+
+// ---- Message dispatch ----
+
+TEST(DisplayableObject, DispatchesWindowMessagesToItsHooks)
+{
+    JNIEnv *env = zo_native_interface();
+    auto *widget = zo::make<RECORDING_WIDGET>();
+    zo::Root<RECORDING_WIDGET> keep(widget);
+    HWND window = CreateWindowA("STATIC", "w", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    const jint hwnd = static_cast<jint>(reinterpret_cast<std::uintptr_t>(window));
+    auto send = [&](jint msg, jint wparam, jint lparam) {
+        return env->CallIntMethod(handle(widget), id("internal_handle_message"), hwnd, msg, wparam, lparam);
+    };
+    EXPECT_EQ(send(WM_LBUTTONDOWN, 0, static_cast<jint>(0xFFFF0010u)), 0);
+    EXPECT_EQ(send(WM_TIMER, 7, 0), 0);
+    EXPECT_EQ(send(WM_PAINT, 0, 0), 0);
+    EXPECT_EQ(send(WM_RBUTTONUP, 0, 0x00030002), 0);
+    EXPECT_EQ(send(WM_LBUTTONUP, 0, 0), 0) << "handled by the empty hook";
+    EXPECT_EQ(send(WM_KEYDOWN, 0, 0), 1);
+    EXPECT_EQ(send(WM_SIZE, 0, 0), 1);
+    EXPECT_EQ(widget->log, "down 16,65535;timer 7;paint;rup;");
+    DestroyWindow(window);
+
+    widget->make(zo::make_string("w"));
+    widget->area->right = 10;
+    widget->area->bottom = 10;
+    EXPECT_TRUE(widget->has_point(zo::make<zo::Point>(5, 5)));
+    EXPECT_FALSE(widget->has_point(zo::make<zo::Point>(10, 5)));
+    EXPECT_FALSE(widget->has_point(nullptr));
+}
+
+TEST(Displayable, IsDefaultForVoidFalseAndZeroBoxes)
+{
+    auto *runtime = zo::make<zo::DISPLAYABLE>();
+    zo::Root<zo::DISPLAYABLE> keep(runtime);
+    EXPECT_TRUE(runtime->is_default(nullptr));
+    EXPECT_TRUE(runtime->is_default(zo::make_boxed_real(0.0)));
+    EXPECT_TRUE(runtime->is_default(zo::make_boxed(0.0)));
+    EXPECT_TRUE(runtime->is_default(zo::make_boxed(false)));
+    EXPECT_TRUE(runtime->is_default(zo::make_boxed('\0')));
+    EXPECT_TRUE(runtime->is_default(zo::make_boxed(std::int32_t{0})));
+    EXPECT_FALSE(runtime->is_default(zo::make_boxed(std::int32_t{3})));
+    EXPECT_FALSE(runtime->is_default(zo::make_boxed(true)));
+    EXPECT_FALSE(runtime->is_default(zo::make_string("")));
+    EXPECT_FALSE(runtime->is_default(zo::make_boxed(static_cast<void *>(nullptr)))) << "POINTER is no number";
+    EXPECT_EQ(runtime->form_class_name(), "DISPLAYABLE");
+    EXPECT_EQ(runtime->sys(), runtime->sys()) << "one shared WINDOWS_SYSTEM";
+}
+
+TEST(WindowsSystem, FilterHoldsPairsClosedByZeros)
+{
+    zo::Array *descriptions = zo::make_array<zo::String *>(2);
+    zo::Array *patterns = zo::make_array<zo::String *>(2);
+    zo::Root<zo::Array> keep_descriptions(descriptions);
+    zo::Root<zo::Array> keep_patterns(patterns);
+    descriptions->set_reference(0, zo::make_string("Forms"));
+    descriptions->set_reference(1, zo::make_string("All"));
+    patterns->set_reference(0, zo::make_string("*.flf"));
+    patterns->set_reference(1, zo::make_string("*.*"));
+    EXPECT_EQ(zo::WINDOWS_SYSTEM::filter_text(descriptions, patterns), std::string("Forms\0*.flf\0All\0*.*\0\0", 21));
+    EXPECT_EQ(zo::WINDOWS_SYSTEM::filter_text(nullptr, patterns), std::string(1, '\0'));
+}
+
+// ---- Forms ----
+
+std::function<void()> g_scenario;
+
+void CALLBACK run_scenario(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    if (g_scenario)
+        g_scenario();
+}
+
+// Runs the scenario once the editor's form is open (the runtime has written its window into sys_id).
+void run_when_open(const TEST_EDITOR &editor, std::function<void()> scenario)
+{
+    g_scenario = [&editor, scenario] {
+        if (editor.sys_id)
+            scenario();
+        else
+            SetTimer(nullptr, 0, 10, &run_scenario);
+    };
+    SetTimer(nullptr, 0, 1, &run_scenario);
+}
+
+class Forms : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        auto *loader = zo::make<zo::DISPLAYABLE>();
+        zo::Root<zo::DISPLAYABLE> keep(loader);
+        loader->add_resource_file(zo::make_string(fltest::program_directory() + "zo_test_forms.flf"));
+    }
+
+    void SetUp() override
+    {
+        editor = zo::make<TEST_EDITOR>();
+        root = editor;
+        editor->label = zo::make_string("before");
+        editor->part = zo::make<zo::Rect>();
+        editor->part->right = 10;
+        editor->count = 5;
+    }
+
+    // Shows form 1; while it is open the scenario edits the editor as a
+    // user would, then presses the button with this caption.
+    void show_and_press(const char *button)
+    {
+        pressed = false;
+        run_when_open(*editor, [this, button] {
+            open_window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(editor->sys_id)));
+            edit();
+            HWND control = FindWindowExA(open_window, nullptr, "Button", button);
+            pressed = control != nullptr;
+            if (control)
+                SendMessageA(control, BM_CLICK, 0, 0);
+            else
+                editor->cancel();
+        });
+        editor->display(1);
+        g_scenario = nullptr;
+    }
+
+    void edit()
+    {
+        JNIEnv *env = zo_native_interface();
+        auto field = [](const char *name) { return reinterpret_cast<jfieldID>(const_cast<char *>(name)); };
+        env->SetBooleanField(handle(editor), field("flag"), JNI_TRUE);
+        env->SetIntField(handle(editor), field("count"), 99);
+        env->SetObjectField(handle(editor), field("label"), env->NewStringUTF("typed"));
+        env->SetIntField(handle(editor->part), field("right"), 640);
+    }
+
+    TEST_EDITOR *editor = nullptr;
+    zo::Root<TEST_EDITOR> root;
+    HWND open_window = nullptr;
+    bool pressed = false;
+};
+
+TEST_F(Forms, CancelLeavesNoTrace)
+{
+    zo::Rect *part = editor->part;
+    show_and_press("Cancel");
+    EXPECT_TRUE(pressed);
+    EXPECT_NE(open_window, nullptr) << "sys_id held the form's window while it was open";
+    EXPECT_FALSE(editor->data_was_accepted);
+    EXPECT_FALSE(editor->flag);
+    EXPECT_EQ(editor->count, 5);
+    EXPECT_EQ(editor->label->text(), "before");
+    EXPECT_EQ(editor->part, part);
+    EXPECT_EQ(part->right, 10);
+    EXPECT_EQ(editor->sys_id, 0);
+}
+
+TEST_F(Forms, AcceptKeepsTheEdits)
+{
+    show_and_press("OK");
+    EXPECT_TRUE(pressed);
+    EXPECT_TRUE(editor->data_was_accepted);
+    EXPECT_TRUE(editor->flag);
+    EXPECT_EQ(editor->count, 99);
+    EXPECT_EQ(editor->label->text(), "typed");
+    EXPECT_EQ(editor->part->right, 640);
+    EXPECT_EQ(editor->sys_id, 0);
+}
+
+TEST_F(Forms, ManyFormsDoNotGrowTheHeap)
+{
+    constexpr int kCycles = 150;
+    zo::Heap::instance().collect();
+    std::size_t largest = 0;
+    for (int cycle = 0; cycle < kCycles; ++cycle) {
+        // Objects made while the form is open, as handlers and controls make them.
+        run_when_open(*editor, [this, cycle] {
+            for (int i = 0; i < 100; ++i)
+                zo::make<zo::Point>(i, cycle);
+            edit();
+            if (cycle % 2)
+                editor->accept();
+            else
+                editor->cancel();
+        });
+        editor->display(1);
+        largest = std::max(largest, zo::Heap::instance().size());
+    }
+    g_scenario = nullptr;
+    EXPECT_LT(largest, 10000u) << kCycles * 102 << " objects were made";
+    zo::Heap::instance().collect();
+    EXPECT_LT(zo::Heap::instance().size(), 100u);
+}
+
+// ---- Unhandled exceptions ----
+
+FLTEST_CHILD_SCENARIO(unhandled_exception)
+{
+    return zo::run_windows_program([] { zo::raise("Failed to animate world."); });
+}
+
+TEST(UnhandledException, ShowsItsMessageAndEndsTheRun)
+{
+    fltest::answerer().clear();
+    const fltest::ChildResult result = fltest::run_child("unhandled_exception");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exit_code, static_cast<unsigned long>(zo::kUnhandledExceptionExitCode));
+    ASSERT_EQ(fltest::answerer().boxes().size(), 1u);
+    EXPECT_EQ(fltest::answerer().last().caption, "Unhandled exception");
+    EXPECT_EQ(fltest::answerer().last().text, "Failed to animate world.");
+}
+
+} // namespace
