@@ -50,6 +50,16 @@ struct Engine {
                          flrt_validate_widget(self->handle(), JNI_TRUE, JNI_FALSE);
                          flrt_validate_widget(self->handle(), JNI_TRUE, JNI_FALSE);
                      }))
+            .routine("validate_quietly", "()V", procedure([this](TestObject *self) {
+                         self->set_bool("ok", false);
+                         validate_results.push_back(flrt_validate_widget(self->handle(), JNI_TRUE, JNI_TRUE) != 0);
+                     }))
+            .routine("update_self", "()V", procedure([this](TestObject *self) {
+                         self->set_bool("flag", !self->get_bool("flag"));
+                         // An object that no form shows changes nothing.
+                         flrt_update_widget(second->handle(), JNI_TRUE);
+                         flrt_update_widget(self->handle(), JNI_FALSE);
+                     }))
             .routine("open_child", "()V", procedure([this](TestObject *self) {
                          TestObject *target = child_object ? child_object : self;
                          child_results.push_back(display(target, next_form));
@@ -88,6 +98,7 @@ struct Engine {
     TestObject *child_object = nullptr;
     int next_form = 2;
     std::vector<bool> child_results;
+    std::vector<bool> validate_results;
     int sys_id_at_accept = -1;
 };
 
@@ -434,7 +445,9 @@ TEST_F(Forms, MdiFrameOpensChildrenArrangesAndClosesThem)
     EXPECT_TRUE(Engine::display(engine.first, 9));
     EXPECT_FINISHED(script);
     EXPECT_EQ(engine.child_results, (std::vector<bool>{true, true}));
-    EXPECT_EQ(window_menu, "&Window");
+    // The runtime's string table gives the caption in the user's language.
+    const bool german = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN;
+    EXPECT_EQ(window_menu, german ? "&Fenster" : "&Window");
     EXPECT_GE(window_list_items, 2); // the client lists its children there
     EXPECT_NE(first_tiled.left, second_tiled.left);
     EXPECT_TRUE(script.boxes().boxes().empty());
@@ -538,6 +551,84 @@ TEST_F(Forms, CallsWithoutAFormRaiseAssertions)
     EXPECT_EQ(message_of(boxes[2]), "No form active");
 }
 
+TEST_F(Forms, HandlerExceptionsShowTheirMessageAndRunTheirRoutines)
+{
+    HWND form = nullptr;
+    Script script;
+    script.window("Handled failure", form)
+        .click(in(form, 0))
+        .wait("the message", [&] { return !script.boxes().boxes().empty(); })
+        .click(in(form, 1));
+    EXPECT_FALSE(Engine::display(engine.first, 16));
+    EXPECT_FINISHED(script);
+    ASSERT_EQ(script.boxes().boxes().size(), 1u) << all_of(script);
+    EXPECT_EQ(script.boxes().last().caption, "Handled failure");
+    EXPECT_EQ(script.boxes().last().text, "Something broke");
+    EXPECT_EQ(engine.first->get_int("count"), 1);
+}
+
+FLTEST_CHILD_SCENARIO(unhandled_failure)
+{
+    Engine engine;
+    add_test_forms();
+    HWND form = nullptr;
+    Script script;
+    script.window("Unhandled failure", form).click(in(form, 0));
+    Engine::display(engine.first, 17);
+    return 0; // not reached: the failure ends the process
+}
+
+TEST_F(Forms, AnUnhandledFailureEndsTheProcessAfterItsReport)
+{
+    ChildProcessBoxes boxes;
+    const ChildResult result = run_child("unhandled_failure");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exit_code, kExitMinusOne);
+    EXPECT_EQ(answerer().boxes().size(), 1u);
+}
+
+TEST_F(Forms, QuietValidationBeepsAndRefocusesWithoutABox)
+{
+    HWND form = nullptr;
+    bool flag_after_update = false;
+    Script script;
+    script.window("On demand", form)
+        .click(in(form, 1)) // makes the flag invalid, then validates quietly
+        .wait("the quiet check", [&] { return engine.validate_results.size() == 1; })
+        .wait("the focus back on the flag", [&] { return GetFocus() == Script::control(form, 0); })
+        .then([&] { engine.first->set_bool("ok", true); })
+        .click(in(form, 2))
+        .wait("the update", [&] { return checked(Script::control(form, 0)); })
+        .then([&] { flag_after_update = checked(Script::control(form, 0)); })
+        .click(in(form, 3));
+    EXPECT_FALSE(Engine::display(engine.first, 18));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(engine.validate_results, std::vector<bool>{false});
+    EXPECT_TRUE(flag_after_update);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+}
+
+TEST_F(Forms, AbortHotkeyRaisesAnAssertion)
+{
+    HWND dialog = nullptr;
+    auto press = [](WORD key, bool down) { keybd_event(static_cast<BYTE>(key), 0, down ? 0 : KEYEVENTF_KEYUP, 0); };
+    Script script;
+    script.window("Plain dialog", dialog)
+        .wait("the dialog in front", [&] { return GetForegroundWindow() == dialog; })
+        .then([&] {
+            for (WORD key : {VK_CONTROL, VK_MENU, VK_SHIFT, VK_CANCEL})
+                press(key, true);
+            for (WORD key : {VK_CANCEL, VK_SHIFT, VK_MENU, VK_CONTROL})
+                press(key, false);
+        })
+        .wait("the assertion", [&] { return !script.boxes().boxes().empty(); })
+        .then([&] { PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0); });
+    EXPECT_FALSE(Engine::display(engine.first, 2));
+    EXPECT_FINISHED(script);
+    ASSERT_EQ(script.boxes().boxes().size(), 1u) << all_of(script);
+    EXPECT_EQ(message_of(script.boxes().last()), "Abort application hotkey was pressed.");
+}
+
 FLTEST_CHILD_SCENARIO(display_without_files)
 {
     Engine engine;
@@ -577,7 +668,7 @@ TEST_F(Forms, FatalErrorsEndTheProcess)
           "Use MDI Frame window as parent of MDI child (MDI child)"}},
     };
     for (const Case &c : cases) {
-        answerer().clear();
+        ChildProcessBoxes answering;
         const ChildResult result = run_child(c.scenario);
         ASSERT_TRUE(result.finished) << c.scenario;
         EXPECT_EQ(result.exit_code, kExitMinusOne) << c.scenario;

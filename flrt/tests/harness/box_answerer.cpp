@@ -195,7 +195,10 @@ BoxAnswerer &answerer()
 
 void stop_answerer()
 {
-    if (g_shared)
-        g_shared->stop();
+    if (!g_shared)
+        return;
+    g_shared->stop();
+    delete g_shared;
+    g_shared = nullptr;
 }
 } // namespace fltest

@@ -77,13 +77,22 @@ private:
     std::thread thread_;
 };
 
-} // namespace fltest
-
-#endif
-
-namespace fltest {
 // One answerer for the whole test program, started on first use.
 BoxAnswerer &answerer();
 // Stops the shared answerer, if it was started; test programs call it before they end.
+// A later answerer() starts a new one.
 void stop_answerer();
+
+// The shared answerer, cleared, for the boxes of child processes while the
+// scope lasts. Its thread looks at every window, so it must not run while
+// this process shows forms.
+class ChildProcessBoxes {
+public:
+    ChildProcessBoxes() { answerer().clear(); }
+    ~ChildProcessBoxes() { stop_answerer(); }
+    ChildProcessBoxes(const ChildProcessBoxes &) = delete;
+    ChildProcessBoxes &operator=(const ChildProcessBoxes &) = delete;
+};
 } // namespace fltest
+
+#endif
