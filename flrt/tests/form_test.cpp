@@ -629,6 +629,42 @@ TEST_F(Forms, AbortHotkeyRaisesAnAssertion)
     EXPECT_EQ(message_of(script.boxes().last()), "Abort application hotkey was pressed.");
 }
 
+TEST_F(Forms, AQuitRequestEndsNestedLoopsAndLeavesNoWindowBehind)
+{
+    HWND dialog = nullptr, plain = nullptr;
+    Script script;
+    script.window("Dialog form", dialog)
+        .click(in(dialog, kChildButton))
+        .window("Plain dialog", plain)
+        .then([] { PostQuitMessage(5); });
+    EXPECT_FALSE(Engine::display(engine.first, 1));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(engine.child_results, std::vector<bool>{false});
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_FALSE(IsWindow(plain));
+    // The request stays queued for the application's own loop.
+    MSG quit;
+    ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 5u);
+    // The engine holds no stale form: the next call finds nothing to close.
+    flrt_close_form(engine.first->handle(), JNI_FALSE);
+    ASSERT_EQ(script.boxes().boxes().size(), 1u) << all_of(script);
+    EXPECT_EQ(message_of(script.boxes().last()), "Nothing to close.");
+}
+
+TEST_F(Forms, ATopLevelSeparateFormIsReportedAndLivesOn)
+{
+    HWND separate = nullptr;
+    Script script;
+    EXPECT_TRUE(Engine::display(engine.first, 7));
+    ASSERT_EQ(script.boxes().boxes().size(), 1u) << all_of(script);
+    EXPECT_EQ(message_of(script.boxes().last()), "Top-Level form cannot be a Separate!");
+    // It keeps working in the application's loop: OK closes it.
+    script.window("Separate window", separate).click(in(separate, 0)).gone(the(separate));
+    EXPECT_TRUE(wait_until([&] { return script.finished(); }));
+    EXPECT_FINISHED(script);
+}
+
 FLTEST_CHILD_SCENARIO(display_without_files)
 {
     Engine engine;
