@@ -12,14 +12,8 @@ constexpr const char *kTerminateQuestion = "\n\n\nTerminate application (recomme
 
 const char *assertion_caption()
 {
-    static char caption[32];
-    static bool loaded = false;
-    if (!loaded) {
-        loaded = true;
-        if (LoadStringA(module_instance(), FLRT_STR_ASSERT_CAPTION, caption, sizeof caption) <= 0)
-            copy_cut(caption, sizeof caption, "FL Run-Time Assertion failed");
-    }
-    return caption;
+    static CachedString caption(FLRT_STR_ASSERT_CAPTION, "FL Run-Time Assertion failed");
+    return caption.get();
 }
 
 void ask_terminate(const std::string &text)
@@ -35,6 +29,16 @@ void ask_terminate(const std::string &text)
 }
 
 } // namespace
+
+const char *CachedString::get()
+{
+    if (!loaded_) {
+        loaded_ = true;
+        if (LoadStringA(module_instance(), id_, text_, sizeof text_) <= 0)
+            copy_cut(text_, sizeof text_, fallback_);
+    }
+    return text_;
+}
 
 QuitMessageKeeper::QuitMessageKeeper()
 {

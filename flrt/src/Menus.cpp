@@ -19,14 +19,8 @@ constexpr int kHiddenItem = 0x10000000;
 // The caption that "&Window" shows in the user's language (string 1 of the runtime's table).
 const char *window_menu_caption()
 {
-    static char caption[32];
-    static bool loaded = false;
-    if (!loaded) {
-        loaded = true;
-        if (LoadStringA(flrt::module_instance(), FLRT_STR_WINDOW_MENU, caption, sizeof caption) <= 0)
-            flrt::copy_cut(caption, sizeof caption, kWindowCaption);
-    }
-    return caption;
+    static flrt::CachedString caption(FLRT_STR_WINDOW_MENU, kWindowCaption);
+    return caption.get();
 }
 
 // Walks the shown items of a list in order.

@@ -664,14 +664,8 @@ WaitCursor::~WaitCursor()
 
 const char *validation_caption()
 {
-    static char caption[32];
-    static bool loaded = false;
-    if (!loaded) {
-        loaded = true;
-        if (LoadStringA(module_instance(), FLRT_STR_VALIDATION, caption, sizeof caption) <= 0)
-            copy_cut(caption, sizeof caption, "Validation Error");
-    }
-    return caption;
+    static CachedString caption(FLRT_STR_VALIDATION, "Validation Error");
+    return caption.get();
 }
 
 } // namespace flrt

@@ -33,6 +33,20 @@ private:
     int exit_code_ = 0;
 };
 
+// A string of the runtime's string table, loaded once into a 32-byte buffer;
+// the fallback text when the table cannot give it.
+class CachedString {
+public:
+    CachedString(UINT id, const char *fallback) : id_(id), fallback_(fallback) {}
+    const char *get();
+
+private:
+    UINT id_;
+    const char *fallback_;
+    bool loaded_ = false;
+    char text_[32] = "";
+};
+
 // A message box shown with a pending quit request set aside.
 int show_box(HWND owner, const char *text, const char *caption, UINT flags);
 
