@@ -2,7 +2,9 @@
 // shared by forms and controls.
 #include <cstring>
 #include <memory>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "gdi.hpp"
@@ -222,10 +224,16 @@ FLRT_API LOGFONTA FLRT_CALL flrt_font_description(const char *face, int points, 
 
 FLRT_API void FLRT_CALL flrt_set_window_font(HWND window, const char *face, int points, int style)
 {
-    const LOGFONTA description = flrt_font_description(face, points, style);
-    // The window keeps using the font for its lifetime; it is not deleted here.
-    if (HFONT font = CreateFontIndirectA(&description))
-        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    // Windows keep using their font for their whole life, so fonts are shared
+    // by description and kept: a form opened many times makes no new ones.
+    static std::map<std::tuple<std::string, int, int>, flrt::FontHandle> fonts;
+    auto &font = fonts[{face ? face : "", points, style}];
+    if (!font) {
+        const LOGFONTA description = flrt_font_description(face ? face : "", points, style);
+        font.reset(CreateFontIndirectA(&description));
+    }
+    if (font)
+        SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
 }
 
 FLRT_API POINT FLRT_CALL flrt_pixels_to_dialog_units(int x, int y)
