@@ -1,6 +1,7 @@
 // Reference counting, interface lookup and the class factory shared by the
-// Tangram component DLLs. Each DLL links its own copy, so the count of live
-// objects that DllCanUnloadNow answers is per DLL.
+// Tangram component modules. Each module links its own copy, so the count of
+// live objects is per module: a DLL answers DllCanUnloadNow from it, the
+// model server ends when it falls to zero.
 #pragma once
 #include <windows.h>
 #include <unknwn.h>
@@ -9,9 +10,13 @@
 
 namespace tangram {
 
-// Objects and server locks alive in this DLL.
-long& module_use_count();
-// The DLL this code is linked into.
+// Objects and server locks alive in this module.
+void lock_module();
+void unlock_module();
+long module_locks();
+// Runs when the count of objects and locks falls to zero.
+void on_module_unused(void (*action)());
+// The DLL or program this code is linked into.
 HMODULE this_module();
 
 // Implements IUnknown for a class that implements the listed interfaces.
@@ -19,7 +24,7 @@ HMODULE this_module();
 template <class First, class... Rest>
 class Implements : public First, public Rest... {
 public:
-    Implements() { InterlockedIncrement(&module_use_count()); }
+    Implements() { lock_module(); }
     Implements(const Implements&) = delete;
     Implements& operator=(const Implements&) = delete;
 
@@ -41,7 +46,7 @@ public:
     }
 
 protected:
-    virtual ~Implements() { InterlockedDecrement(&module_use_count()); }
+    virtual ~Implements() { unlock_module(); }
     // Interfaces a class answers beyond its base list; the pointer is not yet AddRef'd.
     virtual HRESULT query_more(REFIID, void**) { return E_NOINTERFACE; }
 
@@ -67,10 +72,25 @@ HRESULT create_and_query(REFIID riid, void** object, Args&&... args) {
     return hr;
 }
 
+// A single-threaded COM apartment for the scope's duration; nested scopes
+// on a thread that has one already simply count.
+class ApartmentScope {
+public:
+    ApartmentScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ApartmentScope(const ApartmentScope&) = delete;
+    ApartmentScope& operator=(const ApartmentScope&) = delete;
+    ~ApartmentScope() { if (SUCCEEDED(hr_)) CoUninitialize(); }
+    HRESULT result() const { return hr_; }
+
+private:
+    HRESULT hr_;
+};
+
 using Creator = HRESULT (*)(REFIID riid, void** object);
 
-template <Creator create>
-class ClassFactory final : public Implements<IClassFactory> {
+// The class factory operations; Base supplies IUnknown.
+template <Creator create, class Base>
+class FactoryOf : public Base {
 public:
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
         if (object) *object = nullptr;
@@ -78,10 +98,29 @@ public:
         return create(riid, object);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) InterlockedIncrement(&module_use_count());
-        else InterlockedDecrement(&module_use_count());
+        if (lock) lock_module();
+        else unlock_module();
         return S_OK;
     }
+};
+
+// A factory object of its own, handed out by DllGetClassObject; it keeps the DLL loaded.
+template <Creator create>
+class ClassFactory final : public FactoryOf<create, Implements<IClassFactory>> {};
+
+// IUnknown of a static object that lives as long as the module and keeps
+// nothing alive: a server's registered class factory, which COM holds for
+// as long as it is registered.
+template <class Interface>
+class Permanent : public Interface {
+public:
+    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = riid == IID_IUnknown || riid == __uuidof(Interface) ? static_cast<Interface*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
 };
 
 } // namespace tangram

@@ -1,26 +1,30 @@
-// What every Tangram component DLL has alike: its module handle, the count
-// of live objects, and the entry points that only depend on those.
+// The count of live objects every Tangram component module keeps, and its
+// module handle.
 #include "com_object.hpp"
 
 namespace tangram {
+namespace {
 
-long& module_use_count() {
-    static long count = 0;
-    return count;
+LONG use_count = 0;
+void (*unused_action)() = nullptr;
+
+} // namespace
+
+void lock_module() { InterlockedIncrement(&use_count); }
+
+void unlock_module() {
+    if (InterlockedDecrement(&use_count) == 0 && unused_action) unused_action();
 }
 
-static HMODULE loaded_module = nullptr;
+long module_locks() { return use_count; }
 
-HMODULE this_module() { return loaded_module; }
+void on_module_unused(void (*action)()) { unused_action = action; }
+
+HMODULE this_module() {
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&use_count), &module);
+    return module;
+}
 
 } // namespace tangram
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
-    if (reason == DLL_PROCESS_ATTACH) {
-        tangram::loaded_module = instance;
-        DisableThreadLibraryCalls(instance);
-    }
-    return TRUE;
-}
-
-STDAPI DllCanUnloadNow() { return tangram::module_use_count() == 0 ? S_OK : S_FALSE; }

@@ -1,5 +1,6 @@
 #include "registration.hpp"
 
+#include "com_object.hpp"
 #include "com_ptr.hpp"
 #include "tangram.h"
 
@@ -24,18 +25,6 @@ public:
 
 private:
     HKEY key_ = nullptr;
-};
-
-// COM for the duration of a registration call; regsvr32 may not have started it.
-class ComScope {
-public:
-    ComScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ComScope(const ComScope&) = delete;
-    ComScope& operator=(const ComScope&) = delete;
-    ~ComScope() { if (SUCCEEDED(hr_)) CoUninitialize(); }
-
-private:
-    HRESULT hr_;
 };
 
 std::wstring clsid_text(const CLSID& clsid) {
@@ -65,14 +54,25 @@ std::wstring module_path(HMODULE module) {
     }
 }
 
-HRESULT write_class_keys(HMODULE module, const ClassRegistration& entry) {
+const wchar_t* server_key_name(ServerKind kind) {
+    return kind == ServerKind::in_process ? L"InprocServer32" : L"LocalServer32";
+}
+
+// COM starts a local server from a command line: the path is quoted, as it may hold spaces.
+std::wstring server_command(HMODULE module, ServerKind kind) {
+    const std::wstring path = module_path(module);
+    return kind == ServerKind::in_process ? path : L"\"" + path + L"\"";
+}
+
+HRESULT write_class_keys(HMODULE module, const ClassRegistration& entry, ServerKind kind) {
     const std::wstring class_path = L"CLSID\\" + clsid_text(*entry.clsid);
     RegKey class_key, server_key;
     HRESULT hr = create_key(HKEY_CLASSES_ROOT, class_path, class_key);
     if (SUCCEEDED(hr)) hr = set_string(class_key.get(), nullptr, entry.friendly_name);
-    if (SUCCEEDED(hr)) hr = create_key(class_key.get(), L"InprocServer32", server_key);
-    if (SUCCEEDED(hr)) hr = set_string(server_key.get(), nullptr, module_path(module));
-    if (SUCCEEDED(hr)) hr = set_string(server_key.get(), L"ThreadingModel", L"Apartment");
+    if (SUCCEEDED(hr)) hr = create_key(class_key.get(), server_key_name(kind), server_key);
+    if (SUCCEEDED(hr)) hr = set_string(server_key.get(), nullptr, server_command(module, kind));
+    if (SUCCEEDED(hr) && kind == ServerKind::in_process)
+        hr = set_string(server_key.get(), L"ThreadingModel", L"Apartment");
     return hr;
 }
 
@@ -123,31 +123,42 @@ void drop_category_if_unused() {
     registrar->UnRegisterCategories(1, &category);
 }
 
-HRESULT delete_class_keys(const CLSID& clsid) {
-    RegKey classes;
+bool has_subkey(HKEY parent, const wchar_t* name) {
+    RegKey key;
+    return RegOpenKeyExW(parent, name, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+HRESULT delete_class_keys(const CLSID& clsid, ServerKind kind) {
+    RegKey classes, class_key;
+    const std::wstring name = clsid_text(clsid);
     LONG rc = RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS, classes.put());
-    if (rc == ERROR_SUCCESS) rc = RegDeleteTreeW(classes.get(), clsid_text(clsid).c_str());
-    if (rc == ERROR_SUCCESS) rc = RegDeleteKeyW(classes.get(), clsid_text(clsid).c_str());
-    return rc == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(rc);
+    if (rc == ERROR_SUCCESS) rc = RegOpenKeyExW(classes.get(), name.c_str(), 0, KEY_ALL_ACCESS, class_key.put());
+    if (rc == ERROR_SUCCESS) rc = RegDeleteTreeW(class_key.get(), server_key_name(kind));
+    if (rc != ERROR_SUCCESS && rc != ERROR_FILE_NOT_FOUND) return HRESULT_FROM_WIN32(rc);
+    if (!class_key.get() || has_subkey(class_key.get(), L"InprocServer32") ||
+        has_subkey(class_key.get(), L"LocalServer32"))
+        return S_OK;
+    rc = RegDeleteTreeW(classes.get(), name.c_str());
+    return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND ? S_OK : HRESULT_FROM_WIN32(rc);
 }
 
 } // namespace
 
-HRESULT register_classes(HMODULE module, std::span<const ClassRegistration> classes) {
-    ComScope com;
+HRESULT register_classes(HMODULE module, std::span<const ClassRegistration> classes, ServerKind kind) {
+    ApartmentScope com; // regsvr32 may not have started COM
     for (const auto& entry : classes) {
-        HRESULT hr = write_class_keys(module, entry);
+        HRESULT hr = write_class_keys(module, entry, kind);
         if (SUCCEEDED(hr) && entry.tangram_world) hr = join_world_category(*entry.clsid);
         if (FAILED(hr)) {
-            unregister_classes(classes);
+            unregister_classes(classes, kind);
             return SELFREG_E_CLASS;
         }
     }
     return S_OK;
 }
 
-HRESULT unregister_classes(std::span<const ClassRegistration> classes) {
-    ComScope com;
+HRESULT unregister_classes(std::span<const ClassRegistration> classes, ServerKind kind) {
+    ApartmentScope com;
     HRESULT result = S_OK;
     bool had_world = false;
     for (const auto& entry : classes) {
@@ -155,7 +166,7 @@ HRESULT unregister_classes(std::span<const ClassRegistration> classes) {
             leave_world_category(*entry.clsid);
             had_world = true;
         }
-        if (FAILED(delete_class_keys(*entry.clsid))) result = SELFREG_E_CLASS;
+        if (FAILED(delete_class_keys(*entry.clsid, kind))) result = SELFREG_E_CLASS;
     }
     if (had_world) drop_category_if_unused();
     return result;

@@ -1,5 +1,5 @@
-// Self-registration of in-process COM classes, optionally as members of the
-// Tangram world category.
+// Self-registration of COM classes served in process (a DLL) or by a local
+// server program, optionally as members of the Tangram world category.
 #pragma once
 #include <windows.h>
 #include <span>
@@ -12,11 +12,18 @@ struct ClassRegistration {
     bool tangram_world; // member of the Tangram world category
 };
 
-// Writes the class keys (friendly name, InprocServer32 with the path of
-// module, ThreadingModel Apartment) and the category membership.
-HRESULT register_classes(HMODULE module, std::span<const ClassRegistration> classes);
-// Removes what register_classes added; the category itself goes when no
-// class implements it any more.
-HRESULT unregister_classes(std::span<const ClassRegistration> classes);
+enum class ServerKind {
+    in_process, // InprocServer32: the DLL's path, ThreadingModel Apartment
+    local,      // LocalServer32: the program's quoted path
+};
+
+// Writes the class keys (friendly name and the server key with the path of
+// module) and the category membership.
+HRESULT register_classes(HMODULE module, std::span<const ClassRegistration> classes,
+                         ServerKind kind = ServerKind::in_process);
+// Removes what register_classes added. A class key goes with its last server
+// key, so the DLL and the server program of one class unregister
+// independently; the category itself goes when no class implements it any more.
+HRESULT unregister_classes(std::span<const ClassRegistration> classes, ServerKind kind = ServerKind::in_process);
 
 } // namespace tangram

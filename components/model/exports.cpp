@@ -1,17 +1,6 @@
 // The DLL entry points of the model component.
 #include "com_object.hpp"
 #include "model.hpp"
-#include "registration.hpp"
-
-#include <array>
-
-namespace {
-
-const std::array<tangram::ClassRegistration, 1> classes{{
-    {&CLSID_TangramModel, L"ZOTangram Piece Model", false},
-}};
-
-} // namespace
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     if (!object) return E_POINTER;
@@ -20,5 +9,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     return tangram::create_and_query<tangram::ClassFactory<tangram::create_model>>(riid, object);
 }
 
-STDAPI DllRegisterServer() { return tangram::register_classes(tangram::this_module(), classes); }
-STDAPI DllUnregisterServer() { return tangram::unregister_classes(classes); }
+STDAPI DllRegisterServer() {
+    return tangram::register_classes(tangram::this_module(), {&tangram::model_registration, 1});
+}
+STDAPI DllUnregisterServer() { return tangram::unregister_classes({&tangram::model_registration, 1}); }

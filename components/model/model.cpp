@@ -3,13 +3,16 @@
 // connection point for ITangramModelEvent.
 #include "model.hpp"
 
+#include "change_connection.hpp"
 #include "com_object.hpp"
 #include "com_ptr.hpp"
+#include "served_marshal.hpp"
 
 #include <olectl.h>
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 namespace tangram {
@@ -19,67 +22,12 @@ constexpr long max_vertices = 4;
 
 bool finite(double value) { return std::isfinite(value); }
 
-struct Sink {
-    DWORD cookie;
-    ComPtr<ITangramModelEvent> events;
-};
-
-// The list of advised sinks; the model is its container.
-class ChangeConnection final : public Implements<IConnectionPoint> {
-public:
-    explicit ChangeConnection(IConnectionPointContainer* container) : container_(container) {}
-
-    void detach() { container_ = nullptr; sinks_.clear(); }
-
-    void notify() {
-        // A sink may unadvise while being called: call a snapshot.
-        const std::vector<Sink> snapshot = sinks_;
-        for (const Sink& sink : snapshot) sink.events->OnModelChanged();
-    }
-
-    STDMETHODIMP GetConnectionInterface(IID* iid) override {
-        if (!iid) return E_POINTER;
-        *iid = IID_ITangramModelEvent;
-        return S_OK;
-    }
-    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override {
-        if (!container) return E_POINTER;
-        *container = container_;
-        if (!container_) return E_UNEXPECTED;
-        container_->AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
-        if (!sink || !cookie) return E_POINTER;
-        *cookie = 0;
-        Sink entry{next_cookie_, {}};
-        if (FAILED(sink->QueryInterface(IID_ITangramModelEvent, entry.events.put_void())))
-            return CONNECT_E_CANNOTCONNECT;
-        sinks_.push_back(entry);
-        *cookie = next_cookie_++;
-        return S_OK;
-    }
-    STDMETHODIMP Unadvise(DWORD cookie) override {
-        const auto found = std::find_if(sinks_.begin(), sinks_.end(),
-                                        [cookie](const Sink& s) { return s.cookie == cookie; });
-        if (found == sinks_.end()) return CONNECT_E_NOCONNECTION;
-        sinks_.erase(found);
-        return S_OK;
-    }
-    STDMETHODIMP EnumConnections(IEnumConnections** connections) override {
-        if (connections) *connections = nullptr;
-        return E_NOTIMPL;
-    }
-
-private:
-    IConnectionPointContainer* container_; // the model, which owns this object
-    std::vector<Sink> sinks_;
-    DWORD next_cookie_ = 1;
-};
-
 class Model final : public Implements<ITangramModel, ITangramTransform, IConnectionPointContainer> {
 public:
-    Model() : connection_(ComPtr<ChangeConnection>::adopt(new ChangeConnection(this))) {}
+    // A served model marshals itself as the guarded proxy of the local server.
+    explicit Model(bool served) : connection_(ComPtr<ChangeConnection>::adopt(new ChangeConnection(this))) {
+        if (served) marshal_ = std::make_unique<ServedMarshal>(*static_cast<ITangramModel*>(this));
+    }
 
     // ITangramModel
     STDMETHODIMP GetNumberOfVertices(long* count) override {
@@ -136,11 +84,13 @@ public:
         return E_NOTIMPL;
     }
     STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
-        if (!point) return E_POINTER;
-        *point = nullptr;
-        if (riid != IID_ITangramModelEvent) return CONNECT_E_NOCONNECTION;
-        *point = connection_.get();
-        (*point)->AddRef();
+        return connection_->hand_out(riid, point);
+    }
+
+protected:
+    HRESULT query_more(REFIID riid, void** object) override {
+        if (riid != IID_IMarshal || !marshal_ || marshal_->marshaling()) return E_NOINTERFACE;
+        *object = static_cast<IMarshal*>(marshal_.get());
         return S_OK;
     }
 
@@ -148,6 +98,7 @@ private:
     ~Model() override { connection_->detach(); }
 
     ComPtr<ChangeConnection> connection_;
+    std::unique_ptr<ServedMarshal> marshal_;
     std::array<point2d, max_vertices> vertices_{};
     long count_ = 0;
     point2d translation_{0, 0};
@@ -156,6 +107,7 @@ private:
 
 } // namespace
 
-HRESULT create_model(REFIID riid, void** object) { return create_and_query<Model>(riid, object); }
+HRESULT create_model(REFIID riid, void** object) { return create_and_query<Model>(riid, object, false); }
+HRESULT create_served_model(REFIID riid, void** object) { return create_and_query<Model>(riid, object, true); }
 
 } // namespace tangram

@@ -146,14 +146,6 @@ TEST(Model, StoresVerticesAndAbsoluteTransform) {
     EXPECT_TRUE(same_object(model.get(), transform.get()));
 }
 
-namespace {
-class CountingSink final : public Implements<ITangramModelEvent> {
-public:
-    STDMETHODIMP OnModelChanged() override { ++calls; return S_OK; }
-    int calls = 0;
-};
-} // namespace
-
 TEST(Model, TellsAdvisedSinksOfEveryChangeUntilUnadvised) {
     ComPtr<ITangramModel> model;
     ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_TangramModel, nullptr, CLSCTX_INPROC_SERVER, IID_ITangramModel,

@@ -24,8 +24,7 @@ HRESULT call_registration(const wchar_t* dll, const char* entry) {
     return hr;
 }
 
-DWORD run_regsvr32(const std::wstring& arguments) {
-    std::wstring command = L"regsvr32.exe " + arguments;
+DWORD run_command(std::wstring command) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
@@ -38,6 +37,8 @@ DWORD run_regsvr32(const std::wstring& arguments) {
     CloseHandle(process.hProcess);
     return code;
 }
+
+DWORD run_regsvr32(const std::wstring& arguments) { return run_command(L"regsvr32.exe " + arguments); }
 
 static std::wstring clsid_text(const CLSID& clsid) {
     wchar_t text[40] = {};
@@ -170,7 +171,7 @@ POINT to_device(HWND window, Vec model) {
     return {std::lround(left + model.x * scale), std::lround(top + model.y * scale)};
 }
 
-HRESULT build_puzzle(const CLSID& world_class, HWND window, Puzzle& puzzle) {
+HRESULT build_puzzle(const CLSID& world_class, HWND window, Puzzle& puzzle, DWORD model_context) {
     HRESULT hr = CoCreateInstance(world_class, nullptr, CLSCTX_INPROC_SERVER, IID_ITangramWorld,
                                   puzzle.world.put_void());
     if (FAILED(hr)) return hr;
@@ -181,7 +182,7 @@ HRESULT build_puzzle(const CLSID& world_class, HWND window, Puzzle& puzzle) {
         std::array<point2d, 4> slots;
         for (size_t i = 0; i < slots.size(); ++i) slots[i] = {shape.vertices[i].x, shape.vertices[i].y};
         ComPtr<IUnknown> created;
-        hr = CoCreateInstance(CLSID_TangramModel, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, created.put_void());
+        hr = CoCreateInstance(CLSID_TangramModel, nullptr, model_context, IID_IUnknown, created.put_void());
         if (FAILED(hr)) return hr;
         auto model = created.as<ITangramModel>();
         if (!model) return E_NOINTERFACE;

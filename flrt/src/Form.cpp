@@ -620,6 +620,9 @@ LRESULT CFLRT_Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
         if (LOWORD(wparam) == WA_INACTIVE) {
             OnDeactivate();
         } else {
+            // A window activated before it is the foreground window gets
+            // WM_NCACTIVATE false (Wine does so), yet it is the active one.
+            active_ = true;
             flrt::make_current(this);
             OnActivate();
         }
