@@ -1,28 +1,48 @@
 #!/bin/sh
-# The main job. Until the puzzle is playable this demonstrates the form
-# resource database: it compiles the example form source into a resource
-# file, reads that file back as text, and shows it with the Windows build of
-# the tool under Wine.
+# The main job: the Tangram puzzle.
+#
+# Sets everything up, builds the 32-bit Windows program and the Tangram
+# components, registers the components in the Wine prefix build/win32/wineprefix-play
+# and starts the puzzle on your display. Without a display (DISPLAY unset) it
+# plays a short scripted game instead on a virtual X server (choose a world,
+# drag and turn pieces, resize and close the window) and writes screenshots
+# of each step into build/win32/play-shots.
 set -eu
 cd "$(dirname "$0")/.."
 
+jobs=${FL_JOBS:-2}
+prefix=build/win32/wineprefix-play
+shots=build/win32/play-shots
+
 tools/setup.sh >/dev/null
-cmake --preset native >/dev/null
-cmake --build build/native -j "${FL_JOBS:-2}" --target flftool fl_forms >/dev/null
-
-tool=build/native/bin/flftool
-names=build/native/forms/vocabulary.fln
-out=build/native/demo
-mkdir -p "$out"
-
-echo "== compiling forms/example.fls into $out/example.flf"
-"$tool" build forms/example.fls -o "$out/example.flf" --names "$names"
-ls -l "$out/example.flf"
-
-echo "== reading it back as a form source"
-"$tool" dump "$out/example.flf" --names "$names"
-
-echo "== the same file read by the 32-bit Windows tool under Wine"
 cmake --preset win32 >/dev/null
-cmake --build build/win32 -j "${FL_JOBS:-2}" --target flftool fl_vocabulary >/dev/null
-tools/wine-run build/win32/bin/flftool.exe dump "$out/example.flf" --names build/win32/forms/vocabulary.fln | head -12
+echo "== building the puzzle and the Tangram components"
+cmake --build build/win32 -j "$jobs" --target zotangram fl_forms tangram_model tangram_worlds tangram_proxy \
+  tangram_model_server zotangram_app_test zotangram_recording_world >/dev/null
+
+bin=build/win32/bin
+echo "== registering the components in $prefix"
+for dll in tangram_model.dll tangram_worlds.dll tangram_proxy.dll; do
+  timeout 300 tools/wine-run --prefix "$prefix" regsvr32 /s "$bin/$dll" >/dev/null 2>&1 ||
+    echo "play: registering $dll failed" >&2
+done
+timeout 300 tools/wine-run --prefix "$prefix" "$bin/tangram_model_server.exe" /RegServer >/dev/null 2>&1 ||
+  echo "play: registering the model server failed" >&2
+
+if [ -n "${DISPLAY:-}" ]; then
+  echo "== starting the puzzle on $DISPLAY (close its window to end)"
+  exec tools/wine-run --prefix "$prefix" "$bin/zotangram.exe"
+fi
+
+echo "== no display: playing a scripted game on a virtual X server"
+rm -rf "$shots"
+mkdir -p "$shots"
+folder=$(cd "$shots" && pwd)
+ZOTANGRAM_SHOTS="Z:$(echo "$folder" | tr / '\\\\')" \
+  zotangram/tests/app/run_app_tests.sh "$prefix" "$bin/zotangram_app_test.exe" \
+  --gtest_filter=Puzzle.PiecesAreDraggedAndTurnedAndTheRunEndsCleanly --gtest_brief=1
+for picture in "$shots"/*.bmp; do
+  convert "$picture" "${picture%.bmp}.png" && rm "$picture"
+done
+echo "== screenshots of the game in $shots:"
+ls "$shots"

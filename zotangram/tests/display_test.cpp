@@ -267,7 +267,7 @@ FLTEST_CHILD_SCENARIO(unhandled_exception)
 
 TEST(UnhandledException, ShowsItsMessageAndEndsTheRun)
 {
-    fltest::answerer().clear();
+    fltest::ChildProcessBoxes boxes;
     const fltest::ChildResult result = fltest::run_child("unhandled_exception");
     ASSERT_TRUE(result.finished);
     EXPECT_EQ(result.exit_code, static_cast<unsigned long>(zo::kUnhandledExceptionExitCode));

@@ -2,8 +2,6 @@
 
 #include <comcat.h>
 
-#include <cstring>
-
 #include "zo/exception.hpp"
 #include "zotangram/com_support.hpp"
 

@@ -1,5 +1,7 @@
 #include "zotangram/zotangram_world.hpp"
 
+#include <commctrl.h>
+
 #include <string>
 
 #include "zo/exception.hpp"
@@ -34,6 +36,38 @@ void check(HRESULT result, const char *message)
 {
     if (FAILED(result))
         zo::raise(message);
+}
+
+// The puzzle fills the window it is shown in, whatever size the user gives that window.
+constexpr UINT_PTR kFollowParent = 0x5A54;
+
+LRESULT CALLBACK follow_parent(HWND parent, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR id, DWORD_PTR puzzle)
+{
+    if (msg == WM_SIZE)
+        MoveWindow(reinterpret_cast<HWND>(puzzle), 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
+    else if (msg == WM_NCDESTROY)
+        RemoveWindowSubclass(parent, &follow_parent, id);
+    return DefSubclassProc(parent, msg, wparam, lparam);
+}
+
+// Only a puzzle placed at its window's top-left corner takes the whole window:
+// elsewhere it shares the window with other controls.
+void fill_parent(HWND puzzle, zo::Rect *area)
+{
+    const HWND parent = GetParent(puzzle);
+    RECT place{};
+    GetWindowRect(puzzle, &place);
+    MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT *>(&place), 2);
+    if (!parent || place.left != 0 || place.top != 0)
+        return;
+    RECT client{};
+    GetClientRect(parent, &client);
+    MoveWindow(puzzle, 0, 0, client.right, client.bottom, TRUE);
+    SetWindowSubclass(parent, &follow_parent, kFollowParent, reinterpret_cast<DWORD_PTR>(puzzle));
+    if (area) {
+        area->right = client.right;
+        area->bottom = client.bottom;
+    }
 }
 
 constexpr UINT kQueryNewPalette = 0x030F;
@@ -129,6 +163,7 @@ void ZOTANGRAM_WORLD::on_paint(std::int32_t hwnd, std::int32_t hdc)
 void ZOTANGRAM_WORLD::on_create(std::int32_t hwnd)
 {
     check(itangramworld->Initialize(window_of(hwnd), kWorldSize, kWorldSize), "Cannot initialize world.");
+    fill_parent(window_of(hwnd), area);
     modellist.clear();
     std::array<point2d, 4> slots{};
     double x = 0.0;

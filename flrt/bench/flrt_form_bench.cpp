@@ -1,0 +1,408 @@
+// Opening, refreshing and closing a form of 200 controls, against the same
+// 200 windows made directly with CreateWindowExA in a plain window.
+// Variant a: labels, buttons and group boxes. Variant b: every control kind,
+// half of them edits and lists bound to fields and to arrays of 100 elements.
+// The form is built at run time through the flf_ functions into a temporary
+// resource file.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "array_table.hpp"
+#include "cflrt.h"
+#include "fl_constants.h"
+#include "test_table.hpp"
+
+using namespace fltest;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr const char *kClass = "bench/Form";
+constexpr int kControls = 200;
+constexpr int kColumns = 20;
+constexpr int kCellWidth = 48;
+constexpr int kCellHeight = 40;
+constexpr int kRounds = 5;
+constexpr int kElements = 100;
+
+double milliseconds_since(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// ---- The form description ----
+
+FLF_ITEM add(FLF_ITEM parent, int tag, int sign)
+{
+    return flf_add_property(parent, tag, sign, nullptr);
+}
+
+void add_int(FLF_ITEM parent, int sign, int value)
+{
+    flf_set_prop_int(add(parent, FLF_TAG_INTEGER, sign), value);
+}
+
+// An element of an access path under its holder (or under the previous element).
+FLF_ITEM add_element(FLF_ITEM holder, char tag)
+{
+    FLF_ITEM element = add(holder, FLF_TAG_ORDERED, FL_path);
+    flf_set_prop_char(add(element, FLF_TAG_CHARACTER, FL_tag), tag);
+    return element;
+}
+
+void add_feature(FLF_ITEM holder, char tag, const char *feature)
+{
+    FLF_ITEM element = add_element(holder, tag);
+    flf_set_prop_str(add(element, FLF_TAG_STRING, FL_feature), feature);
+    flf_set_prop_str(add(element, FLF_TAG_STRING, FL_class_name), kClass);
+}
+
+void field_path(FLF_ITEM parent, int sign, const char *field, char tag = 'V')
+{
+    add_feature(add(parent, FLF_TAG_SORTED, sign), tag, field);
+}
+
+void literal_path(FLF_ITEM parent, int sign, int value)
+{
+    add_int(add_element(add(parent, FLF_TAG_SORTED, sign), 'L'), FL_literal, value);
+}
+
+void literal_path(FLF_ITEM parent, int sign, const char *text)
+{
+    FLF_ITEM element = add_element(add(parent, FLF_TAG_SORTED, sign), 'L');
+    flf_set_prop_str(add(element, FLF_TAG_STRING, FL_literal), text);
+}
+
+void literal_range(FLF_ITEM group, int lower, int upper)
+{
+    FLF_ITEM range = add(group, FLF_TAG_SORTED, FL_range);
+    literal_path(range, FL_lower, lower);
+    literal_path(range, FL_upper, upper);
+}
+
+struct Kind {
+    int kind;
+    const char *window_class; // for the direct windows
+    DWORD style;
+    const char *field;        // the bound field, or null
+    char tag;
+};
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+
+const Kind kLabel{2, "Static", kChild, nullptr, 0};
+const Kind kButton{1, "Button", kChild | WS_TABSTOP, nullptr, 0};
+const Kind kGroupBox{3, "Button", kChild | BS_GROUPBOX, nullptr, 0};
+
+const Kind kEveryKind[] = {
+    {8, "Edit", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, "text", 'V'},
+    {5, "Edit", kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, "number", 'V'},
+    {13, "ListBox", kChild | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, "strings", 'V'},
+    {18, "ListBox", kChild | WS_BORDER | WS_VSCROLL | LBS_NOTIFY, "integers", 'V'},
+    kLabel,
+    kButton,
+    kGroupBox,
+    {4, "Static", kChild | SS_SUNKEN, nullptr, 0},
+    {10, "Button", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, "flag", 'V'},
+    {11, "Button", kChild | BS_RADIOBUTTON, "number", 'V'},
+    {21, PROGRESS_CLASSA, kChild, "number", 'V'},
+    {6, TRACKBAR_CLASSA, kChild, "number", 'V'},
+    {7, UPDOWN_CLASSA, kChild, "number", 'V'},
+    {16, "Edit", kChild | WS_BORDER | ES_AUTOHSCROLL, "real", 'v'},
+    {14, "ComboBox", kChild | WS_VSCROLL | CBS_DROPDOWNLIST, "strings", 'V'},
+    {19, "ComboBox", kChild | WS_VSCROLL | CBS_DROPDOWNLIST, "integers", 'V'},
+    {22, "Static", kChild, "canvas", 'V'},
+};
+
+// Variant a: labels, buttons and group boxes in turn.
+const Kind &plain_kind(int index)
+{
+    static const Kind *kinds[] = {&kLabel, &kButton, &kGroupBox};
+    return *kinds[index % 3];
+}
+
+// Variant b: the even places hold the bound edits and lists, the odd ones every other kind.
+const Kind &every_kind(int index)
+{
+    if (index % 2 == 0)
+        return kEveryKind[(index / 2) % 4];
+    return kEveryKind[4 + (index / 2) % (std::size(kEveryKind) - 4)];
+}
+
+RECT cell(int index)
+{
+    const int left = 5 + (index % kColumns) * kCellWidth;
+    const int top = 5 + (index / kColumns) * kCellHeight;
+    const int height = index % 2 == 0 ? kCellHeight - 4 : 24;
+    return RECT{left, top, kCellWidth - 4, height};
+}
+
+void add_control_group(FLF_ITEM properties, const Kind &kind)
+{
+    switch (kind.kind) {
+    case 11: literal_path(add(properties, FLF_TAG_SORTED, FL_radio_button), FL_value, 1); break;
+    case 21: literal_range(add(properties, FLF_TAG_SORTED, FL_progress), 0, 100); break;
+    case 6: literal_range(add(properties, FLF_TAG_SORTED, FL_trackbar), 0, 100); break;
+    case 7: literal_range(add(properties, FLF_TAG_SORTED, FL_up_down), 0, 100); break;
+    case 13:
+    case 18: field_path(add(properties, FLF_TAG_SORTED, FL_list_box), FL_selection, "index"); break;
+    case 14:
+    case 19: field_path(add(properties, FLF_TAG_SORTED, FL_combo_box), FL_selection, "index"); break;
+    }
+}
+
+void add_control(FLF_ITEM items, const Kind &kind, int index)
+{
+    FLF_ITEM control = add(items, FLF_TAG_SORTED, kind.kind);
+    const RECT place = cell(index);
+    FLF_ITEM geometry = add(control, FLF_TAG_SORTED, FL_geometry);
+    add_int(geometry, FL_left, place.left);
+    add_int(geometry, FL_top, place.top);
+    add_int(geometry, FL_width, place.right);
+    add_int(geometry, FL_height, place.bottom);
+    FLF_ITEM properties = add(control, FLF_TAG_SORTED, FL_properties);
+    FLF_ITEM window = add(properties, FLF_TAG_SORTED, FL_window);
+    add_int(window, FL_style, static_cast<int>(kind.style));
+    add_int(window, FL_background, 0x40000000);
+    literal_path(window, FL_caption, kind.field ? "" : "Text");
+    add_control_group(properties, kind);
+    if (kind.field)
+        field_path(control, FL_value, kind.field, kind.tag);
+    else if (kind.kind == 1)
+        add_feature(add(control, FLF_TAG_ORDERED, FL_value), 'P', "press");
+}
+
+void add_form(FLF_BASE base, int number, const Kind &(*kind_at)(int))
+{
+    FLF_ITEM form = flf_add_form(base, kClass, number, "Bench");
+    FLF_ITEM properties = add(form, FLF_TAG_SORTED, FL_properties);
+    FLF_ITEM window = add(properties, FLF_TAG_SORTED, FL_window);
+    literal_path(window, FL_caption, "Bench form");
+    add_int(window, FL_style, 0x00C80080);
+    add_int(window, FL_background, 0x40000000);
+    add_int(add(properties, FLF_TAG_SORTED, FL_form), FL_type, 0);
+    FLF_ITEM geometry = add(form, FLF_TAG_SORTED, FL_geometry);
+    add_int(geometry, FL_left, 0);
+    add_int(geometry, FL_top, 0);
+    add_int(geometry, FL_width, kColumns * kCellWidth + 20);
+    add_int(geometry, FL_height, (kControls / kColumns) * kCellHeight + 40);
+    FLF_ITEM items = add(form, FLF_TAG_ORDERED, FL_items);
+    for (int index = 0; index < kControls; ++index)
+        add_control(items, kind_at(index), index);
+}
+
+std::string write_forms()
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    const std::string file = std::string(folder) + "flrt_form_bench.flf";
+    FLF_BASE base = flf_new_base("flrt form bench", FLF_PROJECT_ABSOLUTE);
+    add_form(base, 1, plain_kind);
+    add_form(base, 2, every_kind);
+    flf_saveas_base(base, file.c_str());
+    flf_close_base(base);
+    return file;
+}
+
+// ---- The object ----
+
+struct BenchObject {
+    BenchObject() : table(TestTable::Mode::Emulated), arrays(table), cls(table.define_class(kClass)),
+                    canvas_class(table.define_class("bench/Canvas"))
+    {
+        cls.field("data_was_accepted", fltest::Kind::Boolean)
+            .field("sys_id", fltest::Kind::Integer)
+            .field("text", fltest::Kind::Object)
+            .field("number", fltest::Kind::Integer)
+            .field("real", fltest::Kind::Real)
+            .field("flag", fltest::Kind::Boolean)
+            .field("index", fltest::Kind::Integer)
+            .field("strings", fltest::Kind::Object)
+            .field("integers", fltest::Kind::Object)
+            .field("canvas", fltest::Kind::Object)
+            .routine("press", "()V", [](TestObject *, const jvalue *) { return jvalue{}; });
+        canvas_class.routine("internal_handle_message", "(IIII)I", [](TestObject *, const jvalue *) {
+            jvalue declined{};
+            declined.i = 1;
+            return declined;
+        });
+        object = table.make(cls);
+        std::vector<std::optional<std::string>> strings;
+        std::vector<jint> integers;
+        for (int i = 0; i < kElements; ++i) {
+            strings.push_back("element " + std::to_string(i));
+            integers.push_back(i * 7);
+        }
+        object->set_object("text", table.make_string("some text"));
+        object->set_int("number", 42);
+        object->set_double("real", 3.25);
+        object->set_int("index", 17);
+        object->set_object("strings", arrays.strings(strings, 1));
+        object->set_object("integers", arrays.integers(integers, 1));
+        object->set_object("canvas", table.make(canvas_class));
+        set_ni_table(table.env());
+    }
+
+    TestTable table;
+    Arrays arrays;
+    TestClass &cls;
+    TestClass &canvas_class;
+    TestObject *object = nullptr;
+};
+
+// ---- Timing ----
+
+struct Times {
+    double open = 0;
+    double refresh = 0;
+    double close = 0;
+};
+
+constexpr UINT kPaintedMessage = WM_APP + 1;
+
+struct FormRun {
+    TestObject *object = nullptr;
+    Clock::time_point start;
+    Clock::time_point closing;
+    Times times;
+};
+
+FormRun *g_run = nullptr;
+
+// Runs inside the form's modal loop once the form is open: finishes its
+// first paint, refreshes it once and closes it.
+LRESULT CALLBACK bench_window_proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    if (message != kPaintedMessage || !g_run)
+        return DefWindowProcA(window, message, wparam, lparam);
+    HWND form = FindWindowA(nullptr, "Bench form");
+    // A message loop that runs while the form opens may dispatch this early: try again later.
+    if (!form || !IsWindowVisible(form)) {
+        PostMessageA(window, kPaintedMessage, 0, 0);
+        return 0;
+    }
+    RedrawWindow(form, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    g_run->times.open = milliseconds_since(g_run->start);
+    const Clock::time_point refresh = Clock::now();
+    flrt_update_widget(g_run->object->handle(), JNI_TRUE);
+    g_run->times.refresh = milliseconds_since(refresh);
+    g_run->closing = Clock::now();
+    flrt_close_form(g_run->object->handle(), JNI_FALSE);
+    return 0;
+}
+
+HWND make_bench_window()
+{
+    WNDCLASSA window_class{};
+    window_class.lpfnWndProc = bench_window_proc;
+    window_class.hInstance = GetModuleHandleA(nullptr);
+    window_class.lpszClassName = "FlrtFormBench";
+    window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    RegisterClassA(&window_class);
+    return CreateWindowExA(0, "FlrtFormBench", "Bench", WS_OVERLAPPEDWINDOW, 0, 0, kColumns * kCellWidth + 20,
+                           (kControls / kColumns) * kCellHeight + 40, nullptr, nullptr, GetModuleHandleA(nullptr),
+                           nullptr);
+}
+
+Times time_form(HWND bench, TestObject *object, int number)
+{
+    FormRun run;
+    run.object = object;
+    g_run = &run;
+    PostMessageA(bench, kPaintedMessage, 0, 0);
+    char class_name[] = "bench.Form";
+    run.start = Clock::now();
+    flrt_display_form(object->handle(), class_name, number);
+    run.times.close = milliseconds_since(run.closing);
+    g_run = nullptr;
+    return run.times;
+}
+
+// The same windows made directly in the bench window, painted and destroyed.
+Times time_direct(HWND bench, const Kind &(*kind_at)(int))
+{
+    Times times;
+    const Clock::time_point start = Clock::now();
+    std::vector<HWND> windows;
+    for (int index = 0; index < kControls; ++index) {
+        const Kind &kind = kind_at(index);
+        const RECT place = cell(index);
+        const char *window_class = kind.kind == 22 ? "Static" : kind.window_class;
+        windows.push_back(CreateWindowExA(WS_EX_NOPARENTNOTIFY, window_class, kind.field ? "" : "Text", kind.style,
+                                          place.left, place.top, place.right, place.bottom, bench,
+                                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + index)),
+                                          GetModuleHandleA(nullptr), nullptr));
+    }
+    ShowWindow(bench, SW_SHOW);
+    RedrawWindow(bench, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    times.open = milliseconds_since(start);
+    const Clock::time_point closing = Clock::now();
+    for (HWND window : windows)
+        DestroyWindow(window);
+    ShowWindow(bench, SW_HIDE);
+    times.close = milliseconds_since(closing);
+    return times;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void report(const char *variant, const std::vector<Times> &form, const std::vector<Times> &direct)
+{
+    auto pick = [](const std::vector<Times> &runs, double Times::*field) {
+        std::vector<double> values;
+        for (const Times &times : runs)
+            values.push_back(times.*field);
+        return median(values);
+    };
+    const double open = pick(form, &Times::open);
+    const double refresh = pick(form, &Times::refresh);
+    const double close = pick(form, &Times::close);
+    const double direct_open = pick(direct, &Times::open);
+    const double direct_close = pick(direct, &Times::close);
+    std::printf("variant %s (%d controls, median of %d runs)\n", variant, kControls, kRounds);
+    std::printf("  form:   open %8.1f ms  refresh %7.1f ms (%.1f ms per 100 controls)  close %7.1f ms\n", open,
+                refresh, refresh * 100 / kControls, close);
+    std::printf("  direct: open %8.1f ms                                              close %7.1f ms\n",
+                direct_open, direct_close);
+    std::printf("  ratio:  open %8.2f                                                 close %7.2f\n",
+                open / direct_open, close / direct_close);
+}
+
+void run_variant(const char *name, HWND bench, TestObject *object, int number, const Kind &(*kind_at)(int))
+{
+    std::vector<Times> form, direct;
+    for (int round = 0; round < kRounds; ++round) {
+        form.push_back(time_form(bench, object, number));
+        direct.push_back(time_direct(bench, kind_at));
+    }
+    report(name, form, direct);
+}
+
+} // namespace
+
+int main()
+{
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    const std::string file = write_forms();
+    BenchObject bench_object;
+    flrt_add_res_file(file.c_str());
+    HWND bench = make_bench_window();
+    run_variant("a: labels, buttons, group boxes", bench, bench_object.object, 1, plain_kind);
+    run_variant("b: every kind, half bound edits and lists", bench, bench_object.object, 2, every_kind);
+    DestroyWindow(bench);
+    flrt_remove_res_file(file.c_str());
+    DeleteFileA(file.c_str());
+    return 0;
+}
