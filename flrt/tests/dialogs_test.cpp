@@ -49,7 +49,9 @@ TEST(FileDialogs, SaveShowsTheInitialNameAndCancelAnswersNone)
 {
     std::string shown;
     AnswerDialog("Save the form", [&](HWND dialog, HWND field) {
-        shown = BoxAnswerer::text_of(field);
+        char typed[MAX_PATH] = "";
+        GetWindowTextA(field, typed, sizeof typed); // an edit's contents need WM_GETTEXT
+        shown = typed;
         BoxAnswerer::press(dialog, IDCANCEL);
     });
     char filter[] = "Forms|*.flf|";

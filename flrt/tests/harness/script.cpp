@@ -139,7 +139,11 @@ HWND Script::control(HWND form, int index)
 
 std::string Script::text(HWND window)
 {
-    return BoxAnswerer::text_of(window);
+    // The script runs on the windows' own thread: WM_GETTEXT gives every
+    // control's contents, an edit's too.
+    char text[512] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
 }
 
 bool Script::checked(HWND button)
