@@ -19,9 +19,12 @@ for preset in $presets; do
   # Under Wine on an emulated CPU (tools/setup.sh says when) a GUI or COM test
   # program now and then crashes or hangs for reasons of the emulator: there a
   # failed test gets two more runs. Elsewhere every test runs once.
+  # Tests labelled unreliable_under_emulation (out-of-process COM, whose RPC
+  # threads Wine cannot run reliably on the emulated CPU) are left out there.
   repeat=""
   if [ "$preset" = win32 ] && dpkg-divert --list /usr/lib/wine/wine 2>/dev/null | grep -q .; then
-    repeat="--repeat until-pass:3"
+    repeat="--repeat until-pass:3 -LE unreliable_under_emulation"
+    echo "check: Wine runs on an emulated CPU here: local COM server tests are left out"
   fi
   if ! ctest --preset "$preset" $repeat; then
     failed="$failed $preset"
