@@ -34,12 +34,14 @@ if [ -n "${DISPLAY:-}" ]; then
   exec tools/wine-run --prefix "$prefix" "$bin/zotangram.exe"
 fi
 
+# The scripted game plays on a recording test world of its own, registered in
+# a prefix of its own, so that the player's list shows only the real worlds.
 echo "== no display: playing a scripted game on a virtual X server"
 rm -rf "$shots"
 mkdir -p "$shots"
 folder=$(cd "$shots" && pwd)
 ZOTANGRAM_SHOTS="Z:$(echo "$folder" | tr / '\\\\')" \
-  zotangram/tests/app/run_app_tests.sh "$prefix" "$bin/zotangram_app_test.exe" \
+  zotangram/tests/app/run_app_tests.sh "$prefix-game" "$bin/zotangram_app_test.exe" \
   --gtest_filter=Puzzle.PiecesAreDraggedAndTurnedAndTheRunEndsCleanly --gtest_brief=1
 for picture in "$shots"/*.bmp; do
   convert "$picture" "${picture%.bmp}.png" && rm "$picture"
