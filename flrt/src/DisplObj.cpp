@@ -11,7 +11,6 @@ namespace {
 
 constexpr const char *kModule = "DisplObj";
 // The bound path is read as every control with a value reads it, and reported alike.
-constexpr const char *kWidgetsModule = "Widgets";
 constexpr const char *kClassName = "DisplayableObject";
 
 // A field of the object's class, or null (a missing field leaves no pending failure).
@@ -58,7 +57,6 @@ public:
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static void RegisterClassOnce();
-    bool ReadValuePath();
     bool FindHandler();
     void PublishArea();
     LRESULT DefaultHandling(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -84,24 +82,6 @@ void CFLRT_DisplayableObject::RegisterClassOnce()
     registered = RegisterClassA(&window_class) != 0;
     if (!registered)
         flrt_assert_msg("Can't register DisplayableObject widget class", kModule, __LINE__);
-}
-
-// The bound access path and its tag, as every control with a value reads them.
-bool CFLRT_DisplayableObject::ReadValuePath()
-{
-    value_path_ = AccessPath(description_, {FL_value});
-    if (!value_path_) {
-        flrt_assert(kWidgetsModule, __LINE__);
-        return false;
-    }
-    FLF_ITEM last = value_path_;
-    while (FLF_ITEM next = Prop(last, FL_path))
-        last = next;
-    FLF_ITEM tag = Prop(last, FL_tag);
-    if (!tag)
-        flrt_assert(kWidgetsModule, __LINE__);
-    value_tag_ = Char(tag);
-    return true;
 }
 
 bool CFLRT_DisplayableObject::FindHandler()

@@ -311,11 +311,6 @@ void CFLRT_Form::MakeWidgets()
     }
 }
 
-void CFLRT_Form::AdoptWidget(CFLRT_AbstractWidget *widget)
-{
-    widgets_.push_back(widget);
-}
-
 CFLRT_Form::~CFLRT_Form()
 {
     if (!description_)
@@ -1033,13 +1028,14 @@ void CFLRT_Form::MakePending(CFLRT_AbstractWidget *widget, const char *message, 
     const bool queued = pending_invalid_ != nullptr;
     pending_invalid_ = widget;
     // The text may live in a buffer of the object access: the report keeps a copy.
-    pending_has_text_ = message != nullptr;
-    pending_text_ = message ? message : "";
+    pending_text_.reset();
+    if (message)
+        pending_text_ = message;
     pending_shows_message_ = g_show_messages;
     pending_beep_ = beep;
     if (!queued)
         PostMessageA(window_, flrt::kReportInvalidMessage,
-                     pending_has_text_ ? reinterpret_cast<WPARAM>(pending_text_.c_str()) : 0, beep);
+                     pending_text_ ? reinterpret_cast<WPARAM>(pending_text_->c_str()) : 0, beep);
 }
 
 void CFLRT_Form::ReportPending()
@@ -1051,7 +1047,7 @@ void CFLRT_Form::ReportPending()
     if (pending_beep_)
         MessageBeep(0);
     if (pending_shows_message_)
-        pending_invalid_->ShowValidationError(pending_has_text_ ? pending_text_.c_str() : nullptr);
+        pending_invalid_->ShowValidationError(pending_text_ ? pending_text_->c_str() : nullptr);
     if (pending_invalid_)
         SetFocus(pending_invalid_->Window());
     pending_invalid_ = nullptr;
@@ -1067,16 +1063,6 @@ void CFLRT_Form::ShowValidationError(const char *text)
 
 namespace flrt {
 
-CFLRT_Form *root_form()
-{
-    return g_root;
-}
-
-CFLRT_Form *current_form()
-{
-    return g_current;
-}
-
 void make_current(CFLRT_Form *form)
 {
     g_current = form;
@@ -1085,11 +1071,6 @@ void make_current(CFLRT_Form *form)
 HWND current_form_window()
 {
     return g_current ? g_current->Window() : nullptr;
-}
-
-bool show_validation_messages()
-{
-    return g_show_messages;
 }
 
 bool display_form(jobject object, const char *class_name, FLF_ITEM description)

@@ -4,6 +4,7 @@
 #define FLRT_FORM_HPP
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,17 +46,12 @@ public:
     int FormKind() const { return kind_; }
     bool IsActive() const { return active_; }
     const std::string &CaptionText() const { return caption_; }
-    const std::string &ClassName() const { return class_name_; }
-    CFLRT_Form *ParentForm() const { return parent_form_; }
     const std::vector<CFLRT_AbstractWidget *> &Widgets() const { return widgets_; }
     const std::vector<CFLRT_Form *> &ChildForms() const { return child_forms_; }
 
     // The pending invalid widget (Validation reporting).
     CFLRT_AbstractWidget *PendingInvalid() const { return pending_invalid_; }
     void MakePending(CFLRT_AbstractWidget *widget, const char *message, bool beep);
-
-    // Appends widgets made elsewhere (the pages of a tab control); their ids follow the form's own.
-    void AdoptWidget(CFLRT_AbstractWidget *widget);
 
     // Form update after a change and its parts.
     void RefreshContents(CFLRT_AbstractWidget *changed, bool forced);
@@ -105,8 +101,7 @@ private:
     bool single_instance_ = false;
     CFLRT_AbstractWidget *pending_invalid_ = nullptr;
     // The report waiting in the queue: its text (a copy) and whether it shows a box.
-    std::string pending_text_;
-    bool pending_has_text_ = false;
+    std::optional<std::string> pending_text_;
     bool pending_shows_message_ = true;
     bool pending_beep_ = false;
     std::string class_name_;
@@ -124,11 +119,7 @@ void close_form(jobject object, bool accept);
 void update_widget(jobject object, bool all);
 bool validate_widget(jobject object, bool with_children, bool quiet);
 
-CFLRT_Form *root_form();
-CFLRT_Form *current_form();
 void make_current(CFLRT_Form *form);
-// The show-validation-messages switch.
-bool show_validation_messages();
 
 } // namespace flrt
 

@@ -435,8 +435,11 @@ jvalue CFLRT_DynamicControl::BoundObject()
 
 bool CFLRT_EditableControl::ReadProperties()
 {
-    if (!CFLRT_CommonControl::ReadProperties())
-        return false;
+    return CFLRT_CommonControl::ReadProperties() && ReadValuePath();
+}
+
+bool CFLRT_DynamicControl::ReadValuePath()
+{
     value_path_ = AccessPath(description_, {FL_value});
     if (!value_path_) {
         flrt_assert(kModule, __LINE__);

@@ -65,7 +65,6 @@ public:
     FLF_ITEM Description() const { return description_; }
     HWND Window() const { return window_; }
     bool AutoRefresh() const { return auto_refresh_; }
-    void SetPageHidden(bool hidden) { page_hidden_ = hidden; }
     COLORREF BackgroundColor() const { return background_color_; }
     HBRUSH BackgroundBrush() const { return background_brush_.get(); }
     // The caption as the description gives it now (a fresh evaluation).
@@ -166,6 +165,8 @@ public:
 
 protected:
     using CFLRT_CommonControl::CFLRT_CommonControl;
+    // The bound access path and the tag of its last element; false without a path.
+    bool ReadValuePath();
     FLF_ITEM value_path_ = nullptr;
 };
 
