@@ -105,6 +105,31 @@ bool table_is_emulated()
     return g_table->GetVersion() == FLRT_EMULATED_TABLE_VERSION;
 }
 
+void delete_local(jobject local)
+{
+    // The application's table has no local references: its DeleteLocalRef
+    // would take the kept mark off an object somebody else holds.
+    if (local && !table_is_emulated())
+        g_table->DeleteLocalRef(local);
+}
+
+jobject KeptObjects::Keep(jobject local)
+{
+    if (!local || table_is_emulated())
+        return local;
+    jobject global = g_table->NewGlobalRef(local);
+    g_table->DeleteLocalRef(local);
+    references_.push_back(global);
+    return global;
+}
+
+void KeptObjects::Release()
+{
+    for (jobject reference : references_)
+        g_table->DeleteGlobalRef(reference);
+    references_.clear();
+}
+
 } // namespace flrt
 
 extern "C" {

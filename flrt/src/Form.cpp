@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <set>
+#include <utility>
 
 #include "Menus.hpp"
 #include "cflrt_res.h"
@@ -311,6 +312,18 @@ void CFLRT_Form::MakeWidgets()
     }
 }
 
+int CFLRT_Form::AdoptWidget(CFLRT_AbstractWidget *widget)
+{
+    widget->Attach(widget->Description(), this, widget->Object());
+    widgets_.push_back(widget);
+    return kFirstControlId + static_cast<int>(widgets_.size()) - 1;
+}
+
+std::vector<CFLRT_AbstractWidget *> CFLRT_Form::TakeWidgets()
+{
+    return std::exchange(widgets_, {});
+}
+
 CFLRT_Form::~CFLRT_Form()
 {
     if (!description_)
@@ -490,7 +503,10 @@ int CFLRT_Form::OnOpen()
         }
         if (centered_)
             flrt_center_window(window_, nullptr);
-        for (size_t index = 0; index < widgets_.size(); ++index)
+        // Creating a control may add widgets (a tab control's first page),
+        // which are created and opened by that control.
+        const size_t own_widgets = widgets_.size();
+        for (size_t index = 0; index < own_widgets; ++index)
             widgets_[index]->Create(ControlParent(), kFirstControlId + static_cast<int>(index));
         RefreshContents(nullptr, true);
         HINSTANCE instance = flrt::module_instance();
@@ -499,8 +515,8 @@ int CFLRT_Form::OnOpen()
         PostMessageA(window_, WM_SETICON, ICON_SMALL,
                      reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(FLRT_ICON_FORM_SMALL))));
         CFLRT_AbstractWidget::OnOpen();
-        for (CFLRT_AbstractWidget *widget : widgets_)
-            widget->OnOpen();
+        for (size_t index = 0; index < own_widgets; ++index)
+            widgets_[index]->OnOpen();
     } catch (CFLException *exception) {
         OnHandlerException(exception);
         delete exception;
@@ -541,6 +557,12 @@ INT_PTR CALLBACK CFLRT_Form::DialogProc(HWND window, UINT message, WPARAM wparam
 {
     LRESULT result = 0;
     Dispatch(window, message, wparam, lparam, result);
+    // A dialog answers a notification through its message result (a tab
+    // control that may not change pages is told so).
+    if (message == WM_NOTIFY && result) {
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, result);
+        return TRUE;
+    }
     return result;
 }
 

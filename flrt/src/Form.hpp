@@ -48,6 +48,13 @@ public:
     const std::string &CaptionText() const { return caption_; }
     const std::vector<CFLRT_AbstractWidget *> &Widgets() const { return widgets_; }
     const std::vector<CFLRT_Form *> &ChildForms() const { return child_forms_; }
+    const std::string &ClassName() const { return class_name_; }
+
+    // Takes a widget of another form into this one (a tab page's controls
+    // live in the form of their tab control); answers its control id.
+    int AdoptWidget(CFLRT_AbstractWidget *widget);
+    // Gives up the widgets, which the caller adopts elsewhere.
+    std::vector<CFLRT_AbstractWidget *> TakeWidgets();
 
     // The pending invalid widget (Validation reporting).
     CFLRT_AbstractWidget *PendingInvalid() const { return pending_invalid_; }

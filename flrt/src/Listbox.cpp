@@ -73,9 +73,7 @@ void CFLRT_ArrayControl::MeasureArray(jobject array)
 void CFLRT_ArrayControl::ReadItems(jobject array, std::vector<std::string> &texts)
 {
     JNIEnv *env = flrt::table();
-    // A virtual machine gives each element a local reference of limited supply;
-    // the application's table keeps no such count (its DeleteLocalRef unmarks kept objects).
-    const bool release_references = !flrt::table_is_emulated();
+    // A virtual machine gives each element a local reference of limited supply.
     for (int i = 0; i < count_; ++i) {
         auto element = static_cast<jstring>(env->GetObjectArrayElement(static_cast<jobjectArray>(array), i));
         if (!element) {
@@ -86,8 +84,7 @@ void CFLRT_ArrayControl::ReadItems(jobject array, std::vector<std::string> &text
         texts.emplace_back(text ? text : "");
         if (text)
             env->ReleaseStringUTFChars(element, text);
-        if (release_references)
-            env->DeleteLocalRef(element);
+        flrt::delete_local(element);
     }
 }
 

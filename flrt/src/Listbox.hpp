@@ -64,10 +64,12 @@ protected:
     int current_selection_ = -1;
     const FLRT_ItemMessages *messages_;
 
+    // Selects the item unless it is selected already (which would scroll to it again).
+    void SelectItem(int index);
+
 private:
     // Puts the texts into the window unless it holds them already.
     void ShowItems(const std::vector<std::string> &texts);
-    void SelectItem(int index);
 
     // The texts the window holds.
     std::vector<std::string> items_;

@@ -348,6 +348,11 @@ void CFLRT_CommonControl::ForgetWindow()
     window_ = nullptr;
 }
 
+LOGFONTA CFLRT_CommonControl::OwnFont() const
+{
+    return flrt_font_description(font_face_ ? font_face_ : "", font_size_, font_style_);
+}
+
 LRESULT CFLRT_CommonControl::CallPrevious(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     return CallWindowProcA(previous_proc_, window, message, wparam, lparam);
@@ -378,7 +383,8 @@ void CFLRT_CommonControl::BeforeMessage(UINT message, WPARAM wparam)
     case WM_LBUTTONDOWN: RunRoutines({FL_routines, FL_mouse, FL_on_button_down}); return;
     case WM_LBUTTONUP:
         RunRoutines({FL_routines, FL_mouse, FL_on_button_up});
-        RunRoutines({FL_routines, FL_mouse, FL_on_click});
+        if (clicks_from_button_up_)
+            RunRoutines({FL_routines, FL_mouse, FL_on_click});
         return;
     case WM_LBUTTONDBLCLK: RunRoutines({FL_routines, FL_mouse, FL_on_double_click}); return;
     case WM_SETFOCUS:

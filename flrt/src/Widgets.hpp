@@ -65,6 +65,8 @@ public:
     FLF_ITEM Description() const { return description_; }
     HWND Window() const { return window_; }
     bool AutoRefresh() const { return auto_refresh_; }
+    // A control on a tab page that is not shown: refreshes pass it by.
+    void SetPageHidden(bool hidden) { page_hidden_ = hidden; }
     COLORREF BackgroundColor() const { return background_color_; }
     HBRUSH BackgroundBrush() const { return background_brush_.get(); }
     // The caption as the description gives it now (a fresh evaluation).
@@ -136,6 +138,12 @@ public:
 protected:
     using CFLRT_AbstractWidget::CFLRT_AbstractWidget;
     LRESULT CallPrevious(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+    // The font the control's own font properties describe.
+    LOGFONTA OwnFont() const;
+
+    // Controls that tell clicks apart themselves (a click on a row, not on
+    // empty space) run their click routines from their notifications.
+    bool clicks_from_button_up_ = true;
 
 private:
     static LRESULT CALLBACK Hook(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

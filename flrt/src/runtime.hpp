@@ -3,6 +3,9 @@
 #define FLRT_RUNTIME_HPP
 
 #include <windows.h>
+
+#include <vector>
+
 #include "cflrt_services.h"
 
 namespace flrt {
@@ -49,6 +52,28 @@ private:
 
 // A message box shown with a pending quit request set aside.
 int show_box(HWND owner, const char *text, const char *caption, UINT flags);
+
+// Objects that windows keep as item data beyond the call that gave them.
+// Under a virtual machine each becomes a global reference, released with the
+// items; the application's table needs none (its objects live while the
+// array that holds them does, and the items are rebuilt with the array).
+class KeptObjects {
+public:
+    KeptObjects() = default;
+    ~KeptObjects() { Release(); }
+    KeptObjects(const KeptObjects &) = delete;
+    KeptObjects &operator=(const KeptObjects &) = delete;
+
+    // The reference to store for a local one (which it replaces).
+    jobject Keep(jobject local);
+    void Release();
+
+private:
+    std::vector<jobject> references_;
+};
+
+// Gives back a local reference a virtual machine handed out.
+void delete_local(jobject local);
 
 void trace_object_create();
 void trace_object_destroy();

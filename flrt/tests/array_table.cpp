@@ -109,4 +109,14 @@ TestObject *Arrays::integers(const std::vector<jint> &elements, int lower)
     return make(std::move(values), lower);
 }
 
+TestObject *Arrays::objects(const std::vector<TestObject *> &elements, int lower)
+{
+    std::vector<jvalue> values(elements.size());
+    for (size_t i = 0; i < elements.size(); ++i) {
+        values[i].j = 0;
+        values[i].l = elements[i] ? elements[i]->handle() : nullptr;
+    }
+    return make(std::move(values), lower);
+}
+
 } // namespace fltest

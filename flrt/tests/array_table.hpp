@@ -23,9 +23,12 @@ public:
     // A string array; a missing element is a null reference.
     TestObject *strings(const std::vector<std::optional<std::string>> &elements, int lower = 0);
     TestObject *integers(const std::vector<jint> &elements, int lower = 0);
+    // An object array; a null element is a null reference.
+    TestObject *objects(const std::vector<TestObject *> &elements, int lower = 0);
     // The signatures a Java class declares for such fields.
     static constexpr const char *kStringsSig = "[Ljava/lang/String;";
     static constexpr const char *kIntegersSig = "[I";
+    static constexpr const char *kObjectsSig = "[Ljava/lang/Object;";
 
     // Integer element buffers handed out and not given back.
     int open_buffers() const { return open_buffers_; }

@@ -76,7 +76,10 @@ bool FORMLOOM_RUNTIME::display_named(const std::string &class_name, std::int32_t
         if (!accepted)
             before.restore();
     }
-    // Every object still in use is reachable now: what the form left behind can go.
+    // Every object still in use is reachable now: what the form left behind
+    // can go. This object stays, whoever holds it: its caller goes on with it.
+    Pins pins;
+    pins.add(this);
     Heap::instance().collect_if_due();
     return accepted;
 }

@@ -1,0 +1,366 @@
+// The list view: an array of objects shown as the rows of an owner-drawn
+// report list, one column per access path evaluated on each row's object.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <cstring>
+
+#include "Form.hpp"
+#include "Listbox.hpp"
+#include "fl_constants.h"
+#include "gdi.hpp"
+#include "runtime.hpp"
+#include "text.hpp"
+
+namespace {
+
+constexpr const char *kModule = "Listview";
+constexpr size_t kCellBuffer = 256;
+constexpr size_t kHeaderLength = 63;
+constexpr char kStringClass[] = "java/lang/String";
+
+jvalue zero_value()
+{
+    jvalue value;
+    value.j = 0;
+    return value;
+}
+
+} // namespace
+
+class CFLRT_ListViewControl : public CFLRT_ArrayControl {
+public:
+    CFLRT_ListViewControl() : CFLRT_ArrayControl("SysListView32", FL_list_view, nullptr)
+    {
+        clicks_from_button_up_ = false;
+    }
+    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_ListViewControl; }
+    bool ReadProperties() override;
+    bool Create(HWND parent, int id) override;
+    LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
+    bool LoadValue(CFLRT_AbstractWidget *changed) override;
+    void DrawItem(int id, DRAWITEMSTRUCT *item) override;
+    LRESULT MeasureItem(int id, MEASUREITEMSTRUCT *item) override;
+    int GetCurSel() override;
+    void SetCurSel(int index) override;
+    jvalue GetSelectedItem() override;
+
+private:
+    struct Column {
+        FLF_ITEM item;
+        const char *type;
+        int alignment;
+        int width;
+        // The type code the value is read with: strings of a virtual machine
+        // carry their class in the type string.
+        char Code() const { return std::strstr(type, kStringClass) ? 'S' : type[0]; }
+    };
+
+    bool ReadColumns();
+    void InsertColumns();
+    // The elements of the array, as the table gives them.
+    std::vector<jobject> Elements(jobject array);
+    bool SameRows(const std::vector<jobject> &elements) const;
+    void Rebuild(const std::vector<jobject> &elements);
+    void DrawCell(HDC dc, RECT cell, const Column &column, jobject row);
+    void FillDisplayInfo(NMLVDISPINFOA *info);
+    jobject RowObject(int index);
+    void OnItemChanged(const NMLISTVIEW &change);
+
+    std::vector<Column> columns_;
+    // The object of each row, in row order.
+    std::vector<jobject> rows_;
+    flrt::KeptObjects kept_rows_;
+    // Loading selects rows itself; the object must not hear of that.
+    bool loading_ = false;
+};
+
+bool CFLRT_ListViewControl::ReadProperties()
+{
+    if (!CFLRT_ArrayControl::ReadProperties())
+        return false;
+    style_ = (style_ & ~LVS_EDITLABELS) | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
+    return ReadColumns();
+}
+
+bool CFLRT_ListViewControl::ReadColumns()
+{
+    columns_.clear();
+    FLF_ITEM list = Path(description_, {FL_properties, FL_list_view, FL_columns});
+    const int count = list ? flf_get_children_count(list) : 0;
+    for (int position = count ? flf_get_first_prop_position(list) : 0; position;
+         position = flf_get_next_prop_position(list, position)) {
+        FLF_ITEM item = flf_item_by_position(list, position);
+        const char *type = String(Prop(item, FL_type));
+        if (!type) {
+            flrt_assert(kModule, __LINE__);
+            type = "";
+        }
+        FLF_ITEM width = Prop(item, FL_width);
+        if (!width)
+            flrt_assert(kModule, __LINE__);
+        const int alignment = Int(Prop(item, FL_alignment));
+        // Told once here rather than at every painted cell, which would bring
+        // the box back with every repaint it causes.
+        if (alignment < 0 || alignment > 2)
+            flrt_assert_msg("Bad alignmet tag", kModule, __LINE__);
+        columns_.push_back(Column{item, type, alignment, Int(width)});
+    }
+    if (static_cast<int>(columns_.size()) < count)
+        flrt_assert(kModule, __LINE__);
+    return true;
+}
+
+bool CFLRT_ListViewControl::Create(HWND parent, int id)
+{
+    if (!CFLRT_ArrayControl::Create(parent, id))
+        return false;
+    SendMessageA(window_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, LVS_EX_GRIDLINES);
+    InsertColumns();
+    return true;
+}
+
+void CFLRT_ListViewControl::InsertColumns()
+{
+    for (size_t index = 0; index < columns_.size(); ++index) {
+        FLF_ITEM header_path = AccessPath(columns_[index].item, {FL_caption});
+        const char *header = header_path ? javaapi_get_string(object_, header_path) : nullptr;
+        char text[kHeaderLength + 1];
+        flrt::copy_cut(text, sizeof text, header ? header : "");
+        LVCOLUMNA column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+        column.fmt = LVCFMT_LEFT;
+        column.cx = columns_[index].width;
+        column.pszText = text;
+        column.iSubItem = static_cast<int>(index);
+        if (SendMessageA(window_, LVM_INSERTCOLUMNA, index, reinterpret_cast<LPARAM>(&column)) == -1)
+            flrt_assert(kModule, __LINE__);
+    }
+}
+
+std::vector<jobject> CFLRT_ListViewControl::Elements(jobject array)
+{
+    std::vector<jobject> elements;
+    if (!array)
+        return elements;
+    MeasureArray(array);
+    JNIEnv *env = flrt::table();
+    elements.reserve(static_cast<size_t>(count_ > 0 ? count_ : 0));
+    for (int i = 0; i < count_; ++i)
+        elements.push_back(env->GetObjectArrayElement(static_cast<jobjectArray>(array), i));
+    return elements;
+}
+
+bool CFLRT_ListViewControl::SameRows(const std::vector<jobject> &elements) const
+{
+    if (elements.size() != rows_.size() ||
+        SendMessageA(window_, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(rows_.size()))
+        return false;
+    JNIEnv *env = flrt::table();
+    for (size_t i = 0; i < rows_.size(); ++i)
+        if (!env->IsSameObject(rows_[i], elements[i]))
+            return false;
+    return true;
+}
+
+void CFLRT_ListViewControl::Rebuild(const std::vector<jobject> &elements)
+{
+    SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window_, LVM_DELETEALLITEMS, 0, 0);
+    rows_.clear();
+    kept_rows_.Release();
+    SendMessageA(window_, LVM_SETITEMCOUNT, elements.size(), 0);
+    for (size_t i = 0; i < elements.size(); ++i) {
+        jobject row = kept_rows_.Keep(elements[i]);
+        rows_.push_back(row);
+        LVITEMA item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
+        item.iItem = static_cast<int>(i);
+        item.pszText = LPSTR_TEXTCALLBACKA;
+        item.cchTextMax = kCellBuffer;
+        item.lParam = reinterpret_cast<LPARAM>(row);
+        // The rows go straight to the window's own procedure: the widget hook has nothing to do for them.
+        if (CallPrevious(window_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == -1)
+            flrt_assert(kModule, __LINE__);
+        for (size_t column = 1; column < columns_.size(); ++column) {
+            LVITEMA cell{};
+            cell.iSubItem = static_cast<int>(column);
+            cell.pszText = LPSTR_TEXTCALLBACKA;
+            CallPrevious(window_, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&cell));
+        }
+    }
+    SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+}
+
+bool CFLRT_ListViewControl::LoadValue(CFLRT_AbstractWidget *)
+{
+    loading_ = true;
+    const int previous = GetCurSel();
+    jobject array = Array();
+    const std::vector<jobject> elements = Elements(array);
+    if (SameRows(elements)) {
+        // The same objects in the same order: only their values may have changed.
+        for (jobject element : elements)
+            flrt::delete_local(element);
+        InvalidateRect(window_, nullptr, FALSE);
+    } else {
+        Rebuild(elements);
+    }
+    if (array)
+        SelectItem(LoadSelection() ? current_selection_ : previous);
+    loading_ = false;
+    return array != nullptr;
+}
+
+int CFLRT_ListViewControl::GetCurSel()
+{
+    return static_cast<int>(SendMessageA(window_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+void CFLRT_ListViewControl::SetCurSel(int index)
+{
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    if (index < 0) {
+        // No selection: every row loses it, as the list boxes do.
+        SendMessageA(window_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+        return;
+    }
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    item.stateMask = 15;
+    SendMessageA(window_, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(window_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+
+jobject CFLRT_ListViewControl::RowObject(int index)
+{
+    LVITEMA item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    if (!SendMessageA(window_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
+        flrt_assert(kModule, __LINE__);
+        return nullptr;
+    }
+    return reinterpret_cast<jobject>(item.lParam);
+}
+
+jvalue CFLRT_ListViewControl::GetSelectedItem()
+{
+    jvalue value = zero_value();
+    const int index = GetCurSel();
+    if (index == -1)
+        return value;
+    current_selection_ = index;
+    value.l = RowObject(index);
+    return value;
+}
+
+void CFLRT_ListViewControl::FillDisplayInfo(NMLVDISPINFOA *info)
+{
+    if (!(info->item.mask & LVIF_TEXT) || !info->item.pszText || info->item.cchTextMax <= 0)
+        return;
+    const int column = info->item.iSubItem;
+    if (column < 0 || column >= static_cast<int>(columns_.size()))
+        return;
+    jobject row = info->item.lParam ? reinterpret_cast<jobject>(info->item.lParam) : RowObject(info->item.iItem);
+    const char code[2] = {columns_[static_cast<size_t>(column)].Code(), '\0'};
+    const char *text = javaapi_value_text(row, columns_[static_cast<size_t>(column)].item, code);
+    flrt::copy_cut(info->item.pszText, static_cast<size_t>(info->item.cchTextMax), text ? text : "");
+}
+
+void CFLRT_ListViewControl::OnItemChanged(const NMLISTVIEW &change)
+{
+    // A row selected with the keyboard is stored at once, as a click stores it.
+    const bool selected = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
+                          !(change.uOldState & LVIS_SELECTED);
+    if (selected && !loading_)
+        StoreSelection();
+}
+
+LRESULT CFLRT_ListViewControl::OnNotify(WPARAM, NMHDR *header)
+{
+    switch (header->code) {
+    case LVN_GETDISPINFOA: FillDisplayInfo(reinterpret_cast<NMLVDISPINFOA *>(header)); break;
+    // No notification for each row when all go at once.
+    case LVN_DELETEALLITEMS: return TRUE;
+    case LVN_ITEMCHANGED: OnItemChanged(*reinterpret_cast<NMLISTVIEW *>(header)); break;
+    case NM_CLICK:
+    case NM_RCLICK:
+        StoreSelection();
+        if (GetCurSel() != -1)
+            RunRoutines({FL_routines, FL_mouse, FL_on_click});
+        break;
+    default: break;
+    }
+    return 0;
+}
+
+LRESULT CFLRT_ListViewControl::MeasureItem(int, MEASUREITEMSTRUCT *item)
+{
+    if (item->CtlType != ODT_LISTVIEW)
+        return 0;
+    flrt::FontHandle own_font;
+    auto font = reinterpret_cast<HFONT>(SendMessageA(parent_window_, WM_GETFONT, 0, 0));
+    if (!font) {
+        const LOGFONTA description = OwnFont();
+        own_font.reset(CreateFontIndirectA(&description));
+        font = own_font.get();
+    }
+    HDC dc = GetDC(parent_window_);
+    HGDIOBJ previous = SelectObject(dc, font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, previous);
+    ReleaseDC(parent_window_, dc);
+    item->itemHeight = static_cast<UINT>(metrics.tmHeight + 2);
+    return 1;
+}
+
+void CFLRT_ListViewControl::DrawItem(int, DRAWITEMSTRUCT *item)
+{
+    if (item->CtlType != ODT_LISTVIEW || !(item->itemAction & (ODA_DRAWENTIRE | ODA_SELECT | ODA_FOCUS)))
+        return;
+    HDC dc = item->hDC;
+    const int saved = SaveDC(dc);
+    if (item->itemState & ODS_SELECTED) {
+        SetTextColor(dc, GetSysColor(COLOR_HIGHLIGHTTEXT));
+        SetBkColor(dc, GetSysColor(COLOR_HIGHLIGHT));
+    } else {
+        if (IsColor(background_color_))
+            SetBkColor(dc, ResolveColor(background_color_));
+        if (IsColor(TextColor()))
+            SetTextColor(dc, ResolveColor(TextColor()));
+    }
+    RECT cell{item->rcItem.left, item->rcItem.top, item->rcItem.left, item->rcItem.bottom - 2};
+    auto row = reinterpret_cast<jobject>(item->itemData);
+    for (size_t index = 0; index < columns_.size(); ++index) {
+        cell.right = cell.left + static_cast<int>(SendMessageA(window_, LVM_GETCOLUMNWIDTH, index, 0));
+        DrawCell(dc, cell, columns_[index], row);
+        cell.left = cell.right;
+    }
+    RestoreDC(dc, saved);
+}
+
+void CFLRT_ListViewControl::DrawCell(HDC dc, RECT cell, const Column &column, jobject row)
+{
+    int x = cell.left + 2;
+    UINT align = TA_LEFT;
+    switch (column.alignment) {
+    case 0: break;
+    case 1: x = (cell.left + cell.right) / 2, align = TA_CENTER; break;
+    case 2: x = cell.right - 2, align = TA_RIGHT; break;
+    default: x = cell.left; break;
+    }
+    SetTextAlign(dc, align);
+    const char code[2] = {column.Code(), '\0'};
+    const char *value = javaapi_value_text(row, column.item, code);
+    char text[kCellBuffer];
+    flrt::copy_cut(text, sizeof text, value ? value : "");
+    flrt_fit_text_ellipsis(dc, text, sizeof text, cell.right - cell.left);
+    ExtTextOutA(dc, x, cell.top, ETO_CLIPPED | ETO_OPAQUE, &cell, text, static_cast<UINT>(std::strlen(text)),
+                nullptr);
+}
+
+namespace {
+flrt::RegisterWidget<CFLRT_ListViewControl> g_list_view(15);
+} // namespace

@@ -1,0 +1,179 @@
+// The tree view: a tree of objects that answer count, item and text, filled
+// level by level as the user expands its nodes. The selected node can be
+// written back into the bound object.
+#include <windows.h>
+
+#include <commctrl.h>
+#include "Form.hpp"
+#include "fl_constants.h"
+#include "runtime.hpp"
+
+namespace {
+
+constexpr const char *kModule = "Treeview";
+constexpr DWORD kTreeStyle =
+    TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS | TVS_TRACKSELECT;
+
+// A routine of a node's class; reports the missing routine by its name.
+jmethodID node_routine(JNIEnv *env, jobject node, const char *name, const char *signature, const char *missing)
+{
+    jclass node_class = env->GetObjectClass(node);
+    jmethodID routine = env->GetMethodID(node_class, name, signature);
+    flrt::delete_local(node_class);
+    if (env->ExceptionOccurred() || !routine) {
+        // A virtual machine refuses further calls while its exception is pending.
+        env->ExceptionClear();
+        flrt_assert_msg(missing, kModule, __LINE__);
+        return nullptr;
+    }
+    return routine;
+}
+
+jmethodID count_routine(JNIEnv *env, jobject node)
+{
+    return node_routine(env, node, "count", "()I", "Function \"count\" not found in the TreeView class");
+}
+
+} // namespace
+
+class CFLRT_TreeViewControl : public CFLRT_EditableControl {
+public:
+    CFLRT_TreeViewControl() : CFLRT_EditableControl("SysTreeView32") {}
+    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_TreeViewControl; }
+    bool ReadProperties() override;
+    LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
+    int Refresh(CFLRT_AbstractWidget *changed) override;
+    bool LoadValue(CFLRT_AbstractWidget *changed) override;
+
+private:
+    void InsertChildren(jobject node, HTREEITEM parent);
+    void InsertNode(JNIEnv *env, jobject child, HTREEITEM parent);
+    void OnExpanding(const NMTREEVIEWA &change);
+    void OnSelected(const NMTREEVIEWA &change);
+
+    FLF_ITEM selected_path_ = nullptr;
+    flrt::KeptObjects nodes_;
+    // Rebuilding the tree changes its selection; the object must not hear of that.
+    bool loading_ = false;
+};
+
+bool CFLRT_TreeViewControl::ReadProperties()
+{
+    if (!CFLRT_EditableControl::ReadProperties())
+        return false;
+    style_ = (style_ & ~TVS_EDITLABELS) | kTreeStyle;
+    selected_path_ = AccessPath(description_, {FL_properties, FL_tree_view, FL_selected});
+    return true;
+}
+
+int CFLRT_TreeViewControl::Refresh(CFLRT_AbstractWidget *changed)
+{
+    // The tree is not rebuilt after its own selection.
+    if (changed == this)
+        return 1;
+    return CFLRT_EditableControl::Refresh(changed);
+}
+
+bool CFLRT_TreeViewControl::LoadValue(CFLRT_AbstractWidget *)
+{
+    loading_ = true;
+    SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
+    SendMessageA(window_, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    nodes_.Release();
+    jobject root = javaapi_get_value(object_, value_path_).l;
+    if (root)
+        InsertChildren(root, TVI_ROOT);
+    SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
+    loading_ = false;
+    flrt::delete_local(root);
+    return root != nullptr;
+}
+
+void CFLRT_TreeViewControl::InsertChildren(jobject node, HTREEITEM parent)
+{
+    if (!node) {
+        flrt_assert_msg("Void tree item", kModule, __LINE__);
+        return;
+    }
+    JNIEnv *env = flrt::table();
+    jmethodID count = count_routine(env, node);
+    if (!count)
+        return;
+    const jint children = env->CallIntMethodA(node, count, nullptr);
+    if (children <= 0)
+        return;
+    jmethodID item = node_routine(env, node, "item", "(I)Ljava/lang/Object;",
+                                  "Function \"item\" not found in the TreeView class");
+    if (!item)
+        return;
+    // The application's containers count from 1, those of a virtual machine from 0.
+    const jint first = flrt::table_is_emulated() ? 1 : 0;
+    for (jint index = first; index < first + children; ++index) {
+        jvalue argument;
+        argument.j = 0;
+        argument.i = index;
+        if (jobject child = env->CallObjectMethodA(node, item, &argument))
+            InsertNode(env, child, parent);
+    }
+}
+
+void CFLRT_TreeViewControl::InsertNode(JNIEnv *env, jobject child, HTREEITEM parent)
+{
+    jmethodID text = node_routine(env, child, "text", "()Ljava/lang/String;",
+                                  "Function \"text\" not found in the TreeView class");
+    auto label = text ? static_cast<jstring>(env->CallObjectMethodA(child, text, nullptr)) : nullptr;
+    jmethodID count = label ? count_routine(env, child) : nullptr;
+    if (!count) {
+        flrt::delete_local(label);
+        flrt::delete_local(child);
+        return;
+    }
+    const jint grandchildren = env->CallIntMethodA(child, count, nullptr);
+    const char *characters = env->GetStringUTFChars(label, nullptr);
+    TVINSERTSTRUCTA insert{};
+    insert.hParent = parent;
+    insert.hInsertAfter = TVI_LAST;
+    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
+    insert.item.pszText = const_cast<char *>(characters ? characters : "");
+    insert.item.cChildren = grandchildren;
+    insert.item.lParam = reinterpret_cast<LPARAM>(nodes_.Keep(child));
+    SendMessageA(window_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
+    if (characters)
+        env->ReleaseStringUTFChars(label, characters);
+    flrt::delete_local(label);
+}
+
+LRESULT CFLRT_TreeViewControl::OnNotify(WPARAM, NMHDR *header)
+{
+    const auto &change = *reinterpret_cast<NMTREEVIEWA *>(header);
+    if (header->code == TVN_ITEMEXPANDINGA)
+        OnExpanding(change);
+    else if (header->code == TVN_SELCHANGEDA)
+        OnSelected(change);
+    return 0;
+}
+
+void CFLRT_TreeViewControl::OnExpanding(const NMTREEVIEWA &change)
+{
+    flrt::WaitCursor wait;
+    HTREEITEM item = change.itemNew.hItem;
+    // Expanding a node selects it.
+    SendMessageA(window_, TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item));
+    if (!SendMessageA(window_, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)))
+        InsertChildren(reinterpret_cast<jobject>(change.itemNew.lParam), item);
+}
+
+void CFLRT_TreeViewControl::OnSelected(const NMTREEVIEWA &change)
+{
+    if (loading_ || !selected_path_)
+        return;
+    jvalue node;
+    node.j = 0;
+    node.l = reinterpret_cast<jobject>(change.itemNew.lParam);
+    javaapi_set_value(object_, selected_path_, node);
+    owner_form_->LoadValue(this);
+}
+
+namespace {
+flrt::RegisterWidget<CFLRT_TreeViewControl> g_tree_view(12);
+} // namespace

@@ -1,0 +1,943 @@
+// The object runtime and the form runtime end to end: an application class
+// with an attribute of every kind shown in a form with a control of every
+// kind (forms/zo_test_full.fls), edited by a simulated user and accepted,
+// cancelled or closed with Escape; a second form opened by a button on top
+// of the first; the displayable object's hooks reached by real window
+// messages. The user works on the test's own thread (fltest::Script).
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <deque>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "form_file.hpp"
+#include "script.hpp"
+#include "zo/displayable_object.hpp"
+
+namespace zotest {
+
+class TEST_INNER : public zo::DISPLAYABLE {
+    ZO_OBJECT(TEST_INNER, zo::DISPLAYABLE)
+    std::int32_t value = 0;
+    zo::String *title = nullptr;
+    double weight = 0.0;
+    zo::DISPLAYABLE *owner = nullptr; // back to the object that refers to this one: a cycle
+};
+
+ZO_CLASS(TEST_INNER, "TEST_INNER", c)
+{
+    c.attribute<&TEST_INNER::value>("value")
+        .attribute<&TEST_INNER::title>("title")
+        .attribute<&TEST_INNER::weight>("weight")
+        .attribute<&TEST_INNER::owner>("owner");
+}
+
+// One call of a canvas hook: the window it was given and its point (for a
+// timer the id in x; for a paint the object type of the DC in x).
+struct HookCall {
+    std::string hook;
+    std::int32_t window = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+
+    bool operator==(const HookCall &) const = default;
+};
+
+std::ostream &operator<<(std::ostream &out, const HookCall &call)
+{
+    return out << call.hook << "(" << call.x << "," << call.y << ") in " << call.window;
+}
+
+// Kept outside the canvas: a cancelled form puts the canvas's own state back.
+std::vector<HookCall> g_hook_calls;
+
+const COLORREF kCanvasColor = RGB(0, 0, 255);
+
+// A displayable widget that writes down every hook call and paints itself blue.
+class TEST_CANVAS : public zo::DISPLAYABLE_WIDGET {
+    ZO_OBJECT(TEST_CANVAS, zo::DISPLAYABLE_WIDGET)
+
+    void on_paint(std::int32_t window, std::int32_t hdc) override
+    {
+        const auto dc = reinterpret_cast<HDC>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(hdc)));
+        RECT client;
+        GetClientRect(reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(window))), &client);
+        HBRUSH brush = CreateSolidBrush(kCanvasColor);
+        FillRect(dc, &client, brush);
+        DeleteObject(brush);
+        g_hook_calls.push_back({"paint", window, static_cast<std::int32_t>(GetObjectType(dc)), 0});
+    }
+    void on_lbuttondown(std::int32_t window, zo::Point *p) override { record("lbuttondown", window, p); }
+    void on_lbuttonup(std::int32_t window, zo::Point *p) override { record("lbuttonup", window, p); }
+    void on_rbuttondown(std::int32_t window, zo::Point *p) override { record("rbuttondown", window, p); }
+    void on_rbuttonup(std::int32_t window, zo::Point *p) override { record("rbuttonup", window, p); }
+    void on_mousemove(std::int32_t window, zo::Point *p) override { record("mousemove", window, p); }
+    void on_lbuttondblclk(std::int32_t window, zo::Point *p) override { record("lbuttondblclk", window, p); }
+    void on_timer(std::int32_t window, std::int32_t id) override { g_hook_calls.push_back({"timer", window, id, 0}); }
+
+private:
+    static void record(const char *hook, std::int32_t window, zo::Point *p)
+    {
+        g_hook_calls.push_back({hook, window, p->x, p->y});
+    }
+};
+
+ZO_CLASS(TEST_CANVAS, "TEST_CANVAS", c)
+{
+}
+
+// An attribute of every kind; the routines the form's paths call.
+class TEST_FULL : public zo::DISPLAYABLE {
+    ZO_OBJECT(TEST_FULL, zo::DISPLAYABLE)
+    bool flag = false;
+    char initial = 0;
+    std::int32_t count = 0;
+    void *address = nullptr;
+    double ratio = 0.0; // REAL
+    double amount = 0.0;
+    zo::String *name = nullptr;
+    TEST_INNER *inner = nullptr;
+    zo::Array *names = nullptr; // ARRAY[STRING]
+    std::int32_t names_index = 0;
+    zo::String *names_item = nullptr;
+    std::int32_t name_choice = 0;
+    zo::Array *numbers = nullptr; // ARRAY[INTEGER]
+    std::int32_t number_index = 0;
+    std::int32_t number_item = 0;
+    std::int32_t choice = 0;
+    std::int32_t position = 0;
+    std::int32_t step = 0;
+    TEST_CANVAS *canvas = nullptr;
+
+    zo::String *summary(zo::String *prefix)
+    {
+        return zo::make_string(std::string(prefix->text()) + std::string(name ? name->text() : ""));
+    }
+    bool has_selection() { return selected_name() != nullptr; }
+    // Renames the selected string itself, in place.
+    void rename_selected(zo::String *text)
+    {
+        if (zo::String *selected = selected_name())
+            selected->set_text(text->text());
+    }
+    // Appends the argument object itself.
+    void add_name(zo::String *text)
+    {
+        const std::size_t length = names->length();
+        names->resize(length + 1);
+        names->set_reference(length, text);
+    }
+    void bump_number(std::int32_t amount_added)
+    {
+        const auto index = static_cast<std::size_t>(number_index - numbers->lower);
+        numbers->put<std::int32_t>(index, numbers->get<std::int32_t>(index) + amount_added);
+    }
+
+private:
+    zo::String *selected_name() const
+    {
+        return static_cast<zo::String *>(names->reference(static_cast<std::size_t>(names_index - names->lower)));
+    }
+};
+
+ZO_CLASS(TEST_FULL, "TEST_FULL", c)
+{
+    c.attribute<&TEST_FULL::flag>("flag")
+        .attribute<&TEST_FULL::initial>("initial")
+        .attribute<&TEST_FULL::count>("count")
+        .attribute<&TEST_FULL::address>("address")
+        .real<&TEST_FULL::ratio>("ratio")
+        .attribute<&TEST_FULL::amount>("amount")
+        .attribute<&TEST_FULL::name>("name")
+        .attribute<&TEST_FULL::inner>("inner")
+        .attribute<&TEST_FULL::names>("names")
+        .attribute<&TEST_FULL::names_index>("names_index")
+        .attribute<&TEST_FULL::names_item>("names_item")
+        .attribute<&TEST_FULL::name_choice>("name_choice")
+        .attribute<&TEST_FULL::numbers>("numbers")
+        .attribute<&TEST_FULL::number_index>("number_index")
+        .attribute<&TEST_FULL::number_item>("number_item")
+        .attribute<&TEST_FULL::choice>("choice")
+        .attribute<&TEST_FULL::position>("position")
+        .attribute<&TEST_FULL::step>("step")
+        .attribute<&TEST_FULL::canvas>("canvas");
+    c.routine<&TEST_FULL::summary>("summary")
+        .routine<&TEST_FULL::has_selection>("has_selection")
+        .routine<&TEST_FULL::rename_selected>("rename_selected")
+        .routine<&TEST_FULL::add_name>("add_name")
+        .routine<&TEST_FULL::bump_number>("bump_number");
+}
+
+} // namespace zotest
+
+using namespace zotest;
+using fltest::Script;
+
+namespace {
+
+// ---- Every attribute of every reachable object ----
+
+// The objects reachable from a root, each named by the first path that
+// reaches it: every attribute by its value, a reference by its object's
+// address, a string by its text, an array by its bounds and elements.
+using State = std::map<std::string, std::string>;
+
+std::string address_text(const void *address)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "@%p", address);
+    return text;
+}
+
+class StateReader {
+public:
+    State Read(zo::Object &root)
+    {
+        pending_.push_back({&root, "root"});
+        while (!pending_.empty()) {
+            auto [object, path] = pending_.front();
+            pending_.pop_front();
+            if (seen_.insert(object).second)
+                Visit(*object, path);
+        }
+        return state_;
+    }
+
+private:
+    void Visit(zo::Object &object, const std::string &path)
+    {
+        if (auto *string = dynamic_cast<zo::String *>(&object)) {
+            state_[path + ".text"] = "\"" + std::string(string->text()) + "\"";
+        } else if (auto *array = dynamic_cast<zo::Array *>(&object)) {
+            state_[path + ".bounds"] =
+                "lower " + std::to_string(array->lower) + ", count " + std::to_string(array->count);
+            for (std::size_t i = 0; i < array->length(); ++i)
+                Element(*array, i, path + "[" + std::to_string(i) + "]");
+        } else {
+            for (const zo::Attribute &attribute : object.dynamic_class().attributes())
+                state_[path + "." + attribute.name] = Value(attribute.read(&object), path + "." + attribute.name);
+        }
+    }
+
+    void Element(const zo::Array &array, std::size_t index, const std::string &path)
+    {
+        if (array.holds_references()) {
+            state_[path] = Reference(array.reference(index), path);
+            return;
+        }
+        std::string bytes;
+        for (const std::byte *byte = array.element(index); byte != array.element(index) + array.element_size(); ++byte)
+            bytes += std::to_string(static_cast<int>(*byte)) + " ";
+        state_[path] = bytes;
+    }
+
+    std::string Value(const zo::Scalar &value, const std::string &path)
+    {
+        switch (value.storage()) {
+        case zo::Storage::Reference: return Reference(static_cast<zo::Object *>(value.as_address()), path);
+        case zo::Storage::Pointer: return address_text(value.as_address());
+        case zo::Storage::Real:
+        case zo::Storage::Double: {
+            std::ostringstream text;
+            text << std::hexfloat << value.as_real();
+            return text.str();
+        }
+        default: return std::to_string(value.as_integer());
+        }
+    }
+
+    std::string Reference(zo::Object *object, const std::string &path)
+    {
+        if (!object)
+            return "void";
+        pending_.push_back({object, path});
+        return object->dynamic_class().name() + address_text(object);
+    }
+
+    State state_;
+    std::set<zo::Object *> seen_;
+    std::deque<std::pair<zo::Object *, std::string>> pending_;
+};
+
+State state_of(zo::Object &root)
+{
+    return StateReader().Read(root);
+}
+
+// The entries that differ, one per line.
+std::string differences(const State &before, const State &after)
+{
+    std::string lines;
+    auto line = [&](const std::string &key, const std::string &old_value, const std::string &new_value) {
+        lines += key + ": " + old_value + " -> " + new_value + "\n";
+    };
+    for (const auto &[key, value] : before) {
+        auto found = after.find(key);
+        if (found == after.end())
+            line(key, value, "(gone)");
+        else if (found->second != value)
+            line(key, value, found->second);
+    }
+    for (const auto &[key, value] : after)
+        if (!before.count(key))
+            line(key, "(none)", value);
+    return lines;
+}
+
+// ---- What the simulated user does ----
+
+// Control indexes of TEST_FULL's form 1.
+enum FullControl {
+    kSummary = 0,
+    kName = 3,
+    kInnerTitle,
+    kCount,
+    kInnerValue,
+    kInitial,
+    kAddress,
+    kRatio,
+    kAmount,
+    kFlag,
+    kOne,
+    kTwo,
+    kThree,
+    kNames,
+    kNameCombo,
+    kNumbers,
+    kNumberCombo,
+    kProgress,
+    kTrackbar,
+    kUpDown,
+    kCanvas,
+    kChangeLists,
+    kInnerButton,
+    kOk,
+    kCancel,
+    kMoreButton,
+    // RESERVED: the list view, tree view and tabs follow the buttons.
+};
+
+// Control indexes of TEST_FULL's form 2.
+enum DetailsControl { kDetailsCount = 0, kDetailsName, kDetailsOk, kDetailsCancel };
+
+// Control indexes of TEST_INNER's form 1.
+enum InnerControl { kInnerFormTitle = 0, kInnerFormValue, kInnerFormWeight, kInnerFormOk, kInnerFormCancel };
+
+constexpr int kCanvasLeft = 350, kCanvasTop = 240, kCanvasWidth = 160, kCanvasHeight = 100;
+
+std::function<HWND()> control_of(const HWND &form, int index)
+{
+    return [&form, index] { return Script::control(form, index); };
+}
+
+std::function<HWND()> window_of(const HWND &window)
+{
+    return [&window] { return window; };
+}
+
+// The form is the active window with the focus inside: a user starts working then.
+std::function<bool()> is_active(const HWND &form)
+{
+    return [&form] { return GetActiveWindow() == form && GetFocus() && IsChild(form, GetFocus()); };
+}
+
+// The form is active again and takes input: the dialog on top of it has gone.
+std::function<bool()> is_foreground(const HWND &form)
+{
+    return [&form] { return GetActiveWindow() == form && IsWindowEnabled(form); };
+}
+
+std::string shown(HWND control)
+{
+    return Script::text(control);
+}
+
+LRESULT send(HWND control, UINT message, WPARAM wparam = 0, LPARAM lparam = 0)
+{
+    return SendMessageA(control, message, wparam, lparam);
+}
+
+int list_item_count(HWND list)
+{
+    return static_cast<int>(send(list, LB_GETCOUNT));
+}
+
+std::string list_item(HWND list, int item)
+{
+    char text[256] = "";
+    send(list, LB_GETTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// Clicks into the edit, selects its text and types the new text over it;
+// the focus leaving it later commits the text.
+Script &type_over(Script &script, const HWND &form, int index, const std::string &text)
+{
+    return script.click(control_of(form, index)).then([text] {
+        HWND focus = GetFocus();
+        PostMessageA(focus, EM_SETSEL, 0, -1);
+        for (char character : text)
+            PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(character), 1);
+    });
+}
+
+void post_mouse(HWND window, UINT message, WPARAM keys, LPARAM point)
+{
+    PostMessageA(window, message, keys, point);
+}
+
+// A left click at a point of the window's client area.
+void click_at(HWND window, POINT point)
+{
+    const LPARAM where = MAKELPARAM(point.x, point.y);
+    post_mouse(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
+    post_mouse(window, WM_LBUTTONUP, 0, where);
+}
+
+POINT middle_of_list_item(HWND list, int item)
+{
+    RECT area;
+    send(list, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&area));
+    return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+}
+
+// The lower (down) arrow of a vertical up-down.
+POINT down_arrow_of(HWND updown)
+{
+    RECT area;
+    GetClientRect(updown, &area);
+    return {area.right / 2, area.bottom * 3 / 4};
+}
+
+void click_list_item(HWND list, int item)
+{
+    click_at(list, middle_of_list_item(list, item));
+}
+
+// A combo box's item chosen as the program does it for a user: select it
+// and tell the form (the drop-down list is not driven by posted clicks).
+void choose_combo_item(HWND form, int index, int item)
+{
+    HWND combo = Script::control(form, index);
+    send(combo, CB_SETCURSEL, static_cast<WPARAM>(item));
+    PostMessageA(form, WM_COMMAND, MAKEWPARAM(100 + index, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+COLORREF pixel(HWND window, int x, int y)
+{
+    HDC dc = GetDC(window);
+    const COLORREF color = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return color;
+}
+
+std::int32_t handle_of(HWND window)
+{
+    return static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(window));
+}
+
+#define EXPECT_FINISHED(script) EXPECT_TRUE((script).finished()) << (script).failure()
+
+// ---- The fixture ----
+
+class FullEditor : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        static bool added = false;
+        if (added)
+            return;
+        auto *loader = zo::make<zo::DISPLAYABLE>();
+        zo::Root<zo::DISPLAYABLE> keep(loader);
+        loader->add_resource_file(zo::make_string(fltest::program_directory() + "zo_test_full.flf"));
+        added = true;
+    }
+
+    void SetUp() override
+    {
+        // The pointer away from the forms: the canvas gets only the messages the tests post.
+        SetCursorPos(0, 0);
+        g_hook_calls.clear();
+        full = zo::make<TEST_FULL>();
+        root = full;
+        full->initial = 'A';
+        full->count = 5;
+        full->address = reinterpret_cast<void *>(std::uintptr_t{0x1234});
+        full->ratio = 2.5;
+        full->amount = 1.25;
+        full->name = zo::make_string("Ann");
+        full->inner = zo::make<TEST_INNER>();
+        full->inner->value = 7;
+        full->inner->title = zo::make_string("Inner");
+        full->inner->weight = 1.5;
+        full->inner->owner = full;
+        full->names = zo::make_array<zo::String *>(3);
+        for (std::size_t i = 0; i < 3; ++i)
+            full->names->set_reference(i, zo::make_string(kNameTexts[i]));
+        full->name_choice = 1;
+        full->numbers = zo::make_array<std::int32_t>(3);
+        for (std::size_t i = 0; i < 3; ++i)
+            full->numbers->put<std::int32_t>(i, static_cast<std::int32_t>(i) + 3);
+        full->number_index = 1;
+        full->choice = 1;
+        full->position = 10;
+        full->canvas = zo::make<TEST_CANVAS>();
+        full->canvas->make(zo::make_string("canvas"));
+    }
+
+    HWND control(int index) const { return Script::control(form, index); }
+    zo::String *name_at(std::size_t index) const { return static_cast<zo::String *>(full->names->reference(index)); }
+
+    // What the form shows, control by control, in the words of the tests.
+    std::map<std::string, std::string> ShownValues() const
+    {
+        static const std::pair<const char *, FullControl> kTexts[] = {
+            {"summary", kSummary}, {"name", kName},       {"inner title", kInnerTitle}, {"count", kCount},
+            {"inner value", kInnerValue}, {"initial", kInitial}, {"address", kAddress}, {"ratio", kRatio},
+            {"amount", kAmount}};
+        std::map<std::string, std::string> values;
+        for (const auto &[key, index] : kTexts)
+            values[key] = shown(control(index));
+        values["flag"] = std::to_string(Script::checked(control(kFlag)));
+        values["radios"] = std::to_string(Script::checked(control(kOne))) +
+                           std::to_string(Script::checked(control(kTwo))) +
+                           std::to_string(Script::checked(control(kThree)));
+        values["names"] = std::to_string(send(control(kNames), LB_GETCURSEL)) + " of " +
+                          std::to_string(list_item_count(control(kNames)));
+        values["name combo"] = std::to_string(send(control(kNameCombo), CB_GETCURSEL));
+        values["numbers"] = std::to_string(send(control(kNumbers), LB_GETCURSEL)) + ": " +
+                            list_item(control(kNumbers), 0) + " " + list_item(control(kNumbers), 1) + " " +
+                            list_item(control(kNumbers), 2);
+        values["number combo"] = std::to_string(send(control(kNumberCombo), CB_GETCURSEL));
+        values["progress"] = std::to_string(send(control(kProgress), PBM_GETPOS));
+        values["trackbar"] = std::to_string(send(control(kTrackbar), TBM_GETPOS));
+        values["up-down"] = std::to_string(static_cast<short>(LOWORD(send(control(kUpDown), UDM_GETPOS))));
+        values["change lists enabled"] = std::to_string(IsWindowEnabled(control(kChangeLists)) != 0);
+        // RESERVED: what the list view, tree view and tabs show goes here.
+        return values;
+    }
+
+    // The user changes every control of the form; the last click runs the
+    // procedures of "Change lists".
+    Script &EditEveryControl(Script &script)
+    {
+        script.window("Full editor", form).wait("the form active", is_active(form)).then([this] {
+            shown_at_open = ShownValues();
+        });
+        type_over(script, form, kName, "Zoe");
+        type_over(script, form, kInnerTitle, "Inner two");
+        type_over(script, form, kCount, "42");
+        type_over(script, form, kInnerValue, "77");
+        type_over(script, form, kInitial, "66");
+        type_over(script, form, kAddress, "BEEF");
+        type_over(script, form, kRatio, "3.75");
+        type_over(script, form, kAmount, "-0.5");
+        return script.click(control_of(form, kFlag))
+            .click(control_of(form, kThree))
+            .then([this] { click_list_item(control(kNames), 1); })
+            .then([this] { choose_combo_item(form, kNameCombo, 2); })
+            .then([this] { click_list_item(control(kNumbers), 2); })
+            .then([this] { choose_combo_item(form, kNumberCombo, 0); })
+            .click(control_of(form, kTrackbar))
+            .then([this] { click_at(control(kUpDown), down_arrow_of(control(kUpDown))); })
+            // RESERVED: the user's steps on the list view, tree view and tabs go here.
+            .click(control_of(form, kChangeLists))
+            .then([this] {
+                shown_after_edits = ShownValues();
+                names_after_edits.clear();
+                for (int item = 0; item < list_item_count(control(kNames)); ++item)
+                    names_after_edits.push_back(list_item(control(kNames), item));
+            });
+    }
+
+    struct Dialog {
+        const char *caption;
+        HWND &window;
+    };
+
+    // A dialog opened by a button of the first form: once it is active
+    // at_open runs; the user types the entries into its controls and presses
+    // its closing button; when the first form is active again after runs.
+    Script &DialogRound(Script &script, int opening_button, Dialog dialog,
+                        const std::vector<std::pair<int, std::string>> &entries, int closing_button,
+                        std::function<void()> at_open, std::function<void()> after)
+    {
+        script.click(control_of(form, opening_button))
+            .window(dialog.caption, dialog.window)
+            .wait("the dialog active", is_active(dialog.window))
+            .then(std::move(at_open));
+        for (const auto &[index, text] : entries)
+            type_over(script, dialog.window, index, text);
+        return script.click(control_of(dialog.window, closing_button))
+            .gone(window_of(dialog.window))
+            .wait("the first form active again", is_foreground(form))
+            .then(std::move(after));
+    }
+
+    TEST_FULL *full = nullptr;
+    zo::Root<TEST_FULL> root;
+    HWND form = nullptr;
+    std::map<std::string, std::string> shown_at_open, shown_after_edits;
+    std::vector<std::string> names_after_edits;
+
+    static constexpr const char *kNameTexts[] = {"Ann", "Bob", "Cy"};
+};
+
+const std::map<std::string, std::string> kShownAtOpen{
+    {"summary", "Name: Ann"}, {"name", "Ann"}, {"inner title", "Inner"}, {"count", "5"},
+    {"inner value", "7"}, {"initial", "65"}, {"address", "1234"}, {"ratio", "2.50"},
+    {"amount", "1.250"}, {"flag", "0"}, {"radios", "100"}, {"names", "-1 of 3"},
+    {"name combo", "0"}, {"numbers", "0: 3 4 5"}, {"number combo", "-1"}, {"progress", "10"},
+    {"trackbar", "10"}, {"up-down", "0"}, {"change lists enabled", "0"}};
+
+// After the edits: a page of the trackbar is a fifth of its range; the
+// procedures renamed the selected name, appended one and bumped the selected number.
+const std::map<std::string, std::string> kShownAfterEdits{
+    {"summary", "Name: Zoe"}, {"name", "Zoe"}, {"inner title", "Inner two"}, {"count", "42"},
+    {"inner value", "77"}, {"initial", "66"}, {"address", "BEEF"}, {"ratio", "3.75"},
+    {"amount", "-0.500"}, {"flag", "1"}, {"radios", "001"}, {"names", "1 of 4"},
+    {"name combo", "2"}, {"numbers", "2: 3 4 105"}, {"number combo", "0"}, {"progress", "30"},
+    {"trackbar", "30"}, {"up-down", "-1"}, {"change lists enabled", "1"}};
+
+TEST_F(FullEditor, EveryControlEditedAndAcceptedStoresEveryValue)
+{
+    zo::String *bob = name_at(1);
+    TEST_INNER *inner = full->inner;
+    zo::Array *names = full->names;
+    zo::Array *numbers = full->numbers;
+    Script script;
+    EditEveryControl(script).click(control_of(form, kOk));
+    full->display(1);
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty());
+    EXPECT_EQ(shown_at_open, kShownAtOpen);
+    EXPECT_EQ(shown_after_edits, kShownAfterEdits);
+    EXPECT_EQ(names_after_edits, (std::vector<std::string>{"Ann", "Renamed", "Cy", "Eve"}));
+
+    EXPECT_TRUE(full->data_was_accepted);
+    EXPECT_EQ(full->sys_id, 0);
+    EXPECT_TRUE(full->flag);
+    EXPECT_EQ(full->initial, 'B');
+    EXPECT_EQ(full->count, 42);
+    EXPECT_EQ(full->address, reinterpret_cast<void *>(std::uintptr_t{0xBEEF}));
+    EXPECT_EQ(full->ratio, 3.75);
+    EXPECT_EQ(full->amount, -0.5);
+    ASSERT_NE(full->name, nullptr);
+    EXPECT_EQ(full->name->text(), "Zoe");
+    ASSERT_EQ(full->inner, inner);
+    EXPECT_EQ(inner->owner, full);
+    EXPECT_EQ(inner->title->text(), "Inner two");
+    EXPECT_EQ(inner->value, 77);
+    EXPECT_EQ(inner->weight, 1.5);
+    EXPECT_EQ(full->choice, 3);
+    EXPECT_EQ(full->position, 30);
+    EXPECT_EQ(full->step, -1);
+
+    ASSERT_EQ(full->names, names);
+    ASSERT_EQ(names->length(), 4u);
+    EXPECT_EQ(name_at(1), bob) << "renamed in place";
+    EXPECT_EQ(bob->text(), "Renamed");
+    EXPECT_EQ(name_at(3)->text(), "Eve");
+    EXPECT_EQ(full->names_index, 2);
+    EXPECT_EQ(full->names_item, bob);
+    EXPECT_EQ(full->name_choice, 3);
+    ASSERT_EQ(full->numbers, numbers);
+    EXPECT_EQ(numbers->get<std::int32_t>(0), 3);
+    EXPECT_EQ(numbers->get<std::int32_t>(2), 105);
+    EXPECT_EQ(full->number_index, 3);
+    EXPECT_EQ(full->number_item, 3);
+}
+
+TEST_F(FullEditor, EveryControlEditedAndCancelledLeavesNoTrace)
+{
+    const State before = state_of(*full);
+    for (const char *deep : {"root.inner.owner", "root.inner.title.text", "root.names[1].text", "root.numbers[2]",
+                             "root.canvas.area.right"})
+        ASSERT_EQ(before.count(deep), 1u) << deep;
+    Script script;
+    EditEveryControl(script).click(control_of(form, kCancel));
+    full->display(1);
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(shown_after_edits, kShownAfterEdits) << "the user's edits reached the objects";
+    EXPECT_FALSE(full->data_was_accepted);
+    EXPECT_EQ(differences(before, state_of(*full)), "");
+    EXPECT_EQ(name_at(1)->text(), "Bob");
+}
+
+TEST_F(FullEditor, EscapeClosesTheEditedFormWithoutATrace)
+{
+    const State before = state_of(*full);
+    Script script;
+    EditEveryControl(script).key(window_of(form), VK_ESCAPE);
+    full->display(1);
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(shown_after_edits, kShownAfterEdits);
+    EXPECT_FALSE(full->data_was_accepted);
+    EXPECT_EQ(differences(before, state_of(*full)), "");
+}
+
+// ---- A form opened from a button of another ----
+
+class NestedForms : public FullEditor, public testing::WithParamInterface<bool> {};
+
+TEST_P(NestedForms, TheInnerFormEditsOnTopAndTheOuterFormShowsItsOutcome)
+{
+    const bool outer_accepted = GetParam();
+    const State before = state_of(*full);
+    HWND first_inner = nullptr, second_inner = nullptr;
+    std::vector<std::string> inner_at_open, outer_after_accept, outer_after_cancel;
+    bool outer_enabled_while_inner = true, outer_open_after_inner = false;
+    bool accepted_first = false, accepted_second = true;
+    auto outer_shows = [this] {
+        return std::vector<std::string>{shown(control(kInnerTitle)), shown(control(kInnerValue))};
+    };
+    Script script;
+    script.window("Full editor", form).wait("the form active", is_active(form));
+    // Typed in the first form; pressing the button stores it before the routine runs.
+    type_over(script, form, kInnerValue, "77");
+    DialogRound(
+        script, kInnerButton, {"Inner editor", first_inner},
+        {{kInnerFormTitle, "Changed"}, {kInnerFormValue, "555"}}, kInnerFormOk,
+        [&] {
+            inner_at_open = {shown(Script::control(first_inner, kInnerFormTitle)),
+                             shown(Script::control(first_inner, kInnerFormValue)),
+                             shown(Script::control(first_inner, kInnerFormWeight))};
+            outer_enabled_while_inner = IsWindowEnabled(form) != 0;
+        },
+        [&] {
+            outer_open_after_inner = IsWindowVisible(form) != 0;
+            outer_after_accept = outer_shows();
+            accepted_first = full->inner->data_was_accepted;
+        });
+    DialogRound(script, kInnerButton, {"Inner editor", second_inner},
+                {{kInnerFormTitle, "Dropped"}, {kInnerFormValue, "999"}}, kInnerFormCancel, [] {}, [&] {
+                    outer_after_cancel = outer_shows();
+                    accepted_second = full->inner->data_was_accepted;
+                }).click(control_of(form, outer_accepted ? kOk : kCancel));
+    full->display(1);
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty());
+    EXPECT_EQ(inner_at_open, (std::vector<std::string>{"Inner", "77", "1.500"}));
+    EXPECT_FALSE(outer_enabled_while_inner) << "the inner form is modal on top of the first";
+    EXPECT_TRUE(outer_open_after_inner);
+    EXPECT_EQ(outer_after_accept, (std::vector<std::string>{"Changed", "555"}));
+    EXPECT_TRUE(accepted_first);
+    EXPECT_EQ(outer_after_cancel, (std::vector<std::string>{"Changed", "555"}))
+        << "the cancelled inner form went back to what it showed at its opening";
+    EXPECT_FALSE(accepted_second);
+    EXPECT_EQ(full->data_was_accepted, outer_accepted);
+    if (outer_accepted) {
+        EXPECT_EQ(full->inner->value, 555);
+        EXPECT_EQ(full->inner->title->text(), "Changed");
+        EXPECT_EQ(full->inner->weight, 1.5);
+    } else {
+        EXPECT_EQ(differences(before, state_of(*full)), "")
+            << "the first form's roll-back covers the inner form's edits";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(FullEditor, NestedForms, testing::Bool(),
+                         [](const testing::TestParamInfo<bool> &info) {
+                             return info.param ? "FirstAccepted" : "FirstCancelled";
+                         });
+
+// A second form of the same object takes a roll-back copy of its own: its
+// cancel undoes only what was changed since it opened.
+TEST_F(FullEditor, ASecondFormOfTheSameObjectRollsBackOnlyItsOwnEdits)
+{
+    const State before = state_of(*full);
+    HWND first_details = nullptr, second_details = nullptr;
+    std::string count_in_details;
+    std::vector<std::string> after_cancel, after_accept;
+    bool accepted_first = true, accepted_second = false;
+    auto outer_shows = [this] { return std::vector<std::string>{shown(control(kCount)), shown(control(kName))}; };
+    Script script;
+    script.window("Full editor", form).wait("the form active", is_active(form));
+    type_over(script, form, kCount, "42");
+    DialogRound(
+        script, kMoreButton, {"Full details", first_details}, {{kDetailsCount, "77"}, {kDetailsName, "Max"}},
+        kDetailsCancel, [&] { count_in_details = shown(Script::control(first_details, kDetailsCount)); },
+        [&] {
+            after_cancel = outer_shows();
+            accepted_first = full->data_was_accepted;
+        });
+    DialogRound(script, kMoreButton, {"Full details", second_details}, {{kDetailsCount, "88"}}, kDetailsOk, [] {},
+                [&] {
+                    after_accept = outer_shows();
+                    accepted_second = full->data_was_accepted;
+                })
+        .click(control_of(form, kCancel));
+    full->display(1);
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty());
+    EXPECT_EQ(count_in_details, "42");
+    EXPECT_EQ(after_cancel, (std::vector<std::string>{"42", "Ann"}));
+    EXPECT_FALSE(accepted_first);
+    EXPECT_EQ(after_accept, (std::vector<std::string>{"88", "Ann"}));
+    EXPECT_TRUE(accepted_second);
+    EXPECT_FALSE(full->data_was_accepted);
+    EXPECT_EQ(differences(before, state_of(*full)), "");
+}
+
+// The collection that follows a form does not free the object the form was
+// shown for, even when nothing else holds it: display still writes its outcome.
+TEST_F(FullEditor, AnObjectNothingElseHoldsOutlivesItsOwnDisplay)
+{
+    auto *lone = zo::make<TEST_INNER>();
+    lone->title = zo::make_string("Lone");
+    HWND dialog = nullptr;
+    Script script;
+    script.window("Inner editor", dialog).wait("the dialog active", is_active(dialog)).then([] {
+        for (int i = 0; i < 5000; ++i) // enough garbage that a collection is due
+            zo::make<zo::Point>(i, i);
+    });
+    type_over(script, dialog, kInnerFormValue, "9").click(control_of(dialog, kInnerFormOk));
+    lone->display(1);
+    EXPECT_FINISHED(script);
+    ASSERT_TRUE(zo::Heap::instance().contains(lone));
+    EXPECT_TRUE(lone->data_was_accepted);
+    EXPECT_EQ(lone->value, 9);
+    EXPECT_EQ(lone->title->text(), "Lone");
+}
+
+// ---- The displayable object ----
+
+LPARAM point(int x, int y)
+{
+    return MAKELPARAM(x, y);
+}
+
+std::vector<HookCall> hook_calls(const char *hook)
+{
+    std::vector<HookCall> calls;
+    for (const HookCall &call : g_hook_calls)
+        if (call.hook == hook)
+            calls.push_back(call);
+    return calls;
+}
+
+TEST_F(FullEditor, CanvasHooksGetThePostedPointsAPaintDcAndTheTimer)
+{
+    const State before = state_of(*full);
+    HWND canvas = nullptr;
+    std::int32_t hwnd_attribute = 0;
+    zo::Rect area_while_open;
+    std::vector<HookCall> mouse_calls, timer_calls, paint_calls;
+    COLORREF painted = 0;
+    Script script;
+    script.window("Full editor", form)
+        .wait("the form active", is_active(form))
+        .wait("the canvas painted", [] { return !hook_calls("paint").empty(); })
+        .then([&] {
+            canvas = control(kCanvas);
+            hwnd_attribute = full->canvas->hwnd;
+            area_while_open = *full->canvas->area;
+            g_hook_calls.clear();
+            post_mouse(canvas, WM_LBUTTONDOWN, MK_LBUTTON, point(12, 34));
+            post_mouse(canvas, WM_MOUSEMOVE, MK_LBUTTON, point(40, 50));
+            post_mouse(canvas, WM_LBUTTONUP, 0, point(41, 51));
+            post_mouse(canvas, WM_RBUTTONDOWN, MK_RBUTTON, point(0, 0));
+            post_mouse(canvas, WM_RBUTTONUP, 0, point(kCanvasWidth - 1, kCanvasHeight - 1));
+            post_mouse(canvas, WM_LBUTTONDBLCLK, MK_LBUTTON, point(7, 8));
+            // Above the window, as a captured mouse reports it: the high word holds -1.
+            post_mouse(canvas, WM_MOUSEMOVE, 0, static_cast<LPARAM>(0xFFFF0010u));
+        })
+        .wait("the mouse hooks", [] { return g_hook_calls.size() >= 7; })
+        .then([&] {
+            mouse_calls = g_hook_calls;
+            SetTimer(canvas, 42, 10, nullptr);
+        })
+        .wait("the timer hook", [] { return !hook_calls("timer").empty(); })
+        .then([&] {
+            KillTimer(canvas, 42);
+            timer_calls = {hook_calls("timer").front()};
+            g_hook_calls.clear();
+            InvalidateRect(canvas, nullptr, TRUE);
+        })
+        .wait("the paint hook", [] { return !hook_calls("paint").empty(); })
+        .then([&] {
+            paint_calls = hook_calls("paint");
+            painted = pixel(canvas, kCanvasWidth / 2, kCanvasHeight / 2);
+        })
+        .click(control_of(form, kCancel));
+    full->display(1);
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty());
+
+    const std::int32_t window = handle_of(canvas);
+    EXPECT_EQ(hwnd_attribute, window);
+    EXPECT_EQ(area_while_open.left, kCanvasLeft);
+    EXPECT_EQ(area_while_open.top, kCanvasTop);
+    EXPECT_EQ(area_while_open.right, kCanvasLeft + kCanvasWidth);
+    EXPECT_EQ(area_while_open.bottom, kCanvasTop + kCanvasHeight);
+    EXPECT_EQ(mouse_calls, (std::vector<HookCall>{{"lbuttondown", window, 12, 34},
+                                                  {"mousemove", window, 40, 50},
+                                                  {"lbuttonup", window, 41, 51},
+                                                  {"rbuttondown", window, 0, 0},
+                                                  {"rbuttonup", window, kCanvasWidth - 1, kCanvasHeight - 1},
+                                                  {"lbuttondblclk", window, 7, 8},
+                                                  {"mousemove", window, 16, 65535}}));
+    EXPECT_EQ(timer_calls, (std::vector<HookCall>{{"timer", window, 42, 0}}));
+    ASSERT_EQ(paint_calls.size(), 1u);
+    EXPECT_EQ(paint_calls[0], (HookCall{"paint", window, OBJ_DC, 0})) << "the hook got the paint's DC";
+    EXPECT_EQ(painted, kCanvasColor);
+    EXPECT_EQ(differences(before, state_of(*full)), "") << "what the runtime wrote into the canvas is undone too";
+}
+
+// ---- The collector inside an open form ----
+
+class Collection : public FullEditor, public testing::WithParamInterface<bool> {};
+
+// Objects made while the form is open (a typed name, a name appended that
+// only the array holds) and objects only the roll-back copy still refers
+// to (the name typed over) live through a collection inside the form.
+TEST_P(Collection, ObjectsOfAnOpenFormLiveThroughACollection)
+{
+    const bool accepted = GetParam();
+    constexpr int kMoves = 4200; // a point each: more new objects than a collection waits for
+    const State before = state_of(*full);
+    std::size_t made_before_moves = 0, made_after_moves = 0;
+    Script script;
+    script.window("Full editor", form)
+        .wait("the form active", is_active(form))
+        .then([this] { click_list_item(control(kNames), 0); })
+        .click(control_of(form, kChangeLists));
+    type_over(script, form, kName, "Zoe")
+        .click(control_of(form, kCount))
+        .then([&] {
+            made_before_moves = zo::Heap::instance().allocated_since_collection();
+            for (int i = 0; i < kMoves; ++i)
+                post_mouse(control(kCanvas), WM_MOUSEMOVE, 0, point(i % kCanvasWidth, 1));
+        })
+        .wait("the moves", [] { return hook_calls("mousemove").size() >= static_cast<std::size_t>(kMoves); })
+        .then([&] { made_after_moves = zo::Heap::instance().allocated_since_collection(); })
+        .click(control_of(form, accepted ? kOk : kCancel));
+    full->display(1);
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty());
+    EXPECT_LT(made_after_moves, made_before_moves + kMoves) << "a collection ran while the form was open";
+    if (!accepted) {
+        EXPECT_EQ(differences(before, state_of(*full)), "");
+        return;
+    }
+    ASSERT_EQ(full->names->length(), 4u);
+    EXPECT_TRUE(zo::Heap::instance().contains(name_at(3)));
+    EXPECT_EQ(name_at(3)->text(), "Eve");
+    EXPECT_EQ(name_at(0)->text(), "Renamed");
+    EXPECT_EQ(full->name->text(), "Zoe");
+}
+
+INSTANTIATE_TEST_SUITE_P(FullEditor, Collection, testing::Bool(), [](const testing::TestParamInfo<bool> &info) {
+    return info.param ? "Accepted" : "Cancelled";
+});
+
+} // namespace
