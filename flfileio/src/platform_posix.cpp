@@ -110,7 +110,7 @@ FileImage::FileImage(const char *name)
     intptr_t file = OpenForReading(name);
     size_ = flf_platform::Size(file);
     if (size_ > 0) {
-        void *map = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, MAP_PRIVATE, static_cast<int>(file), 0);
+        void *map = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, MAP_PRIVATE | MAP_POPULATE, static_cast<int>(file), 0);
         if (map == MAP_FAILED) {
             int32_t error = errno;
             Close(file);

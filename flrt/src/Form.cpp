@@ -1066,6 +1066,9 @@ void CFLRT_Form::ReportPending()
         flrt_assert_msg("Invalid widget lost", kModule, __LINE__);
         return;
     }
+    // The user sees the control the report is about.
+    for (CFLRT_AbstractWidget *widget : widgets_)
+        widget->Reveal(pending_invalid_);
     if (pending_beep_)
         MessageBeep(0);
     if (pending_shows_message_)

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -25,6 +26,7 @@ public:
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
+    void Reveal(CFLRT_AbstractWidget *widget) override;
 
 private:
     struct Page {
@@ -123,6 +125,18 @@ void CFLRT_TabsControl::OnPageChanged()
     LockWindowUpdate(nullptr);
     InvalidateRect(form_window, nullptr, TRUE);
     UpdateWindow(form_window);
+}
+
+void CFLRT_TabsControl::Reveal(CFLRT_AbstractWidget *widget)
+{
+    for (size_t index = 0; index < pages_.size(); ++index) {
+        const std::vector<CFLRT_AbstractWidget *> &widgets = pages_[index].widgets;
+        if (static_cast<int>(index) == current_page_ || std::find(widgets.begin(), widgets.end(), widget) == widgets.end())
+            continue;
+        SendMessageA(window_, TCM_SETCURSEL, index, 0);
+        OnPageChanged();
+        return;
+    }
 }
 
 void CFLRT_TabsControl::ShowPage(int index)

@@ -56,6 +56,8 @@ public:
     virtual bool Validate();
     virtual void ShowValidationError(const char *text) = 0;
     virtual void ReportInvalid(const char *message, bool beep) = 0;
+    // Brings the widget into view when it lies on a page this control hides.
+    virtual void Reveal(CFLRT_AbstractWidget *) {}
 
     // Set by the form engine on a fresh clone.
     void Attach(FLF_ITEM description, CFLRT_Form *owner, jobject object);

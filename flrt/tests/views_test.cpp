@@ -625,7 +625,8 @@ TEST(Tabs, PagesAreFormsMergedIntoTheirOwner)
     object->set_int("amount", 5);
     object->set_int("second", 1);
     HWND form = nullptr, tabs = nullptr;
-    int tab_count = 0, page_after_refusal = -1;
+    int tab_count = 0, page_after_refusal = -1, page_of_report = -1;
+    bool second_visible_at_report = false;
     std::vector<std::string> captions;
     bool second_page_made_before = true, first_hidden = false, second_shown = false, flag_shown = false;
     POINT edit_origin{}, display_origin{};
@@ -685,7 +686,12 @@ TEST(Tabs, PagesAreFormsMergedIntoTheirOwner)
         .then([&] { object->set_bool("second_ok", false); })
         .click(in(form, kTabsOk))
         .wait("the second page's validation", [&] { return script.boxes().boxes().size() == 3; })
-        .then([&] { object->set_bool("second_ok", true); })
+        .wait("the second page shown with the focus on its edit", [&] { return GetFocus() == control(kSecond); })
+        .then([&] {
+            page_of_report = current_tab(tabs);
+            second_visible_at_report = IsWindowVisible(control(kSecond)) != 0;
+            object->set_bool("second_ok", true);
+        })
         .click(in(form, kTabsOk));
     EXPECT_TRUE(views.display(3));
     EXPECT_FINISHED(script);
@@ -705,6 +711,8 @@ TEST(Tabs, PagesAreFormsMergedIntoTheirOwner)
     EXPECT_TRUE(flag_shown) << "a control on the second page is refreshed";
     EXPECT_EQ(edit_after_return, "52") << "a page shows the values of now when it comes back";
     EXPECT_EQ(script.boxes().boxes()[2].text, "Second value rejected") << "hidden pages are validated too";
+    EXPECT_EQ(page_of_report, 1) << "the page of the invalid control comes to the front";
+    EXPECT_TRUE(second_visible_at_report);
     EXPECT_TRUE(object->get_bool("data_was_accepted"));
 }
 

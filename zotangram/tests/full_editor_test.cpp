@@ -10,8 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <ostream>
 #include <set>
@@ -21,6 +23,7 @@
 
 #include "form_file.hpp"
 #include "script.hpp"
+#include "snapshot.hpp"
 #include "zo/displayable_object.hpp"
 
 namespace zotest {
@@ -95,6 +98,47 @@ ZO_CLASS(TEST_CANVAS, "TEST_CANVAS", c)
 {
 }
 
+// A row of the list view: a value for each column.
+class TEST_ROW : public zo::Object {
+    ZO_OBJECT(TEST_ROW, zo::Object)
+    zo::String *label = nullptr;
+    std::int32_t quantity = 0;
+    double weight = 0.0; // REAL
+    bool done = false;
+};
+
+ZO_CLASS(TEST_ROW, "TEST_ROW", c)
+{
+    c.attribute<&TEST_ROW::label>("label")
+        .attribute<&TEST_ROW::quantity>("quantity")
+        .real<&TEST_ROW::weight>("weight")
+        .attribute<&TEST_ROW::done>("done");
+}
+
+// A node of the tree view: its label and its children, which `item` hands
+// out by the application's numbering (the array's own lower bound).
+class TEST_NODE : public zo::Object {
+    ZO_OBJECT(TEST_NODE, zo::Object)
+    zo::String *label = nullptr;
+    zo::Array *children = nullptr; // ARRAY[TEST_NODE]
+
+    std::int32_t count() { return children ? static_cast<std::int32_t>(children->length()) : 0; }
+    // Void outside the children.
+    TEST_NODE *item(std::int32_t index)
+    {
+        if (!children || index < children->lower || index - children->lower >= count())
+            return nullptr;
+        return static_cast<TEST_NODE *>(children->reference(static_cast<std::size_t>(index - children->lower)));
+    }
+    zo::String *text() { return label; }
+};
+
+ZO_CLASS(TEST_NODE, "TEST_NODE", c)
+{
+    c.attribute<&TEST_NODE::label>("label").attribute<&TEST_NODE::children>("children");
+    c.routine<&TEST_NODE::count>("count").routine<&TEST_NODE::item>("item").routine<&TEST_NODE::text>("text");
+}
+
 // An attribute of every kind; the routines the form's paths call.
 class TEST_FULL : public zo::DISPLAYABLE {
     ZO_OBJECT(TEST_FULL, zo::DISPLAYABLE)
@@ -117,6 +161,12 @@ class TEST_FULL : public zo::DISPLAYABLE {
     std::int32_t position = 0;
     std::int32_t step = 0;
     TEST_CANVAS *canvas = nullptr;
+    zo::Array *rows = nullptr; // ARRAY[TEST_ROW]
+    std::int32_t rows_index = 0;
+    TEST_ROW *row_item = nullptr;
+    TEST_NODE *tree = nullptr;
+    TEST_NODE *node = nullptr;
+    zo::String *note = nullptr;
 
     zo::String *summary(zo::String *prefix)
     {
@@ -140,6 +190,12 @@ class TEST_FULL : public zo::DISPLAYABLE {
     {
         const auto index = static_cast<std::size_t>(number_index - numbers->lower);
         numbers->put<std::int32_t>(index, numbers->get<std::int32_t>(index) + amount_added);
+    }
+    // The list view's click routine: the selection is stored before it runs.
+    void tick_selected_row()
+    {
+        if (row_item)
+            row_item->done = !row_item->done;
     }
 
 private:
@@ -169,12 +225,19 @@ ZO_CLASS(TEST_FULL, "TEST_FULL", c)
         .attribute<&TEST_FULL::choice>("choice")
         .attribute<&TEST_FULL::position>("position")
         .attribute<&TEST_FULL::step>("step")
-        .attribute<&TEST_FULL::canvas>("canvas");
+        .attribute<&TEST_FULL::canvas>("canvas")
+        .attribute<&TEST_FULL::rows>("rows")
+        .attribute<&TEST_FULL::rows_index>("rows_index")
+        .attribute<&TEST_FULL::row_item>("row_item")
+        .attribute<&TEST_FULL::tree>("tree")
+        .attribute<&TEST_FULL::node>("node")
+        .attribute<&TEST_FULL::note>("note");
     c.routine<&TEST_FULL::summary>("summary")
         .routine<&TEST_FULL::has_selection>("has_selection")
         .routine<&TEST_FULL::rename_selected>("rename_selected")
         .routine<&TEST_FULL::add_name>("add_name")
-        .routine<&TEST_FULL::bump_number>("bump_number");
+        .routine<&TEST_FULL::bump_number>("bump_number")
+        .routine<&TEST_FULL::tick_selected_row>("tick_selected_row");
 }
 
 } // namespace zotest
@@ -323,7 +386,14 @@ enum FullControl {
     kOk,
     kCancel,
     kMoreButton,
-    // RESERVED: the list view, tree view and tabs follow the buttons.
+    kRows,
+    kTree,
+    kPages,
+    // The pages' controls join the form as each page is first shown.
+    kCountLabel,
+    kPageCount,
+    kNoteLabel,
+    kPageNote,
 };
 
 // Control indexes of TEST_FULL's form 2.
@@ -432,6 +502,137 @@ void choose_combo_item(HWND form, int index, int item)
     PostMessageA(form, WM_COMMAND, MAKEWPARAM(100 + index, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
+void double_click_at(HWND window, POINT point)
+{
+    const LPARAM where = MAKELPARAM(point.x, point.y);
+    click_at(window, point);
+    post_mouse(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
+    post_mouse(window, WM_LBUTTONUP, 0, where);
+}
+
+POINT middle(const RECT &area)
+{
+    return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+}
+
+// ---- Reading and clicking the list view, the tree view and the tabs ----
+
+constexpr int kRowColumns = 4;
+
+RECT row_rect(HWND list, int row)
+{
+    RECT area{};
+    area.left = LVIR_BOUNDS;
+    send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&area));
+    return area;
+}
+
+// A cell's text as the list view asks the form for it.
+std::string cell_text(HWND list, int row, int column)
+{
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    send(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+// "selected row: cells | cells ...".
+std::string rows_shown(HWND list)
+{
+    std::string text = std::to_string(send(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)) + ":";
+    const int rows = static_cast<int>(send(list, LVM_GETITEMCOUNT));
+    for (int row = 0; row < rows; ++row) {
+        text += row ? " |" : "";
+        for (int column = 0; column < kRowColumns; ++column)
+            text += " " + cell_text(list, row, column);
+    }
+    return text;
+}
+
+HTREEITEM tree_item(HWND tree, HTREEITEM from, UINT relation)
+{
+    return reinterpret_cast<HTREEITEM>(send(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
+}
+
+// The first of the items under parent (the top level for null).
+HTREEITEM first_tree_item(HWND tree, HTREEITEM parent)
+{
+    return parent ? tree_item(tree, parent, TVGN_CHILD) : tree_item(tree, nullptr, TVGN_ROOT);
+}
+
+std::string tree_label(HWND tree, HTREEITEM item)
+{
+    char text[64] = "";
+    TVITEMA data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = text;
+    data.cchTextMax = sizeof text;
+    send(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    return text;
+}
+
+// The labels under parent, each followed by the items read under it so far, in parentheses.
+std::string tree_labels(HWND tree, HTREEITEM parent)
+{
+    std::string text;
+    for (HTREEITEM item = first_tree_item(tree, parent); item; item = tree_item(tree, item, TVGN_NEXT)) {
+        text += (text.empty() ? "" : " ") + tree_label(tree, item);
+        if (first_tree_item(tree, item))
+            text += "(" + tree_labels(tree, item) + ")";
+    }
+    return text;
+}
+
+std::string tree_shown(HWND tree)
+{
+    HTREEITEM selected = tree_item(tree, nullptr, TVGN_CARET);
+    return tree_labels(tree, nullptr) + ", selected " + (selected ? tree_label(tree, selected) : "none");
+}
+
+// The item with the label among those read so far; null when there is none.
+HTREEITEM find_tree_item(HWND tree, HTREEITEM parent, const std::string &label)
+{
+    for (HTREEITEM item = first_tree_item(tree, parent); item; item = tree_item(tree, item, TVGN_NEXT)) {
+        if (tree_label(tree, item) == label)
+            return item;
+        if (HTREEITEM found = find_tree_item(tree, item, label))
+            return found;
+    }
+    return nullptr;
+}
+
+POINT middle_of_tree_item(HWND tree, const std::string &label)
+{
+    // The message takes the item in the rectangle's first bytes.
+    RECT area{};
+    HTREEITEM item = find_tree_item(tree, nullptr, label);
+    std::memcpy(&area, &item, sizeof item);
+    send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&area));
+    return middle(area);
+}
+
+POINT middle_of_tab(HWND tabs, int index)
+{
+    RECT area{};
+    send(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&area));
+    return middle(area);
+}
+
+std::string tab_caption(HWND tabs, int index)
+{
+    char text[64] = "";
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    send(tabs, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
 COLORREF pixel(HWND window, int x, int y)
 {
     HDC dc = GetDC(window);
@@ -492,10 +693,47 @@ protected:
         full->position = 10;
         full->canvas = zo::make<TEST_CANVAS>();
         full->canvas->make(zo::make_string("canvas"));
+        full->rows = zo::make_array<TEST_ROW *>(3);
+        full->rows->set_reference(0, make_row("Alpha", 12, 0.5, true));
+        full->rows->set_reference(1, make_row("Beta", 7, 2.25, false));
+        full->rows->set_reference(2, make_row("Gamma", 1000, -1.125, true));
+        TEST_NODE *berry = make_node("Berry", {make_node("Blue"), make_node("Rasp")});
+        TEST_NODE *fruit = make_node("Fruit", {make_node("Apple"), berry});
+        full->tree = make_node("(root)", {fruit, make_node("Tools", {make_node("Saw")})});
+        full->note = zo::make_string("Note");
+    }
+
+    static TEST_ROW *make_row(const char *label, std::int32_t quantity, double weight, bool done)
+    {
+        auto *row = zo::make<TEST_ROW>();
+        row->label = zo::make_string(label);
+        row->quantity = quantity;
+        row->weight = weight;
+        row->done = done;
+        return row;
+    }
+
+    static TEST_NODE *make_node(const char *label, const std::vector<TEST_NODE *> &children = {})
+    {
+        auto *node = zo::make<TEST_NODE>();
+        node->label = zo::make_string(label);
+        node->children = zo::make_array<TEST_NODE *>(children.size());
+        for (std::size_t i = 0; i < children.size(); ++i)
+            node->children->set_reference(i, children[i]);
+        return node;
     }
 
     HWND control(int index) const { return Script::control(form, index); }
     zo::String *name_at(std::size_t index) const { return static_cast<zo::String *>(full->names->reference(index)); }
+    TEST_ROW *row_at(std::size_t index) const { return static_cast<TEST_ROW *>(full->rows->reference(index)); }
+    // A node by the application's numbering: the first Fruit is node({1}), Berry node({1, 2}).
+    TEST_NODE *node(std::initializer_list<std::int32_t> path) const
+    {
+        TEST_NODE *found = full->tree;
+        for (std::int32_t index : path)
+            found = found->item(index);
+        return found;
+    }
 
     // What the form shows, control by control, in the words of the tests.
     std::map<std::string, std::string> ShownValues() const
@@ -522,7 +760,10 @@ protected:
         values["trackbar"] = std::to_string(send(control(kTrackbar), TBM_GETPOS));
         values["up-down"] = std::to_string(static_cast<short>(LOWORD(send(control(kUpDown), UDM_GETPOS))));
         values["change lists enabled"] = std::to_string(IsWindowEnabled(control(kChangeLists)) != 0);
-        // RESERVED: what the list view, tree view and tabs show goes here.
+        values["rows"] = rows_shown(control(kRows));
+        values["tree"] = tree_shown(control(kTree));
+        const int page = static_cast<int>(send(control(kPages), TCM_GETCURSEL));
+        values["page"] = tab_caption(control(kPages), page) + ": " + shown(control(page == 0 ? kPageCount : kPageNote));
         return values;
     }
 
@@ -541,7 +782,7 @@ protected:
         type_over(script, form, kAddress, "BEEF");
         type_over(script, form, kRatio, "3.75");
         type_over(script, form, kAmount, "-0.5");
-        return script.click(control_of(form, kFlag))
+        script.click(control_of(form, kFlag))
             .click(control_of(form, kThree))
             .then([this] { click_list_item(control(kNames), 1); })
             .then([this] { choose_combo_item(form, kNameCombo, 2); })
@@ -549,14 +790,36 @@ protected:
             .then([this] { choose_combo_item(form, kNumberCombo, 0); })
             .click(control_of(form, kTrackbar))
             .then([this] { click_at(control(kUpDown), down_arrow_of(control(kUpDown))); })
-            // RESERVED: the user's steps on the list view, tree view and tabs go here.
-            .click(control_of(form, kChangeLists))
-            .then([this] {
-                shown_after_edits = ShownValues();
-                names_after_edits.clear();
-                for (int item = 0; item < list_item_count(control(kNames)); ++item)
-                    names_after_edits.push_back(list_item(control(kNames), item));
-            });
+            .then([this] { click_at(control(kRows), middle(row_rect(control(kRows), 1))); })
+            .wait("the row clicked", [this] { return row_at(1)->done; });
+        ExpandTheTree(script);
+        script.then([this] { click_at(control(kPages), middle_of_tab(control(kPages), 1)); })
+            .wait("the second page", [this] { return control(kPageNote) && IsWindowVisible(control(kPageNote)); });
+        type_over(script, form, kPageNote, "Remember");
+        return script.click(control_of(form, kChangeLists)).then([this] {
+            shown_after_edits = ShownValues();
+            names_after_edits.clear();
+            for (int item = 0; item < list_item_count(control(kNames)); ++item)
+                names_after_edits.push_back(list_item(control(kNames), item));
+            fltest::snapshot(form, "full_editor_edited");
+        });
+    }
+
+    // The user selects Fruit, expands it with the keyboard, moves down to
+    // Apple, and double-clicks Berry, which expands and selects it.
+    Script &ExpandTheTree(Script &script)
+    {
+        auto tree = [this] { return control(kTree); };
+        return script.then([=] { click_at(tree(), middle_of_tree_item(tree(), "Fruit")); })
+            .wait("Fruit selected", [this] { return full->node == node({1}); })
+            .then([=] { Script::post_key(tree(), VK_RIGHT); })
+            .wait("Fruit expanded", [=] { return find_tree_item(tree(), nullptr, "Berry") != nullptr; })
+            .then([=] { Script::post_key(tree(), VK_DOWN); })
+            .wait("Apple selected", [this] { return full->node == node({1, 1}); })
+            .then([=] { double_click_at(tree(), middle_of_tree_item(tree(), "Berry")); })
+            .wait("Berry expanded", [=] { return find_tree_item(tree(), nullptr, "Rasp") != nullptr; })
+            .wait("Berry selected", [this] { return full->node == node({1, 2}); })
+            .then([this, tree] { tree_after_steps = tree_shown(tree()); });
     }
 
     struct Dialog {
@@ -588,6 +851,7 @@ protected:
     HWND form = nullptr;
     std::map<std::string, std::string> shown_at_open, shown_after_edits;
     std::vector<std::string> names_after_edits;
+    std::string tree_after_steps;
 
     static constexpr const char *kNameTexts[] = {"Ann", "Bob", "Cy"};
 };
@@ -597,16 +861,22 @@ const std::map<std::string, std::string> kShownAtOpen{
     {"inner value", "7"}, {"initial", "65"}, {"address", "1234"}, {"ratio", "2.50"},
     {"amount", "1.250"}, {"flag", "0"}, {"radios", "100"}, {"names", "-1 of 3"},
     {"name combo", "0"}, {"numbers", "0: 3 4 5"}, {"number combo", "-1"}, {"progress", "10"},
-    {"trackbar", "10"}, {"up-down", "0"}, {"change lists enabled", "0"}};
+    {"trackbar", "10"}, {"up-down", "0"}, {"change lists enabled", "0"},
+    {"rows", "-1: Alpha 12 0.500 True | Beta 7 2.250 False | Gamma 1000 -1.125 True"},
+    {"tree", "Fruit Tools, selected none"}, {"page", "Count: 5"}};
 
 // After the edits: a page of the trackbar is a fifth of its range; the
-// procedures renamed the selected name, appended one and bumped the selected number.
+// procedures renamed the selected name, appended one and bumped the selected
+// number; the click on a row ticked it. Every update of the form rebuilds the
+// tree with its top level only, so it no longer shows the selected node.
 const std::map<std::string, std::string> kShownAfterEdits{
     {"summary", "Name: Zoe"}, {"name", "Zoe"}, {"inner title", "Inner two"}, {"count", "42"},
     {"inner value", "77"}, {"initial", "66"}, {"address", "BEEF"}, {"ratio", "3.75"},
     {"amount", "-0.500"}, {"flag", "1"}, {"radios", "001"}, {"names", "1 of 4"},
     {"name combo", "2"}, {"numbers", "2: 3 4 105"}, {"number combo", "0"}, {"progress", "30"},
-    {"trackbar", "30"}, {"up-down", "-1"}, {"change lists enabled", "1"}};
+    {"trackbar", "30"}, {"up-down", "-1"}, {"change lists enabled", "1"},
+    {"rows", "1: Alpha 12 0.500 True | Beta 7 2.250 True | Gamma 1000 -1.125 True"},
+    {"tree", "Fruit Tools, selected none"}, {"page", "Note: Remember"}};
 
 TEST_F(FullEditor, EveryControlEditedAndAcceptedStoresEveryValue)
 {
@@ -655,13 +925,24 @@ TEST_F(FullEditor, EveryControlEditedAndAcceptedStoresEveryValue)
     EXPECT_EQ(numbers->get<std::int32_t>(2), 105);
     EXPECT_EQ(full->number_index, 3);
     EXPECT_EQ(full->number_item, 3);
+
+    EXPECT_EQ(full->rows_index, 2) << "the second row of an array from 1";
+    EXPECT_EQ(full->row_item, row_at(1));
+    EXPECT_TRUE(row_at(1)->done) << "the click routine ran on the stored selection";
+    EXPECT_TRUE(row_at(0)->done);
+    EXPECT_EQ(tree_after_steps, "Fruit(Apple Berry(Blue Rasp)) Tools, selected Berry")
+        << "children read by item from 1, once their parent was expanded";
+    EXPECT_EQ(full->node, node({1, 2}));
+    ASSERT_NE(full->note, nullptr);
+    EXPECT_EQ(full->note->text(), "Remember");
 }
 
 TEST_F(FullEditor, EveryControlEditedAndCancelledLeavesNoTrace)
 {
     const State before = state_of(*full);
     for (const char *deep : {"root.inner.owner", "root.inner.title.text", "root.names[1].text", "root.numbers[2]",
-                             "root.canvas.area.right"})
+                             "root.canvas.area.right", "root.rows[1].done", "root.note.text",
+                             "root.tree.children[0].children[1].children[1].label.text"})
         ASSERT_EQ(before.count(deep), 1u) << deep;
     Script script;
     EditEveryControl(script).click(control_of(form, kCancel));
