@@ -105,12 +105,20 @@ void FreeBlock(void *block) { std::free(block); }
 
 void Beep() {}
 
+// Opening reads every byte to check the file: its pages are loaded with the
+// mapping rather than one fault at a time.
+#ifdef MAP_POPULATE
+constexpr int kMapFlags = MAP_PRIVATE | MAP_POPULATE;
+#else
+constexpr int kMapFlags = MAP_PRIVATE;
+#endif
+
 FileImage::FileImage(const char *name)
 {
     intptr_t file = OpenForReading(name);
     size_ = flf_platform::Size(file);
     if (size_ > 0) {
-        void *map = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, MAP_PRIVATE | MAP_POPULATE, static_cast<int>(file), 0);
+        void *map = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, kMapFlags, static_cast<int>(file), 0);
         if (map == MAP_FAILED) {
             int32_t error = errno;
             Close(file);
