@@ -482,6 +482,8 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
     TestObject *a = views.node("A", {views.node("A1"), a2});
     TestObject *unlabelled = views.node(std::nullopt, {views.node("hidden")});
     object->set_object("tree", views.node("root", {a, views.node("B"), unlabelled, nullptr}));
+    const int references_before = views.table.global_references();
+    int references_shown = -1;
     HWND form = nullptr, tree = nullptr;
     HTREEITEM first = nullptr;
     std::vector<std::string> top, under_a, under_a_again, under_a2;
@@ -537,6 +539,7 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
         })
         .then([&] {
             under_a2 = labels_under(tree, tree_item(tree, tree_item(tree, first, TVGN_CHILD), TVGN_NEXT));
+            references_shown = views.table.global_references() - references_before;
             snapshot(form, GetParam() == TestTable::Mode::Emulated ? "tree_view" : "tree_view_vm");
         })
         .click(in(form, kTreeOk));
@@ -556,6 +559,11 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
     EXPECT_EQ(under_a2, (std::vector<std::string>{"A2x"}));
     EXPECT_EQ(object->get_object("node"), a2) << "expanding a node selects it";
     EXPECT_TRUE(views.bad_indexes.empty()) << "item was asked for index " << views.bad_indexes.front();
+    if (GetParam() == TestTable::Mode::JvmLike) {
+        // A, B, A1, A2, A2x: the nodes the tree shows are held while shown.
+        EXPECT_EQ(references_shown, 5);
+        EXPECT_EQ(views.table.global_references(), references_before) << "closing released them";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothTables, TreeView,
