@@ -163,6 +163,10 @@ TEST(WindowUtilities, CenterAndEllipsis)
     SIZE now;
     GetTextExtentPoint32A(dc, text, static_cast<int>(fitted.size()), &now);
     EXPECT_LE(now.cx, full.cx / 2 - 4);
+    // Not even "..." fits a narrow cell: the whole text stays, for the cell to clip.
+    char narrow[8] = "x";
+    EXPECT_FALSE(flrt_fit_text_ellipsis(dc, narrow, sizeof narrow, 3));
+    EXPECT_STREQ(narrow, "x");
     ReleaseDC(window, dc);
     DestroyWindow(window);
     DestroyWindow(owner);
