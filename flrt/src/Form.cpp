@@ -336,9 +336,9 @@ CFLRT_Form::~CFLRT_Form()
         DestroyWindow(window);
     }
     FormTree::Detach(this);
-    if (kind_ != kEmbedded)
-        for (CFLRT_AbstractWidget *widget : widgets_)
-            delete widget;
+    // Widgets given to another form (a tab page's) are no longer in the list.
+    for (CFLRT_AbstractWidget *widget : widgets_)
+        delete widget;
     menu_.reset();
     if (holds_global_reference_)
         env()->DeleteGlobalRef(object_);
