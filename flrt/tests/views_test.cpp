@@ -502,7 +502,6 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
             button_before = has_button(tree, first);
             child_before = tree_item(tree, first, TVGN_CHILD) != nullptr;
             item_calls_before = views.nodes[a].item_calls;
-            snapshot(form, "tree_view_start");
         })
         .then([&] { click_at(tree, middle(label_rect(tree, first))); })
         .wait("the node stored", [&] { return object->get_object("node") == a; })
