@@ -236,8 +236,11 @@ jvalue literal_value(FLF_ITEM element, int expected_tag, bool strings_as_objects
     case FLF_TAG_INTEGER: value.i = flf_get_prop_int(item); break;
     case FLF_TAG_STRING: {
         const char *text = flf_get_prop_str(item);
-        value.l = strings_as_objects ? env()->NewStringUTF(text)
-                                     : reinterpret_cast<jobject>(const_cast<char *>(text));
+        // A literal without text is a null reference: NewStringUTF(NULL) is undefined in a virtual machine.
+        if (strings_as_objects)
+            value.l = text ? env()->NewStringUTF(text) : nullptr;
+        else
+            value.l = reinterpret_cast<jobject>(const_cast<char *>(text));
         break;
     }
     case FLF_TAG_BOOLEAN: value.z = flf_get_prop_boo(item) ? JNI_TRUE : JNI_FALSE; break;

@@ -34,9 +34,9 @@ enum PathSign : int {
     kUnknownClassAge, kUnknownFieldThenAge, kUnknownClassRemember, kUnknownRoutine,
     kStaticPopulation, kStaticCensus, kStaticUnknown,
     kOddField, kOddFunction, kEmptySignatureThenRemember,
-    kColour,
+    kColour, kRememberNothing,
 };
-static_assert(kColour == 1054, "the signs follow the form source one by one");
+static_assert(kRememberNothing == 1055, "the signs follow the form source one by one");
 
 // The first element of the access path under this sign.
 FLF_ITEM path(PathSign sign)
@@ -309,6 +309,12 @@ TEST_P(AccessPaths, ArgumentsAreLiteralsOrReadingPathsOnTheRoot)
     ASSERT_EQ(world->received.size(), 32u);
     EXPECT_EQ(TestObject::from(world->received[0].l)->text, "hello") << "a literal string becomes a string object";
     EXPECT_EQ(world->received[1].i, 41) << "arguments are read on the root, not on the friend";
+
+    world->table.reset_calls();
+    javaapi_call_procedure(ann(), path(kRememberNothing));
+    ASSERT_EQ(world->received.size(), 32u);
+    EXPECT_EQ(world->received[0].l, nullptr) << "a literal without text is a null reference";
+    EXPECT_EQ(world->table.calls("NewStringUTF"), 0);
 
     javaapi_call_procedure(ann(), path(kRememberMissingArgument));
     EXPECT_EQ(answerer().last().text.substr(0, 25), "Parameter missed \"remembe");
