@@ -60,6 +60,15 @@ std::string JoinPath(const std::string &folder, const std::string &rest)
 
 // ---- project paths ---------------------------------------------------------
 
+// "..\" once for each folder of the path.
+std::string StepsUp(const std::string &folders)
+{
+    std::string steps;
+    for (size_t n = std::count(folders.begin(), folders.end(), '\\') + 1; n > 0; --n)
+        steps += "..\\";
+    return steps;
+}
+
 std::string RelativeProjectName(const std::string &project_name, const std::string &file_name)
 {
     std::string project = WithBackslashes(project_name);
@@ -79,16 +88,14 @@ std::string RelativeProjectName(const std::string &project_name, const std::stri
             return ".\\";
         return ".\\" + project.substr(i + 1);
     }
+    // The project is a folder above the file's: only steps up.
+    if (i == project.size() && i < d.size() && d[i] == '\\')
+        return StepsUp(d.substr(i + 1));
     // Step back to the last folder boundary both share, so that C:\work\form
     // is not taken for a part of C:\work\forms.
     while (i > 0 && d[i - 1] != '\\')
         --i;
-    std::string rest_of_folder = d.substr(i);
-    size_t ups = std::count(rest_of_folder.begin(), rest_of_folder.end(), '\\') + 1;
-    std::string result;
-    for (size_t n = 0; n < ups; ++n)
-        result += "..\\";
-    return result + project.substr(i);
+    return StepsUp(d.substr(i)) + project.substr(i);
 }
 
 std::string ResolveProjectName(const std::string &stored, const std::string &file_name)

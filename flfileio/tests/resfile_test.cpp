@@ -429,6 +429,9 @@ TEST_F(ResourceFile, RelativeProjectIsStoredAgainstTheFileFolderAndResolvedBack)
         {"work/forms/app.flf", dir.file("work/forms/lib"), ".\\lib", backslashed(dir.file("work/forms/lib"))},
         {"work/forms/sub/app.flf", dir.file("work/src/app"), "..\\..\\src\\app", src_app},
         {"work/forms/app.flf", dir.file("work/forms"), ".\\", backslashed(dir.file("work/forms")) + "\\"},
+        // A folder above the file's: steps up only.
+        {"work/forms/app.flf", dir.file("work"), "..\\", backslashed(dir.file("work"))},
+        {"work/forms/sub/app.flf", dir.file("work"), "..\\..\\", backslashed(dir.file("work"))},
         // Letters compare ignoring case; the project keeps its own letters.
         {"work/forms/app.flf", upper, "..\\SRC\\APP", backslashed(dir.file("work")) + "\\SRC\\APP"},
         // Another drive letter: only the file's folder can be stored.
