@@ -15,12 +15,15 @@
 #include <vector>
 
 #include "array_table.hpp"
+#include "bench_support.hpp"
 #include "cflrt.h"
 #include "fl_constants.h"
 #include "test_table.hpp"
 
 using namespace fltest;
-using Clock = std::chrono::steady_clock;
+using flbench::Clock;
+using flbench::median_of;
+using flbench::milliseconds_since;
 
 namespace {
 
@@ -31,11 +34,6 @@ constexpr int kCellWidth = 48;
 constexpr int kCellHeight = 40;
 constexpr int kRounds = 5;
 constexpr int kElements = 100;
-
-double milliseconds_since(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 // ---- The form description ----
 
@@ -300,15 +298,8 @@ LRESULT CALLBACK bench_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 
 HWND make_bench_window()
 {
-    WNDCLASSA window_class{};
-    window_class.lpfnWndProc = bench_window_proc;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = "FlrtFormBench";
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    RegisterClassA(&window_class);
-    return CreateWindowExA(0, "FlrtFormBench", "Bench", WS_OVERLAPPEDWINDOW, 0, 0, kColumns * kCellWidth + 20,
-                           (kControls / kColumns) * kCellHeight + 40, nullptr, nullptr, GetModuleHandleA(nullptr),
-                           nullptr);
+    return flbench::make_window("FlrtFormBench", bench_window_proc, WS_OVERLAPPEDWINDOW, kColumns * kCellWidth + 20,
+                                (kControls / kColumns) * kCellHeight + 40);
 }
 
 Times time_form(HWND bench, TestObject *object, int number)
@@ -351,25 +342,13 @@ Times time_direct(HWND bench, const Kind &(*kind_at)(int))
     return times;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 void report(const char *variant, const std::vector<Times> &form, const std::vector<Times> &direct)
 {
-    auto pick = [](const std::vector<Times> &runs, double Times::*field) {
-        std::vector<double> values;
-        for (const Times &times : runs)
-            values.push_back(times.*field);
-        return median(values);
-    };
-    const double open = pick(form, &Times::open);
-    const double refresh = pick(form, &Times::refresh);
-    const double close = pick(form, &Times::close);
-    const double direct_open = pick(direct, &Times::open);
-    const double direct_close = pick(direct, &Times::close);
+    const double open = median_of(form, &Times::open);
+    const double refresh = median_of(form, &Times::refresh);
+    const double close = median_of(form, &Times::close);
+    const double direct_open = median_of(direct, &Times::open);
+    const double direct_close = median_of(direct, &Times::close);
     std::printf("variant %s (%d controls, median of %d runs)\n", variant, kControls, kRounds);
     std::printf("  form:   open %8.1f ms  refresh %7.1f ms (%.1f ms per 100 controls)  close %7.1f ms\n", open,
                 refresh, refresh * 100 / kControls, close);

@@ -14,22 +14,20 @@
 #include <vector>
 
 #include "array_table.hpp"
+#include "bench_support.hpp"
 #include "cflrt.h"
 #include "form_file.hpp"
 #include "test_table.hpp"
 
 using namespace fltest;
-using Clock = std::chrono::steady_clock;
+using flbench::Clock;
+using flbench::median_of;
+using flbench::milliseconds_since;
 
 namespace {
 
 constexpr int kRows = 10000;
 constexpr UINT kOpenedMessage = WM_APP + 1;
-
-double milliseconds_since(Clock::time_point start)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
 
 struct Times {
     double open = 0;
@@ -129,18 +127,6 @@ LRESULT CALLBACK bench_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     return 0;
 }
 
-HWND make_bench_window()
-{
-    WNDCLASSA window_class{};
-    window_class.lpfnWndProc = bench_window_proc;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = "FlrtListViewBench";
-    window_class.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-    RegisterClassA(&window_class);
-    return CreateWindowExA(0, "FlrtListViewBench", "Bench", WS_OVERLAPPEDWINDOW, 0, 0, 600, 440, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
-
 // Two sets of rows, made once: an emulated process has little memory to spare.
 Times time_form(HWND bench, BenchObject &object, TestObject *first_rows, TestObject *next_rows)
 {
@@ -172,15 +158,10 @@ LRESULT CALLBACK direct_parent_proc(HWND window, UINT message, WPARAM wparam, LP
 // The same rows and columns put straight into a plain report list view.
 Times time_direct()
 {
-    WNDCLASSA window_class{};
-    window_class.lpfnWndProc = direct_parent_proc;
-    window_class.hInstance = GetModuleHandleA(nullptr);
-    window_class.lpszClassName = "FlrtListViewDirect";
-    RegisterClassA(&window_class);
     Times times;
     const Clock::time_point start = Clock::now();
-    HWND parent = CreateWindowExA(0, "FlrtListViewDirect", "Direct", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600,
-                                  440, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND parent = flbench::make_window("FlrtListViewDirect", direct_parent_proc, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                       600, 440);
     HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, 10, 10, 570,
                                 380, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     const int widths[] = {140, 80, 100, 70, 150};
@@ -212,20 +193,6 @@ Times time_direct()
     return times;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double pick(const std::vector<Times> &runs, double Times::*field)
-{
-    std::vector<double> values;
-    for (const Times &times : runs)
-        values.push_back(times.*field);
-    return median(values);
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -236,7 +203,7 @@ int main(int argc, char **argv)
     const std::string file = program_directory() + "flrt_bench_views.flf";
     BenchObject object;
     flrt_add_res_file(file.c_str());
-    HWND bench = make_bench_window();
+    HWND bench = flbench::make_window("FlrtListViewBench", bench_window_proc, WS_OVERLAPPEDWINDOW, 600, 440);
     TestObject *first_rows = object.rows(0);
     TestObject *next_rows = object.rows(1);
     std::vector<Times> form, direct;
@@ -248,11 +215,11 @@ int main(int argc, char **argv)
     std::printf("list view of %d rows and 5 columns (median of %d runs)\n", kRows, rounds);
     std::printf("  form:   open until painted %8.1f ms   load of new rows %8.1f ms   scroll through %8.1f ms (%d pages, "
                 "%.2f ms a page)\n",
-                pick(form, &Times::open), pick(form, &Times::load), pick(form, &Times::scroll), form[0].pages,
-                pick(form, &Times::scroll) / std::max(1, form[0].pages));
+                median_of(form, &Times::open), median_of(form, &Times::load), median_of(form, &Times::scroll), form[0].pages,
+                median_of(form, &Times::scroll) / std::max(1, form[0].pages));
     std::printf("  direct: filled and painted %8.1f ms                              scroll through %8.1f ms (%d pages, "
                 "%.2f ms a page)\n",
-                pick(direct, &Times::open), pick(direct, &Times::scroll), direct[0].pages,
-                pick(direct, &Times::scroll) / std::max(1, direct[0].pages));
+                median_of(direct, &Times::open), median_of(direct, &Times::scroll), direct[0].pages,
+                median_of(direct, &Times::scroll) / std::max(1, direct[0].pages));
     return 0;
 }

@@ -143,13 +143,9 @@ LRESULT CALLBACK CFLRT_DisplayableObject::WindowProc(HWND window, UINT message, 
     auto *widget = dynamic_cast<CFLRT_DisplayableObject *>(FromWindow(window));
     if (!widget)
         return DefWindowProcA(window, message, wparam, lparam);
-    jvalue arguments[4];
-    for (jvalue &argument : arguments)
-        argument.j = 0;
-    arguments[0].i = static_cast<jint>(reinterpret_cast<INT_PTR>(window));
-    arguments[1].i = static_cast<jint>(message);
-    arguments[2].i = static_cast<jint>(wparam);
-    arguments[3].i = static_cast<jint>(lparam);
+    const jvalue arguments[] = {flrt::int_value(static_cast<jint>(reinterpret_cast<INT_PTR>(window))),
+                                flrt::int_value(static_cast<jint>(message)), flrt::int_value(static_cast<jint>(wparam)),
+                                flrt::int_value(static_cast<jint>(lparam))};
     const jint answer = flrt::table()->CallIntMethodA(widget->displayed_, widget->handler_, arguments);
     if (answer == 0)
         return 0;

@@ -17,13 +17,6 @@ const FLRT_ItemMessages kListMessages{LB_RESETCONTENT, LB_ADDSTRING, LB_SETHORIZ
 const FLRT_ItemMessages kComboMessages{CB_RESETCONTENT, CB_ADDSTRING, CB_SETHORIZONTALEXTENT,
                                        CB_GETCURSEL,    CB_SETCURSEL, CB_GETCOUNT};
 
-jvalue zero_value()
-{
-    jvalue value;
-    value.j = 0;
-    return value;
-}
-
 // Arrays of the application carry the index of their first element in the
 // field "lower"; arrays of a virtual machine start at 0.
 int lower_bound_of(JNIEnv *env, jobject array)
@@ -180,7 +173,7 @@ jobject CFLRT_ArrayControl::SelectedArray(const char *module, int line)
 
 jvalue CFLRT_ArrayControl::GetSelectedItem()
 {
-    jvalue item = zero_value();
+    jvalue item = flrt::object_value();
     const int index = GetCurSel();
     if (index == -1)
         return item;

@@ -19,13 +19,6 @@ constexpr size_t kCellBuffer = 256;
 constexpr size_t kHeaderLength = 63;
 constexpr char kStringClass[] = "java/lang/String";
 
-jvalue zero_value()
-{
-    jvalue value;
-    value.j = 0;
-    return value;
-}
-
 } // namespace
 
 class CFLRT_ListViewControl : public CFLRT_ArrayControl {
@@ -246,13 +239,11 @@ jobject CFLRT_ListViewControl::RowObject(int index)
 
 jvalue CFLRT_ListViewControl::GetSelectedItem()
 {
-    jvalue value = zero_value();
     const int index = GetCurSel();
     if (index == -1)
-        return value;
+        return flrt::object_value();
     current_selection_ = index;
-    value.l = RowObject(index);
-    return value;
+    return flrt::object_value(RowObject(index));
 }
 
 void CFLRT_ListViewControl::FillDisplayInfo(NMLVDISPINFOA *info)

@@ -109,9 +109,7 @@ void CFLRT_TreeViewControl::InsertChildren(jobject node, HTREEITEM parent)
     // The application's containers count from 1, those of a virtual machine from 0.
     const jint first = flrt::table_is_emulated() ? 1 : 0;
     for (jint index = first; index < first + children; ++index) {
-        jvalue argument;
-        argument.j = 0;
-        argument.i = index;
+        const jvalue argument = flrt::int_value(index);
         if (jobject child = env->CallObjectMethodA(node, item, &argument))
             InsertNode(env, child, parent);
     }
@@ -167,10 +165,7 @@ void CFLRT_TreeViewControl::OnSelected(const NMTREEVIEWA &change)
 {
     if (loading_ || !selected_path_)
         return;
-    jvalue node;
-    node.j = 0;
-    node.l = reinterpret_cast<jobject>(change.itemNew.lParam);
-    javaapi_set_value(object_, selected_path_, node);
+    javaapi_set_value(object_, selected_path_, flrt::object_value(reinterpret_cast<jobject>(change.itemNew.lParam)));
     owner_form_->LoadValue(this);
 }
 

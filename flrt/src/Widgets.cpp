@@ -181,10 +181,7 @@ void CFLRT_AbstractWidget::UpdateCaption()
 
 jvalue CFLRT_AbstractWidget::BoundObject()
 {
-    jvalue value;
-    value.j = 0;
-    value.l = object_;
-    return value;
+    return flrt::object_value(object_);
 }
 
 int CFLRT_AbstractWidget::OnOpen()
@@ -424,18 +421,13 @@ void CFLRT_CommonControl::ReportInvalid(const char *message, bool beep)
 
 jvalue CFLRT_StaticControl::BoundObject()
 {
-    jvalue none;
-    none.j = 0;
-    return none;
+    return flrt::object_value();
 }
 
 jvalue CFLRT_DynamicControl::BoundObject()
 {
-    if (!value_path_) {
-        jvalue none;
-        none.j = 0;
-        return none;
-    }
+    if (!value_path_)
+        return flrt::object_value();
     return javaapi_get_value(object_, value_path_);
 }
 

@@ -49,8 +49,7 @@ void CFLRT_ArrayControl::ReadIntItems(jobject array, std::vector<std::string> &t
 
 jvalue CFLRT_ArrayControl::SelectedInt()
 {
-    jvalue item;
-    item.j = 0;
+    jvalue item = flrt::int_value(0);
     const int index = GetCurSel();
     if (index == -1)
         return item;

@@ -25,13 +25,6 @@ JNIEnv *env()
     return table();
 }
 
-jvalue no_value()
-{
-    jvalue value;
-    value.j = 0;
-    return value;
-}
-
 bool is_null_object(jvalue value)
 {
     return value.i == 0;
@@ -160,7 +153,7 @@ std::optional<jobject> object_field(jclass cls, jobject target, Feature &feature
 
 jvalue read_typed_field(jclass cls, jobject target, jfieldID id, const Feature &feature)
 {
-    jvalue value = no_value();
+    jvalue value = object_value();
     const bool known = with_field_access(feature.signature[0], [&](auto access) {
         JNIEnv *e = env();
         value.*access.member = feature.is_static ? (e->functions->*access.get_static)(e, cls, id)
@@ -220,18 +213,18 @@ void store_typed_field(jclass cls, jobject target, jfieldID id, const Feature &f
 jvalue literal_value(FLF_ITEM element, int expected_tag, bool strings_as_objects)
 {
     if (!read_tag(element))
-        return no_value();
+        return object_value();
     FLF_ITEM item = child(element, FL_literal);
     if (!item) {
         flrt_assert(kModule, __LINE__);
-        return no_value();
+        return object_value();
     }
     const int stored = flf_get_item_tag(item);
     if (expected_tag && stored != expected_tag) {
         JAVAAPI_ASSERT("Uncompatible tags");
-        return no_value();
+        return object_value();
     }
-    jvalue value = no_value();
+    jvalue value = object_value();
     switch (stored) {
     case FLF_TAG_INTEGER: value.i = flf_get_prop_int(item); break;
     case FLF_TAG_STRING: {
@@ -280,7 +273,7 @@ public:
     const jvalue *Slots() const { return slots_.data(); }
 
 private:
-    std::vector<jvalue> slots_ = std::vector<jvalue>(kMaxArguments, no_value());
+    std::vector<jvalue> slots_ = std::vector<jvalue>(kMaxArguments, object_value());
     int count_ = 0;
 };
 
@@ -296,7 +289,7 @@ std::optional<jvalue> invoke(jclass cls, jobject target, jmethodID id, const Fea
 {
     JNIEnv *e = env();
     const char letter = feature.result_letter();
-    jvalue result = no_value();
+    jvalue result = object_value();
     if (letter == 'V') {
         if (feature.is_static)
             e->CallStaticVoidMethodA(cls, id, args);
@@ -319,27 +312,27 @@ jvalue call_routine(jobject target, jobject root, FLF_ITEM element)
 {
     const char tag = read_tag(element);
     if (!tag)
-        return no_value();
+        return object_value();
     auto feature = read_feature(element, tag, FeatureKind::Routine);
     if (!feature)
-        return no_value();
+        return object_value();
     flrt_trace_call("qev_routine", feature->class_name.c_str(), feature->name.c_str());
     jclass cls = env()->FindClass(feature->class_name.c_str());
     if (!cls) {
         flrt_assert_name("Unknown class", feature->class_name.c_str(), kModule, __LINE__);
-        return no_value();
+        return object_value();
     }
     ArgumentList arguments;
     arguments.Collect(element, root, feature->name);
     jmethodID id = method_id(cls, target, *feature);
     if (lookup_failed()) {
         flrt_assert_name("Unknown procedure", feature->name.c_str(), kModule, __LINE__);
-        return no_value();
+        return object_value();
     }
     const auto result = invoke(cls, target, id, *feature, arguments.Slots());
     if (lookup_failed())
         throw new CRoutineCallException(feature->class_name.c_str(), feature->name.c_str());
-    return result.value_or(no_value());
+    return result.value_or(object_value());
 }
 
 // ---- The three kinds of path ----
@@ -354,7 +347,7 @@ public:
         const char tag = read_tag(element);
         FLF_ITEM next = child(element, FL_path);
         switch (tag) {
-        case 0: return no_value();
+        case 0: return object_value();
         case '*': return OnCurrent(target, root, next);
         case 'T': return OnType(target, root, next);
         case 'V':
@@ -367,7 +360,7 @@ public:
         case 'L': return OnLiteral(element);
         }
         JAVAAPI_ASSERT("Unknown tag value");
-        return no_value();
+        return object_value();
     }
 
 protected:
@@ -382,7 +375,7 @@ protected:
     {
         if (!next) {
             JAVAAPI_ASSERT("TYPE tag cannot be used as terminal");
-            return no_value();
+            return object_value();
         }
         return Walk(target, root, next);
     }
@@ -393,20 +386,20 @@ protected:
     {
         auto field = FieldClass(element, tag, FeatureKind::Field, "get_field");
         if (!field)
-            return no_value();
+            return object_value();
         auto &[feature, cls] = *field;
         if (!next)
             return AtTerminalField(cls, target, feature);
         const auto object = object_field(cls, target, feature);
-        return object && *object ? Walk(*object, root, next) : no_value();
+        return object && *object ? Walk(*object, root, next) : object_value();
     }
 
-    virtual jvalue AtTerminalField(jclass, jobject, Feature &) { return no_value(); }
+    virtual jvalue AtTerminalField(jclass, jobject, Feature &) { return object_value(); }
 
     static jvalue Refuse(const char *message, int line)
     {
         flrt_assert_msg(message, kModule, line);
-        return no_value();
+        return object_value();
     }
 
     // Resolves the class of a field element and logs the access; nullopt after an assertion.
@@ -431,7 +424,7 @@ class CFLRT_ReadingPath : public CFLRT_PathWalk {
 protected:
     jvalue OnCurrent(jobject target, jobject, FLF_ITEM) override
     {
-        jvalue value = no_value();
+        jvalue value = object_value();
         value.l = target;
         return value;
     }
@@ -490,7 +483,7 @@ protected:
         if (lookup_failed())
             return Refuse("field not found", __LINE__);
         store_typed_field(cls, target, id, feature, value_);
-        return no_value();
+        return object_value();
     }
 
     jvalue OnConstant(jobject, jobject, FLF_ITEM, char tag, FLF_ITEM) override
@@ -502,7 +495,7 @@ protected:
     {
         const jvalue result = call_routine(target, target, element);
         if (!next || is_null_object(result))
-            return no_value();
+            return object_value();
         return Walk(result.l, result.l, next);
     }
 
@@ -532,11 +525,11 @@ protected:
             return Refuse("Incorrect use of attribute instead of procedure call", __LINE__);
         auto field = FieldClass(element, tag, FeatureKind::ProcedureField, "qev_field");
         if (!field)
-            return no_value();
+            return object_value();
         auto &[feature, cls] = *field;
         const auto object = object_field(cls, target, feature);
         if (!object)
-            return no_value();
+            return object_value();
         if (!*object)
             throw new CRoutineCallException(feature.class_name.c_str(), feature.name.c_str());
         return Walk(*object, root, next);
@@ -562,7 +555,7 @@ protected:
         if (next)
             JAVAAPI_ASSERT("Incorrect procedure call");
         call_routine(target, root, element);
-        return no_value();
+        return object_value();
     }
 
     jvalue OnLiteral(FLF_ITEM) override { return Refuse("Incorrect usage of Literal constant", __LINE__); }
@@ -695,21 +688,21 @@ FLRT_API int FLRT_CALL javaapi_is_literal(FLF_ITEM path)
 
 FLRT_API void FLRT_CALL javaapi_set_int(jobject obj, FLF_ITEM path, jint value)
 {
-    jvalue v = no_value();
+    jvalue v = object_value();
     v.i = value;
     assign_path(obj, path, typed(ValueKind::Int, v));
 }
 
 FLRT_API void FLRT_CALL javaapi_set_bool(jobject obj, FLF_ITEM path, jboolean value)
 {
-    jvalue v = no_value();
+    jvalue v = object_value();
     v.z = value;
     assign_path(obj, path, typed(ValueKind::Bool, v));
 }
 
 FLRT_API void FLRT_CALL javaapi_set_double(jobject obj, FLF_ITEM path, jdouble value)
 {
-    jvalue v = no_value();
+    jvalue v = object_value();
     v.d = value;
     assign_path(obj, path, typed(ValueKind::Double, v));
 }
@@ -725,7 +718,7 @@ FLRT_API void FLRT_CALL javaapi_set_string(jobject obj, FLF_ITEM path, const cha
         JAVAAPI_ASSERT("Incorrect string value");
         return;
     }
-    jvalue v = no_value();
+    jvalue v = object_value();
     v.l = env()->NewStringUTF(text);
     assign_path(obj, path, typed(ValueKind::Raw, v));
 }

@@ -53,6 +53,23 @@ private:
 // A message box shown with a pending quit request set aside.
 int show_box(HWND owner, const char *text, const char *caption, UINT flags);
 
+// Values for the table's calls, their unused bytes zero.
+inline jvalue object_value(jobject object = nullptr)
+{
+    jvalue value;
+    value.j = 0;
+    value.l = object;
+    return value;
+}
+
+inline jvalue int_value(jint number)
+{
+    jvalue value;
+    value.j = 0;
+    value.i = number;
+    return value;
+}
+
 // Objects that windows keep as item data beyond the call that gave them.
 // Under a virtual machine each becomes a global reference, released with the
 // items; the application's table needs none (its objects live while the

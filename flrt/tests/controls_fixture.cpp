@@ -100,47 +100,4 @@ std::string Controls::text(const char *field)
     return string ? string->text : "(void)";
 }
 
-std::function<bool()> active(const HWND &form)
-{
-    return [&form] { return GetActiveWindow() == form && GetFocus() && IsChild(form, GetFocus()); };
-}
-
-std::function<HWND()> in(const HWND &form, int index)
-{
-    return [&form, index] { return Script::control(form, index); };
-}
-
-void type(const std::string &text)
-{
-    HWND focus = GetFocus();
-    for (char character : text)
-        PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(character), 1);
-}
-
-void select_all()
-{
-    PostMessageA(GetFocus(), EM_SETSEL, 0, -1);
-}
-
-void click_item(HWND list, int item)
-{
-    RECT area;
-    SendMessageA(list, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&area));
-    const LPARAM point = MAKELPARAM((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-    PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageA(list, WM_LBUTTONUP, 0, point);
-}
-
-std::string shown(HWND control)
-{
-    char text[256] = "";
-    GetWindowTextA(control, text, sizeof text);
-    return text;
-}
-
-std::string message_of(const Box &box)
-{
-    return box.text.substr(0, box.text.find(" \n\n(File"));
-}
-
 } // namespace fltest

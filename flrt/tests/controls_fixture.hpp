@@ -13,6 +13,7 @@
 #include "cflrt.h"
 #include "script.hpp"
 #include "test_table.hpp"
+#include "user.hpp"
 
 namespace fltest {
 
@@ -41,21 +42,6 @@ struct Controls {
     TestObject *object;
     std::vector<std::pair<TestObject *, Canvas *>> canvases;
 };
-
-#define EXPECT_FINISHED(script) EXPECT_TRUE((script).finished()) << (script).failure()
-
-// Steps of the simulated user.
-// Whether the form is the active window with the focus inside: a user starts working then.
-std::function<bool()> active(const HWND &form);
-std::function<HWND()> in(const HWND &form, int index);
-// Characters typed on the keyboard into the focused window.
-void type(const std::string &text);
-// Selects the whole text of the focused edit, as a user does before typing over it.
-void select_all();
-void click_item(HWND list, int item);
-// What a control shows (its window text, asked of the control itself).
-std::string shown(HWND control);
-std::string message_of(const Box &box);
 
 } // namespace fltest
 

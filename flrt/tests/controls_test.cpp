@@ -30,11 +30,6 @@ std::function<void()> retyping(const std::string &text)
     };
 }
 
-std::function<HWND()> the(const HWND &window)
-{
-    return [&window] { return window; };
-}
-
 class ControlsTest : public testing::Test {
 protected:
     Controls controls;

@@ -12,6 +12,7 @@
 #include "form_file.hpp"
 #include "test_table.hpp"
 #include "script.hpp"
+#include "user.hpp"
 #include "wait.hpp"
 
 using namespace fltest;
@@ -110,28 +111,11 @@ void add_test_forms()
     added = true;
 }
 
-// Checks that the script ran to its end.
-#define EXPECT_FINISHED(script) EXPECT_TRUE((script).finished()) << (script).failure()
-
 class Forms : public testing::Test {
 protected:
     void SetUp() override
     {
         add_test_forms();
-    }
-
-
-
-    // The message part of an assertion box (before its source position).
-    static std::string message_of(const Box &box) { return box.text.substr(0, box.text.find(" \n\n(File")); }
-
-    // Every box a script answered, for failure messages.
-    static std::string all_of(Script &script)
-    {
-        std::string texts;
-        for (const Box &box : script.boxes().boxes())
-            texts += "[" + box.caption + ": " + box.text + "] ";
-        return texts;
     }
 
     Engine engine;
@@ -156,17 +140,6 @@ int count_windows(const std::string &caption)
 bool checked(HWND box)
 {
     return Script::checked(box);
-}
-
-// A control of a form found by an earlier step.
-std::function<HWND()> in(const HWND &form, int index)
-{
-    return [&form, index] { return Script::control(form, index); };
-}
-
-std::function<HWND()> the(const HWND &window)
-{
-    return [&window] { return window; };
 }
 
 TEST_F(Forms, DialogShowsItsControlsAndOkAccepts)

@@ -3,12 +3,12 @@
 // filled as its nodes are expanded, tab pages merged into their form.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <map>
 #include <optional>
 
 #include "controls_fixture.hpp"
 #include "form_file.hpp"
+#include "user.hpp"
 #include "snapshot.hpp"
 
 #include <commctrl.h>
@@ -184,39 +184,7 @@ private:
     }
 };
 
-std::string all_of(Script &script)
-{
-    std::string texts;
-    for (const Box &box : script.boxes().boxes())
-        texts += "[" + box.caption + ": " + box.text + "] ";
-    return texts;
-}
-
-// A click at a point of a window's client area, with the right or left button.
-void click_at(HWND window, POINT point, bool right = false)
-{
-    const LPARAM where = MAKELPARAM(point.x, point.y);
-    PostMessageA(window, right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN, right ? MK_RBUTTON : MK_LBUTTON, where);
-    PostMessageA(window, right ? WM_RBUTTONUP : WM_LBUTTONUP, 0, where);
-}
-
-POINT middle(const RECT &area)
-{
-    return POINT{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-}
-
 // ---- List view ----
-
-std::string cell_text(HWND list, int row, int column)
-{
-    char text[256] = "";
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
 
 std::vector<std::string> header_texts(HWND list)
 {
@@ -235,14 +203,6 @@ std::vector<std::string> header_texts(HWND list)
     return texts;
 }
 
-RECT row_rect(HWND list, int row)
-{
-    RECT area{};
-    area.left = LVIR_BOUNDS;
-    SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&area));
-    return area;
-}
-
 // The columns (x) of a cell where the row shows text: pixels much darker than the background.
 struct Ink {
     int first = -1;
@@ -252,7 +212,7 @@ struct Ink {
 Ink ink_in(HWND list, int row, int left, int right)
 {
     UpdateWindow(list);
-    const RECT area = row_rect(list, row);
+    const RECT area = list_view_row(list, row);
     HDC dc = GetDC(list);
     Ink ink;
     for (int x = left; x < right; ++x) {
@@ -303,7 +263,7 @@ TEST_F(ListView, ColumnsShowEveryTypeCodeAlignedAndFitted)
             rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
             for (int row = 0; row < 2; ++row)
                 for (int column = 0; column < 7; ++column)
-                    cells[static_cast<size_t>(row)].push_back(cell_text(list, row, column));
+                    cells[static_cast<size_t>(row)].push_back(list_view_cell(list, row, column));
             name = ink_in(list, 0, 0, 100);
             count = ink_in(list, 1, 100, 170);
             ratio = ink_in(list, 0, 170, 260);
@@ -349,7 +309,7 @@ TEST_F(ListView, ClicksAndKeysStoreTheSelectionAndClicksRunTheClickRoutines)
             return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
         })
         .then([&] { selected_at_start = selected_row(list); })
-        .then([&] { click_at(list, middle(row_rect(list, 2))); })
+        .then([&] { click_at(list, middle(list_view_row(list, 2))); })
         .wait("the click stored", [&] { return object->get_int("row_index") == 3; })
         .then([&] { after_click = selected_row(list); })
         .then([&] { Script::post_key(list, VK_UP); })
@@ -359,14 +319,14 @@ TEST_F(ListView, ClicksAndKeysStoreTheSelectionAndClicksRunTheClickRoutines)
             row_after_key = TestObject::from(object->get_object("row")->handle());
             clicks_after_key = object->get_int("clicks");
         })
-        .then([&] { click_at(list, middle(row_rect(list, 0)), true); })
+        .then([&] { click_at(list, middle(list_view_row(list, 0)), true); })
         .wait("the right click stored", [&] { return object->get_int("row_index") == 1; })
         .then([&] {
-            RECT below = row_rect(list, 2);
+            RECT below = list_view_row(list, 2);
             click_at(list, POINT{20, below.bottom + 30});
         })
         .wait("the click on empty space stored", [&] { return object->get_int("row_index") == 0; })
-        .then([&] { click_at(list, middle(row_rect(list, 1))); })
+        .then([&] { click_at(list, middle(list_view_row(list, 1))); })
         .wait("the second row stored", [&] { return object->get_int("row_index") == 2; })
         .click(in(form, kForget))
         .wait("the selection gone", [&] { return selected_row(list) == -1; })
@@ -409,13 +369,13 @@ TEST(ListViewUnderAVirtualMachine, RowsAreKeptAsGlobalReferencesWhileShown)
             return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
         })
         .then([&] { while_shown = views.table.global_references() - before; })
-        .then([&] { click_at(list, middle(row_rect(list, 1))); })
+        .then([&] { click_at(list, middle(list_view_row(list, 1))); })
         .wait("the click stored", [&] { return object->get_int("row_index") == 1; })
         .click(in(form, kForget))
         .wait("the new rows", [&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 1; })
         .then([&] {
             after_replacement = views.table.global_references() - before;
-            first_cell = cell_text(list, 0, 0);
+            first_cell = list_view_cell(list, 0, 0);
         })
         .click(in(form, kListOk));
     EXPECT_TRUE(views.display(1));
@@ -433,34 +393,10 @@ TEST(ListViewUnderAVirtualMachine, RowsAreKeptAsGlobalReferencesWhileShown)
 std::vector<std::string> labels_under(HWND tree, HTREEITEM parent)
 {
     std::vector<std::string> labels;
-    auto child = reinterpret_cast<HTREEITEM>(
-        SendMessageA(tree, TVM_GETNEXTITEM, parent ? TVGN_CHILD : TVGN_ROOT, reinterpret_cast<LPARAM>(parent)));
-    for (; child; child = reinterpret_cast<HTREEITEM>(
-                      SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(child)))) {
-        char text[64] = "";
-        TVITEMA item{};
-        item.mask = TVIF_TEXT;
-        item.hItem = child;
-        item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        labels.emplace_back(text);
-    }
+    for (HTREEITEM child = tree_item(tree, parent, parent ? TVGN_CHILD : TVGN_ROOT); child;
+         child = tree_item(tree, child, TVGN_NEXT))
+        labels.push_back(tree_label(tree, child));
     return labels;
-}
-
-HTREEITEM tree_item(HWND tree, HTREEITEM from, UINT relation)
-{
-    return reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
-}
-
-RECT label_rect(HWND tree, HTREEITEM item)
-{
-    // The message takes the item in the rectangle's first bytes.
-    RECT area{};
-    std::memcpy(&area, &item, sizeof item);
-    SendMessageA(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&area));
-    return area;
 }
 
 bool has_button(HWND tree, HTREEITEM item)
@@ -503,7 +439,7 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
             child_before = tree_item(tree, first, TVGN_CHILD) != nullptr;
             item_calls_before = views.nodes[a].item_calls;
         })
-        .then([&] { click_at(tree, middle(label_rect(tree, first))); })
+        .then([&] { click_at(tree, middle(tree_label_rect(tree, first))); })
         .wait("the node stored", [&] { return object->get_object("node") == a; })
         .then([&] {
             label_after_selection = Script::text(Script::control(form, kNodeLabel));
@@ -526,7 +462,7 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
         .then([&] {
             // A double click on a label expands the node, by mouse.
             HTREEITEM second = tree_item(tree, tree_item(tree, first, TVGN_CHILD), TVGN_NEXT);
-            const LPARAM where = MAKELPARAM(middle(label_rect(tree, second)).x, middle(label_rect(tree, second)).y);
+            const LPARAM where = MAKELPARAM(middle(tree_label_rect(tree, second)).x, middle(tree_label_rect(tree, second)).y);
             PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, where);
             PostMessageA(tree, WM_LBUTTONUP, 0, where);
             PostMessageA(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
@@ -601,24 +537,6 @@ TEST(TreeViewNodes, AnEmptyRootShowsNothingAndANodeWithoutTextIsReported)
 }
 
 // ---- Tabs ----
-
-RECT tab_rect(HWND tabs, int index)
-{
-    RECT area{};
-    SendMessageA(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&area));
-    return area;
-}
-
-std::string tab_caption(HWND tabs, int index)
-{
-    char text[64] = "";
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(tabs, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-    return text;
-}
 
 int current_tab(HWND tabs)
 {

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <deque>
 #include <functional>
 #include <initializer_list>
@@ -23,6 +22,7 @@
 
 #include "form_file.hpp"
 #include "script.hpp"
+#include "user.hpp"
 #include "zo/displayable_object.hpp"
 
 namespace zotest {
@@ -243,6 +243,21 @@ ZO_CLASS(TEST_FULL, "TEST_FULL", c)
 
 using namespace zotest;
 using fltest::Script;
+using fltest::active;
+using fltest::click_at;
+using fltest::click_item;
+using fltest::double_click_at;
+using fltest::in;
+using fltest::list_view_cell;
+using fltest::list_view_row;
+using fltest::middle;
+using fltest::shown;
+using fltest::tab_caption;
+using fltest::tab_rect;
+using fltest::the;
+using fltest::tree_item;
+using fltest::tree_label;
+using fltest::tree_label_rect;
 
 namespace {
 
@@ -403,31 +418,10 @@ enum InnerControl { kInnerFormTitle = 0, kInnerFormValue, kInnerFormWeight, kInn
 
 constexpr int kCanvasLeft = 350, kCanvasTop = 240, kCanvasWidth = 160, kCanvasHeight = 100;
 
-std::function<HWND()> control_of(const HWND &form, int index)
-{
-    return [&form, index] { return Script::control(form, index); };
-}
-
-std::function<HWND()> window_of(const HWND &window)
-{
-    return [&window] { return window; };
-}
-
-// The form is the active window with the focus inside: a user starts working then.
-std::function<bool()> is_active(const HWND &form)
-{
-    return [&form] { return GetActiveWindow() == form && GetFocus() && IsChild(form, GetFocus()); };
-}
-
 // The form is active again and takes input: the dialog on top of it has gone.
 std::function<bool()> is_foreground(const HWND &form)
 {
     return [&form] { return GetActiveWindow() == form && IsWindowEnabled(form); };
-}
-
-std::string shown(HWND control)
-{
-    return Script::text(control);
 }
 
 LRESULT send(HWND control, UINT message, WPARAM wparam = 0, LPARAM lparam = 0)
@@ -451,32 +445,10 @@ std::string list_item(HWND list, int item)
 // the focus leaving it later commits the text.
 Script &type_over(Script &script, const HWND &form, int index, const std::string &text)
 {
-    return script.click(control_of(form, index)).then([text] {
-        HWND focus = GetFocus();
-        PostMessageA(focus, EM_SETSEL, 0, -1);
-        for (char character : text)
-            PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(character), 1);
+    return script.click(in(form, index)).then([text] {
+        fltest::select_all();
+        fltest::type(text);
     });
-}
-
-void post_mouse(HWND window, UINT message, WPARAM keys, LPARAM point)
-{
-    PostMessageA(window, message, keys, point);
-}
-
-// A left click at a point of the window's client area.
-void click_at(HWND window, POINT point)
-{
-    const LPARAM where = MAKELPARAM(point.x, point.y);
-    post_mouse(window, WM_LBUTTONDOWN, MK_LBUTTON, where);
-    post_mouse(window, WM_LBUTTONUP, 0, where);
-}
-
-POINT middle_of_list_item(HWND list, int item)
-{
-    RECT area;
-    send(list, LB_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&area));
-    return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
 }
 
 // The lower (down) arrow of a vertical up-down.
@@ -485,11 +457,6 @@ POINT down_arrow_of(HWND updown)
     RECT area;
     GetClientRect(updown, &area);
     return {area.right / 2, area.bottom * 3 / 4};
-}
-
-void click_list_item(HWND list, int item)
-{
-    click_at(list, middle_of_list_item(list, item));
 }
 
 // A combo box's item chosen as the program does it for a user: select it
@@ -501,49 +468,9 @@ void choose_combo_item(HWND form, int index, int item)
     PostMessageA(form, WM_COMMAND, MAKEWPARAM(100 + index, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
 }
 
-void double_click_at(HWND window, POINT point)
-{
-    const LPARAM where = MAKELPARAM(point.x, point.y);
-    click_at(window, point);
-    post_mouse(window, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
-    post_mouse(window, WM_LBUTTONUP, 0, where);
-}
-
-POINT middle(const RECT &area)
-{
-    return {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
-}
-
 // ---- Reading and clicking the list view, the tree view and the tabs ----
 
 constexpr int kRowColumns = 4;
-
-RECT row_rect(HWND list, int row)
-{
-    RECT area{};
-    area.left = LVIR_BOUNDS;
-    send(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&area));
-    return area;
-}
-
-// The text that a control copies into the buffer of an item structure (list view, tree view or tab item).
-template <class Item>
-std::string item_text(HWND control, UINT message, WPARAM which, Item item)
-{
-    char text[256] = "";
-    item.pszText = text;
-    item.cchTextMax = sizeof text;
-    send(control, message, which, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-// A cell's text as the list view asks the form for it.
-std::string cell_text(HWND list, int row, int column)
-{
-    LVITEMA item{};
-    item.iSubItem = column;
-    return item_text(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), item);
-}
 
 // "selected row: cells | cells ...".
 std::string rows_shown(HWND list)
@@ -553,28 +480,15 @@ std::string rows_shown(HWND list)
     for (int row = 0; row < rows; ++row) {
         text += row ? " |" : "";
         for (int column = 0; column < kRowColumns; ++column)
-            text += " " + cell_text(list, row, column);
+            text += " " + list_view_cell(list, row, column);
     }
     return text;
-}
-
-HTREEITEM tree_item(HWND tree, HTREEITEM from, UINT relation)
-{
-    return reinterpret_cast<HTREEITEM>(send(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
 }
 
 // The first of the items under parent (the top level for null).
 HTREEITEM first_tree_item(HWND tree, HTREEITEM parent)
 {
     return parent ? tree_item(tree, parent, TVGN_CHILD) : tree_item(tree, nullptr, TVGN_ROOT);
-}
-
-std::string tree_label(HWND tree, HTREEITEM item)
-{
-    TVITEMA data{};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    return item_text(tree, TVM_GETITEMA, 0, data);
 }
 
 // The labels under parent, each followed by the items read under it so far, in parentheses.
@@ -609,26 +523,7 @@ HTREEITEM find_tree_item(HWND tree, HTREEITEM parent, const std::string &label)
 
 POINT middle_of_tree_item(HWND tree, const std::string &label)
 {
-    // The message takes the item in the rectangle's first bytes.
-    RECT area{};
-    HTREEITEM item = find_tree_item(tree, nullptr, label);
-    std::memcpy(&area, &item, sizeof item);
-    send(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&area));
-    return middle(area);
-}
-
-POINT middle_of_tab(HWND tabs, int index)
-{
-    RECT area{};
-    send(tabs, TCM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&area));
-    return middle(area);
-}
-
-std::string tab_caption(HWND tabs, int index)
-{
-    TCITEMA item{};
-    item.mask = TCIF_TEXT;
-    return item_text(tabs, TCM_GETITEMA, static_cast<WPARAM>(index), item);
+    return middle(tree_label_rect(tree, find_tree_item(tree, nullptr, label)));
 }
 
 COLORREF pixel(HWND window, int x, int y)
@@ -643,8 +538,6 @@ std::int32_t handle_of(HWND window)
 {
     return static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(window));
 }
-
-#define EXPECT_FINISHED(script) EXPECT_TRUE((script).finished()) << (script).failure()
 
 // ---- The fixture ----
 
@@ -769,7 +662,7 @@ protected:
     // procedures of "Change lists".
     Script &EditEveryControl(Script &script)
     {
-        script.window("Full editor", form).wait("the form active", is_active(form)).then([this] {
+        script.window("Full editor", form).wait("the form active", active(form)).then([this] {
             shown_at_open = ShownValues();
         });
         type_over(script, form, kName, "Zoe");
@@ -780,21 +673,21 @@ protected:
         type_over(script, form, kAddress, "BEEF");
         type_over(script, form, kRatio, "3.75");
         type_over(script, form, kAmount, "-0.5");
-        script.click(control_of(form, kFlag))
-            .click(control_of(form, kThree))
-            .then([this] { click_list_item(control(kNames), 1); })
+        script.click(in(form, kFlag))
+            .click(in(form, kThree))
+            .then([this] { click_item(control(kNames), 1); })
             .then([this] { choose_combo_item(form, kNameCombo, 2); })
-            .then([this] { click_list_item(control(kNumbers), 2); })
+            .then([this] { click_item(control(kNumbers), 2); })
             .then([this] { choose_combo_item(form, kNumberCombo, 0); })
-            .click(control_of(form, kTrackbar))
+            .click(in(form, kTrackbar))
             .then([this] { click_at(control(kUpDown), down_arrow_of(control(kUpDown))); })
-            .then([this] { click_at(control(kRows), middle(row_rect(control(kRows), 1))); })
+            .then([this] { click_at(control(kRows), middle(list_view_row(control(kRows), 1))); })
             .wait("the row clicked", [this] { return row_at(1)->done; });
         ExpandTheTree(script);
-        script.then([this] { click_at(control(kPages), middle_of_tab(control(kPages), 1)); })
+        script.then([this] { click_at(control(kPages), middle(tab_rect(control(kPages), 1))); })
             .wait("the second page", [this] { return control(kPageNote) && IsWindowVisible(control(kPageNote)); });
         type_over(script, form, kPageNote, "Remember");
-        return script.click(control_of(form, kChangeLists)).then([this] {
+        return script.click(in(form, kChangeLists)).then([this] {
             shown_after_edits = ShownValues();
             names_after_edits.clear();
             for (int item = 0; item < list_item_count(control(kNames)); ++item)
@@ -831,14 +724,14 @@ protected:
                         const std::vector<std::pair<int, std::string>> &entries, int closing_button,
                         std::function<void()> at_open, std::function<void()> after)
     {
-        script.click(control_of(form, opening_button))
+        script.click(in(form, opening_button))
             .window(dialog.caption, dialog.window)
-            .wait("the dialog active", is_active(dialog.window))
+            .wait("the dialog active", active(dialog.window))
             .then(std::move(at_open));
         for (const auto &[index, text] : entries)
             type_over(script, dialog.window, index, text);
-        return script.click(control_of(dialog.window, closing_button))
-            .gone(window_of(dialog.window))
+        return script.click(in(dialog.window, closing_button))
+            .gone(the(dialog.window))
             .wait("the first form active again", is_foreground(form))
             .then(std::move(after));
     }
@@ -882,7 +775,7 @@ TEST_F(FullEditor, EveryControlEditedAndAcceptedStoresEveryValue)
     zo::Array *names = full->names;
     zo::Array *numbers = full->numbers;
     Script script;
-    EditEveryControl(script).click(control_of(form, kOk));
+    EditEveryControl(script).click(in(form, kOk));
     full->display(1);
     EXPECT_FINISHED(script);
     EXPECT_TRUE(script.boxes().boxes().empty());
@@ -942,7 +835,7 @@ TEST_F(FullEditor, EveryControlEditedAndCancelledLeavesNoTrace)
                              "root.tree.children[0].children[1].children[1].label.text"})
         ASSERT_EQ(before.count(deep), 1u) << deep;
     Script script;
-    EditEveryControl(script).click(control_of(form, kCancel));
+    EditEveryControl(script).click(in(form, kCancel));
     full->display(1);
     EXPECT_FINISHED(script);
     EXPECT_EQ(shown_after_edits, kShownAfterEdits) << "the user's edits reached the objects";
@@ -955,7 +848,7 @@ TEST_F(FullEditor, EscapeClosesTheEditedFormWithoutATrace)
 {
     const State before = state_of(*full);
     Script script;
-    EditEveryControl(script).key(window_of(form), VK_ESCAPE);
+    EditEveryControl(script).key(the(form), VK_ESCAPE);
     full->display(1);
     EXPECT_FINISHED(script);
     EXPECT_EQ(shown_after_edits, kShownAfterEdits);
@@ -979,7 +872,7 @@ TEST_P(NestedForms, TheInnerFormEditsOnTopAndTheOuterFormShowsItsOutcome)
         return std::vector<std::string>{shown(control(kInnerTitle)), shown(control(kInnerValue))};
     };
     Script script;
-    script.window("Full editor", form).wait("the form active", is_active(form));
+    script.window("Full editor", form).wait("the form active", active(form));
     // Typed in the first form; pressing the button stores it before the routine runs.
     type_over(script, form, kInnerValue, "77");
     DialogRound(
@@ -1000,7 +893,7 @@ TEST_P(NestedForms, TheInnerFormEditsOnTopAndTheOuterFormShowsItsOutcome)
                 {{kInnerFormTitle, "Dropped"}, {kInnerFormValue, "999"}}, kInnerFormCancel, [] {}, [&] {
                     outer_after_cancel = outer_shows();
                     accepted_second = full->inner->data_was_accepted;
-                }).click(control_of(form, outer_accepted ? kOk : kCancel));
+                }).click(in(form, outer_accepted ? kOk : kCancel));
     full->display(1);
     EXPECT_FINISHED(script);
     EXPECT_TRUE(script.boxes().boxes().empty());
@@ -1039,7 +932,7 @@ TEST_F(FullEditor, ASecondFormOfTheSameObjectRollsBackOnlyItsOwnEdits)
     bool accepted_first = true, accepted_second = false;
     auto outer_shows = [this] { return std::vector<std::string>{shown(control(kCount)), shown(control(kName))}; };
     Script script;
-    script.window("Full editor", form).wait("the form active", is_active(form));
+    script.window("Full editor", form).wait("the form active", active(form));
     type_over(script, form, kCount, "42");
     DialogRound(
         script, kMoreButton, {"Full details", first_details}, {{kDetailsCount, "77"}, {kDetailsName, "Max"}},
@@ -1053,7 +946,7 @@ TEST_F(FullEditor, ASecondFormOfTheSameObjectRollsBackOnlyItsOwnEdits)
                     after_accept = outer_shows();
                     accepted_second = full->data_was_accepted;
                 })
-        .click(control_of(form, kCancel));
+        .click(in(form, kCancel));
     full->display(1);
     EXPECT_FINISHED(script);
     EXPECT_TRUE(script.boxes().boxes().empty());
@@ -1074,11 +967,11 @@ TEST_F(FullEditor, AnObjectNothingElseHoldsOutlivesItsOwnDisplay)
     lone->title = zo::make_string("Lone");
     HWND dialog = nullptr;
     Script script;
-    script.window("Inner editor", dialog).wait("the dialog active", is_active(dialog)).then([] {
+    script.window("Inner editor", dialog).wait("the dialog active", active(dialog)).then([] {
         for (int i = 0; i < 5000; ++i) // enough garbage that a collection is due
             zo::make<zo::Point>(i, i);
     });
-    type_over(script, dialog, kInnerFormValue, "9").click(control_of(dialog, kInnerFormOk));
+    type_over(script, dialog, kInnerFormValue, "9").click(in(dialog, kInnerFormOk));
     lone->display(1);
     EXPECT_FINISHED(script);
     ASSERT_TRUE(zo::Heap::instance().contains(lone));
@@ -1113,21 +1006,21 @@ TEST_F(FullEditor, CanvasHooksGetThePostedPointsAPaintDcAndTheTimer)
     COLORREF painted = 0;
     Script script;
     script.window("Full editor", form)
-        .wait("the form active", is_active(form))
+        .wait("the form active", active(form))
         .wait("the canvas painted", [] { return !hook_calls("paint").empty(); })
         .then([&] {
             canvas = control(kCanvas);
             hwnd_attribute = full->canvas->hwnd;
             area_while_open = *full->canvas->area;
             g_hook_calls.clear();
-            post_mouse(canvas, WM_LBUTTONDOWN, MK_LBUTTON, point(12, 34));
-            post_mouse(canvas, WM_MOUSEMOVE, MK_LBUTTON, point(40, 50));
-            post_mouse(canvas, WM_LBUTTONUP, 0, point(41, 51));
-            post_mouse(canvas, WM_RBUTTONDOWN, MK_RBUTTON, point(0, 0));
-            post_mouse(canvas, WM_RBUTTONUP, 0, point(kCanvasWidth - 1, kCanvasHeight - 1));
-            post_mouse(canvas, WM_LBUTTONDBLCLK, MK_LBUTTON, point(7, 8));
+            PostMessageA(canvas, WM_LBUTTONDOWN, MK_LBUTTON, point(12, 34));
+            PostMessageA(canvas, WM_MOUSEMOVE, MK_LBUTTON, point(40, 50));
+            PostMessageA(canvas, WM_LBUTTONUP, 0, point(41, 51));
+            PostMessageA(canvas, WM_RBUTTONDOWN, MK_RBUTTON, point(0, 0));
+            PostMessageA(canvas, WM_RBUTTONUP, 0, point(kCanvasWidth - 1, kCanvasHeight - 1));
+            PostMessageA(canvas, WM_LBUTTONDBLCLK, MK_LBUTTON, point(7, 8));
             // Above the window, as a captured mouse reports it: the high word holds -1.
-            post_mouse(canvas, WM_MOUSEMOVE, 0, static_cast<LPARAM>(0xFFFF0010u));
+            PostMessageA(canvas, WM_MOUSEMOVE, 0, static_cast<LPARAM>(0xFFFF0010u));
         })
         .wait("the mouse hooks", [] { return g_hook_calls.size() >= 7; })
         .then([&] {
@@ -1146,7 +1039,7 @@ TEST_F(FullEditor, CanvasHooksGetThePostedPointsAPaintDcAndTheTimer)
             paint_calls = hook_calls("paint");
             painted = pixel(canvas, kCanvasWidth / 2, kCanvasHeight / 2);
         })
-        .click(control_of(form, kCancel));
+        .click(in(form, kCancel));
     full->display(1);
     EXPECT_FINISHED(script);
     EXPECT_TRUE(script.boxes().boxes().empty());
@@ -1186,19 +1079,19 @@ TEST_P(Collection, ObjectsOfAnOpenFormLiveThroughACollection)
     std::size_t made_before_moves = 0, made_after_moves = 0;
     Script script;
     script.window("Full editor", form)
-        .wait("the form active", is_active(form))
-        .then([this] { click_list_item(control(kNames), 0); })
-        .click(control_of(form, kChangeLists));
+        .wait("the form active", active(form))
+        .then([this] { click_item(control(kNames), 0); })
+        .click(in(form, kChangeLists));
     type_over(script, form, kName, "Zoe")
-        .click(control_of(form, kCount))
+        .click(in(form, kCount))
         .then([&] {
             made_before_moves = zo::Heap::instance().allocated_since_collection();
             for (int i = 0; i < kMoves; ++i)
-                post_mouse(control(kCanvas), WM_MOUSEMOVE, 0, point(i % kCanvasWidth, 1));
+                PostMessageA(control(kCanvas), WM_MOUSEMOVE, 0, point(i % kCanvasWidth, 1));
         })
         .wait("the moves", [] { return hook_calls("mousemove").size() >= static_cast<std::size_t>(kMoves); })
         .then([&] { made_after_moves = zo::Heap::instance().allocated_since_collection(); })
-        .click(control_of(form, accepted ? kOk : kCancel));
+        .click(in(form, accepted ? kOk : kCancel));
     full->display(1);
     EXPECT_FINISHED(script);
     EXPECT_TRUE(script.boxes().boxes().empty());
