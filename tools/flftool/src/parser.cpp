@@ -189,8 +189,12 @@ void Parser::parse_root(Document &document)
     if (!peek().is(TokenKind::LeftBrace))
         fail_expected("'{' to open the root group");
     parse_children(root, 0);
-    for (Item &item : root.children)
-        document.root_items.push_back(std::move(item));
+    // Several root statements make one group, in sign order (items of one
+    // sign in the order the source gives them), as a single statement would.
+    root.children.insert(root.children.begin(), std::make_move_iterator(document.root_items.begin()),
+                         std::make_move_iterator(document.root_items.end()));
+    sort_children(root);
+    document.root_items = std::move(root.children);
 }
 
 int32_t Parser::parse_int32(const std::string &what)

@@ -15,8 +15,10 @@
 
 #include "diagnostics.hpp"
 #include "flfileio.h"
+#include "parser.hpp"
 #include "path_notation.hpp"
 #include "tool_test_support.hpp"
+#include "writer.hpp"
 
 namespace flftool::test {
 namespace {
@@ -250,6 +252,17 @@ TEST(RoundTrip, EqualSignsReadBackInTheSourcesOrder)
     EXPECT_EQ(arguments, (std::vector<int>{10, 20}));
     flf_close_base(base);
     EXPECT_EQ(dump_file(dir.file("order.flf")), "project \"\"\n\nform A 1 \"a\" { 7 1 7 2 9 = call P.f(10, 20) }\n");
+}
+
+TEST(RoundTrip, SeveralRootStatementsMakeOneGroupInSignOrder)
+{
+    const Document document = parse_source("root { 20 1 10 2 }\nroot { 15 3 10 4 }\n", NameTable());
+    std::vector<int32_t> values;
+    for (const Item &item : document.root_items)
+        values.push_back(item.number);
+    EXPECT_EQ(values, (std::vector<int32_t>{2, 4, 3, 1})) << "sign order; equal signs in source order";
+    const std::string written = Writer(NameTable()).write(document);
+    EXPECT_EQ(Writer(NameTable()).write(parse_source(written, NameTable())), written);
 }
 
 TEST(RoundTrip, RelativeProjectsKeepTheirStoredText)
