@@ -62,6 +62,10 @@ private:
     LRESULT DefaultHandling(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void PaintText(HWND window);
 
+    LRESULT Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+
+    // The displayed object may come from a function: nothing else need hold it.
+    flrt::KeptObjects kept_;
     jobject displayed_ = nullptr;
     jmethodID handler_ = nullptr;
     jobject area_ = nullptr;
@@ -112,7 +116,8 @@ bool CFLRT_DisplayableObject::ReadProperties()
     if (!CFLRT_CommonControl::ReadProperties() || !ReadValuePath())
         return false;
     RegisterClassOnce();
-    displayed_ = BoundObject().l;
+    kept_.Release();
+    displayed_ = kept_.Keep(BoundObject().l);
     if (!displayed_) {
         flrt_assert_msg("Object associated with DisplayableObject widget cannot be Void", kModule, __LINE__);
         return false;
@@ -143,14 +148,33 @@ LRESULT CALLBACK CFLRT_DisplayableObject::WindowProc(HWND window, UINT message, 
     auto *widget = dynamic_cast<CFLRT_DisplayableObject *>(FromWindow(window));
     if (!widget)
         return DefWindowProcA(window, message, wparam, lparam);
+    try {
+        return widget->Handle(window, message, wparam, lparam);
+    } catch (...) {
+        // A paint that failed leaves the window valid: the report's box would
+        // otherwise make it paint, and fail, again while the report is shown.
+        if (message == WM_PAINT)
+            ValidateRect(window, nullptr);
+        widget->HandleFailure(std::current_exception());
+    }
+    return 0;
+}
+
+LRESULT CFLRT_DisplayableObject::Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
     const jvalue arguments[] = {flrt::int_value(static_cast<jint>(reinterpret_cast<INT_PTR>(window))),
                                 flrt::int_value(static_cast<jint>(message)), flrt::int_value(static_cast<jint>(wparam)),
                                 flrt::int_value(static_cast<jint>(lparam))};
-    const jint answer = flrt::table()->CallIntMethodA(widget->displayed_, widget->handler_, arguments);
+    JNIEnv *env = flrt::table();
+    const jint answer = env->CallIntMethodA(displayed_, handler_, arguments);
+    if (env->ExceptionOccurred()) {
+        env->ExceptionClear();
+        throw new CRoutineCallException(kClassName, "internal_handle_message");
+    }
     if (answer == 0)
         return 0;
     // The object may have closed the form, and so deleted the widget, meanwhile.
-    widget = dynamic_cast<CFLRT_DisplayableObject *>(FromWindow(window));
+    auto *widget = dynamic_cast<CFLRT_DisplayableObject *>(FromWindow(window));
     if (!widget)
         return DefWindowProcA(window, message, wparam, lparam);
     return widget->DefaultHandling(window, message, wparam, lparam);

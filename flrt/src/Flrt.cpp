@@ -115,10 +115,14 @@ void delete_local(jobject local)
 
 jobject KeptObjects::Keep(jobject local)
 {
-    if (!local || table_is_emulated())
+    if (!local)
         return local;
+    // The application's table learns this way which objects the runtime
+    // holds, so that its collector leaves them alone.
     jobject global = g_table->NewGlobalRef(local);
-    g_table->DeleteLocalRef(local);
+    if (!global)
+        return local;
+    delete_local(local);
     references_.push_back(global);
     return global;
 }
@@ -149,6 +153,8 @@ FLRT_API void FLRT_CALL set_ni_table(JNIEnv *table)
 
 FLRT_API jboolean FLRT_CALL flrt_display_form(jobject obj, char *class_name, jint form_number)
 {
+    if (!flrt::table())
+        flrt_fatal("No object table: set_ni_table must install the table before a form is displayed.");
     const std::string name = flrt::slash_class_name(class_name);
     flrt::initialise_once();
     if (flrt_res_list_is_empty())
@@ -159,28 +165,26 @@ FLRT_API jboolean FLRT_CALL flrt_display_form(jobject obj, char *class_name, jin
         flrt_fatal(flrt::format("Form# %d of the class \"%.32s\" is not found.", static_cast<int>(form_number),
                                 name.c_str())
                        .c_str());
-    try {
-        return flrt::display_form(obj, name.c_str(), description) ? JNI_TRUE : JNI_FALSE;
-    } catch (CFLException *exception) {
-        exception->Report();
-        delete exception;
-        ExitProcess(static_cast<UINT>(-1));
-    }
+    bool accepted = false;
+    flrt::guard_export([&] { accepted = flrt::display_form(obj, name.c_str(), description); });
+    return accepted ? JNI_TRUE : JNI_FALSE;
 }
 
 FLRT_API void FLRT_CALL flrt_close_form(jobject obj, jboolean accept)
 {
-    flrt::close_form(obj, (accept & 0xFF) != 0);
+    flrt::guard_export([&] { flrt::close_form(obj, (accept & 0xFF) != 0); });
 }
 
 FLRT_API void FLRT_CALL flrt_update_widget(jobject obj, jboolean all)
 {
-    flrt::update_widget(obj, all != 0);
+    flrt::guard_export([&] { flrt::update_widget(obj, all != 0); });
 }
 
 FLRT_API jboolean FLRT_CALL flrt_validate_widget(jobject obj, jboolean with_children, jboolean quiet)
 {
-    return flrt::validate_widget(obj, with_children != 0, quiet != 0) ? JNI_TRUE : JNI_FALSE;
+    bool valid = false;
+    flrt::guard_export([&] { valid = flrt::validate_widget(obj, with_children != 0, quiet != 0); });
+    return valid ? JNI_TRUE : JNI_FALSE;
 }
 
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_init(JNIEnv *env, jclass)

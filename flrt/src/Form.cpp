@@ -225,10 +225,12 @@ public:
             marked = true;
         } else {
             for (CFLRT_AbstractWidget *widget : form->widgets_) {
-                if (widget->BoundObject().l == object) {
-                    widget->Refresh(nullptr);
-                    marked = true;
-                }
+                widget->Guarded([&] {
+                    if (widget->BoundObject().l == object) {
+                        widget->Refresh(nullptr);
+                        marked = true;
+                    }
+                });
             }
         }
         const std::vector<CFLRT_Form *> children = form->child_forms_;
@@ -266,7 +268,7 @@ public:
     static bool CloseObject(CFLRT_Form *form, jobject object, bool accept)
     {
         if (same_object(form->object_, object)) {
-            form->Close(accept);
+            form->Guarded([&] { form->Close(accept); });
             return true;
         }
         bool found = false;
@@ -333,8 +335,12 @@ CFLRT_Form::~CFLRT_Form()
         HWND window = window_;
         RemovePropA(window, "Resp");
         window_ = nullptr;
+        // The menu object destroys its menu itself; the window must not destroy it too.
+        if (menu_ && menu_->Handle() && GetMenu(window) == menu_->Handle())
+            SetMenu(window, nullptr);
         DestroyWindow(window);
     }
+    UnregisterFormClass();
     FormTree::Detach(this);
     // Widgets given to another form (a tab page's) are no longer in the list.
     for (CFLRT_AbstractWidget *widget : widgets_)
@@ -368,6 +374,13 @@ HWND CFLRT_Form::ControlParent() const
 
 bool CFLRT_Form::Create(HWND parent, int)
 {
+    if (IsEmbeddedWidget()) {
+        // A form among another form's controls reads its description as a
+        // control does, and makes its own controls now.
+        ReadProperties();
+        kind_ = kEmbedded;
+        MakeWidgets();
+    }
     parent_window_ = parent;
     switch (kind_) {
     case kDialog: return CreateDialogWindow(parent);
@@ -404,6 +417,17 @@ bool CFLRT_Form::CreateDialogWindow(HWND parent)
     return window_ != nullptr;
 }
 
+void CFLRT_Form::UnregisterFormClass()
+{
+    if (registered_class_.empty())
+        return;
+    // Classes are taken out once their window is gone: otherwise the class
+    // table fills after some thousands of forms (and each class would keep the
+    // form's background brush, which the form deletes).
+    UnregisterClassA(registered_class_.c_str(), flrt::module_instance());
+    registered_class_.clear();
+}
+
 bool CFLRT_Form::RegisterFormClass(const char *class_pattern, WNDPROC procedure, std::string &name)
 {
     name = flrt::format(class_pattern, ++g_class_counter);
@@ -415,8 +439,10 @@ bool CFLRT_Form::RegisterFormClass(const char *class_pattern, WNDPROC procedure,
     form_class.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     form_class.hbrBackground = background_brush_.get();
     form_class.lpszClassName = name.c_str();
-    if (RegisterClassA(&form_class))
+    if (RegisterClassA(&form_class)) {
+        registered_class_ = name;
         return true;
+    }
     flrt_assert_msg("Error opening form (Can't register form class)", kModule, __LINE__);
     return false;
 }
@@ -488,6 +514,11 @@ bool CFLRT_Form::CreateMdiClient()
 
 int CFLRT_Form::OnOpen()
 {
+    // An embedded form was initialised when its window was made; the owner's
+    // later call for every control has nothing left to do.
+    if (initialised_)
+        return 1;
+    initialised_ = true;
     try {
         StoreWindow(window_);
         if (Prop(description_, FL_menu)) {
@@ -517,9 +548,8 @@ int CFLRT_Form::OnOpen()
         CFLRT_AbstractWidget::OnOpen();
         for (size_t index = 0; index < own_widgets; ++index)
             widgets_[index]->OnOpen();
-    } catch (CFLException *exception) {
-        OnHandlerException(exception);
-        delete exception;
+    } catch (...) {
+        HandleFailure(std::current_exception());
     }
     return 1;
 }
@@ -539,7 +569,9 @@ bool CFLRT_Form::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lpara
                 static_cast<MDICREATESTRUCTA *>(creation->lpCreateParams)->lParam);
     } else {
         form = dynamic_cast<CFLRT_Form *>(FromWindow(window));
-        result = form ? form->HandleMessage(message, wparam, lparam) : 0;
+        result = 0;
+        if (form)
+            form->Guarded([&] { result = form->HandleMessage(message, wparam, lparam); });
         return form != nullptr;
     }
     if (!form) {
@@ -622,6 +654,9 @@ bool CFLRT_Form::DeletesWithWindow() const
 void CFLRT_Form::OnWindowDestroyed()
 {
     closed_ = true;
+    // A window destroys the menu it shows: the menu object must not destroy it again.
+    if (menu_ && menu_->Handle() && GetMenu(window_) == menu_->Handle())
+        menu_->Forget();
     RemovePropA(window_, "Resp");
     window_ = nullptr;
     FormTree::Detach(this);
@@ -778,13 +813,18 @@ LRESULT CFLRT_Form::OnControlCommand(CFLRT_AbstractWidget *control, WPARAM wpara
         if (!(button && button->IsCancel())) {
             // The control with the focus commits its value first; an invalid one drops the command.
             if (auto *focused = dynamic_cast<CFLRT_CommonControl *>(FromWindow(GetFocus()))) {
-                focused->StoreValue();
-                if (!focused->Validate())
+                bool valid = false;
+                if (!focused->Guarded([&] {
+                        focused->StoreValue();
+                        valid = focused->Validate();
+                    }) || !valid)
                     return 0;
             }
         }
     }
-    return control->OnCommand(wparam, lparam);
+    LRESULT result = 0;
+    control->Guarded([&] { result = control->OnCommand(wparam, lparam); });
+    return result;
 }
 
 LRESULT CFLRT_Form::OnDialogKey(int id)
@@ -816,28 +856,42 @@ LRESULT CFLRT_Form::OnDialogKey(int id)
 LRESULT CFLRT_Form::OnNotify(WPARAM wparam, NMHDR *header)
 {
     CFLRT_AbstractWidget *widget = header ? FromWindow(header->hwndFrom) : nullptr;
-    return widget ? widget->OnNotify(wparam, header) : 0;
+    LRESULT result = 0;
+    if (widget)
+        widget->Guarded([&] { result = widget->OnNotify(wparam, header); });
+    return result;
 }
 
 LRESULT CFLRT_Form::OnScroll(WPARAM wparam, LPARAM lparam)
 {
     CFLRT_AbstractWidget *widget = FromWindow(reinterpret_cast<HWND>(lparam));
-    return widget ? widget->OnScroll(wparam, lparam) : 0;
+    LRESULT result = 0;
+    if (widget)
+        widget->Guarded([&] { result = widget->OnScroll(wparam, lparam); });
+    return result;
 }
 
 void CFLRT_Form::DrawItem(int id, DRAWITEMSTRUCT *item)
 {
+    // The controls of an embedded form share this window and its ids: the
+    // control's own window tells whose it is.
+    CFLRT_AbstractWidget *widget = item ? FromWindow(item->hwndItem) : nullptr;
     const int index = id - kFirstControlId;
-    if (index >= 0 && index < static_cast<int>(widgets_.size()))
-        widgets_[static_cast<size_t>(index)]->DrawItem(id, item);
+    if (!widget && index >= 0 && index < static_cast<int>(widgets_.size()))
+        widget = widgets_[static_cast<size_t>(index)];
+    if (widget)
+        widget->Guarded([&] { widget->DrawItem(id, item); });
 }
 
 LRESULT CFLRT_Form::MeasureItem(int id, MEASUREITEMSTRUCT *item)
 {
     const int index = id - kFirstControlId;
-    if (index >= 0 && index < static_cast<int>(widgets_.size()))
-        return widgets_[static_cast<size_t>(index)]->MeasureItem(id, item);
-    return 0;
+    LRESULT result = 0;
+    if (index >= 0 && index < static_cast<int>(widgets_.size())) {
+        CFLRT_AbstractWidget *widget = widgets_[static_cast<size_t>(index)];
+        widget->Guarded([&] { result = widget->MeasureItem(id, item); });
+    }
+    return result;
 }
 
 // ---- Activation ----
@@ -989,17 +1043,45 @@ bool CFLRT_Form::Close(bool accept)
 
 // ---- Update and validation ----
 
+bool CFLRT_Form::IsEmbeddedWidget() const
+{
+    // Made by the registry's prototype for an item of another form.
+    return description_ && owner_form_ && !live_forms().count(const_cast<CFLRT_Form *>(this));
+}
+
+int CFLRT_Form::Refresh(CFLRT_AbstractWidget *changed)
+{
+    // As a control of its owner, an embedded form refreshes its own controls;
+    // a form update (LoadValue) would refresh the owner, and so this form, again.
+    if (IsEmbeddedWidget())
+        RefreshContents(changed, false);
+    return 1;
+}
+
+bool CFLRT_Form::Validate()
+{
+    if (!CFLRT_AbstractWidget::Validate())
+        return false;
+    if (IsEmbeddedWidget())
+        for (CFLRT_AbstractWidget *widget : widgets_)
+            if (!widget->Validate())
+                return false;
+    return true;
+}
+
 bool CFLRT_Form::LoadValue(CFLRT_AbstractWidget *changed)
 {
+    // A change in an embedded form is a change of its owner's form.
+    if (IsEmbeddedWidget())
+        return owner_form_->LoadValue(changed);
     if (!window_)
         return false;
     flrt::WaitCursor wait;
     flrt_trace_line("=== Form Update started ===");
     if (changed)
         changed->RunRoutines({FL_routines, FL_events, FL_on_change});
-    if (!g_root)
-        flrt_assert(kModule, __LINE__);
-    else
+    // A routine may have closed this form, or every form: nothing is left to refresh then.
+    if (g_root)
         FormTree::Refresh(g_root, this, changed);
     flrt_trace_line("--- Form Update finished ---");
     return true;
@@ -1020,9 +1102,8 @@ void CFLRT_Form::RefreshContents(CFLRT_AbstractWidget *changed, bool forced)
             menu_->UpdateStates();
             DrawMenuBar(window_);
         }
-    } catch (CFLException *exception) {
-        OnHandlerException(exception);
-        delete exception;
+    } catch (...) {
+        HandleFailure(std::current_exception());
     }
 }
 
@@ -1116,8 +1197,8 @@ void close_form(jobject object, bool accept)
         flrt_assert_msg("Nothing to close.", "Flrt", __LINE__);
         return;
     }
-    if (same_object(g_current->Object(), object)) {
-        g_current->Close(accept);
+    if (CFLRT_Form *current = g_current; same_object(current->Object(), object)) {
+        current->Guarded([&] { current->Close(accept); });
         return;
     }
     if (!g_root || !FormTree::CloseObject(g_root, object, accept))
@@ -1141,7 +1222,9 @@ bool validate_widget(jobject object, bool with_children, bool quiet)
     }
     const bool shown = g_show_messages;
     g_show_messages = !quiet;
-    const bool valid = FormTree::ValidateObject(g_current, object, with_children);
+    bool valid = false;
+    CFLRT_Form *current = g_current;
+    current->Guarded([&] { valid = FormTree::ValidateObject(current, object, with_children); });
     g_show_messages = shown;
     return valid;
 }

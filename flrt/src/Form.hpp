@@ -27,7 +27,9 @@ public:
     LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
     LRESULT OnCommand(WPARAM wparam, LPARAM lparam) override;
     LRESULT OnScroll(WPARAM wparam, LPARAM lparam) override;
+    int Refresh(CFLRT_AbstractWidget *changed) override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
+    bool Validate() override;
     jvalue BoundObject() override;
     int OnOpen() override;
     int OnClose() override;
@@ -68,10 +70,13 @@ public:
 
 private:
     void MakeWidgets();
+    // A form among another form's controls (an item of a kind above 10000).
+    bool IsEmbeddedWidget() const;
     bool CreateDialogWindow(HWND parent);
     bool CreatePlainWindow(HWND parent, const char *class_pattern, WNDPROC procedure);
     bool CreateMdiChildWindow();
     bool RegisterFormClass(const char *class_pattern, WNDPROC procedure, std::string &name);
+    void UnregisterFormClass();
     bool CreateMdiClient();
     void AttachToTree();
     bool RunModalLoop();
@@ -106,12 +111,15 @@ private:
     bool closed_ = false;
     bool active_ = false;
     bool single_instance_ = false;
+    bool initialised_ = false;
     CFLRT_AbstractWidget *pending_invalid_ = nullptr;
     // The report waiting in the queue: its text (a copy) and whether it shows a box.
     std::optional<std::string> pending_text_;
     bool pending_shows_message_ = true;
     bool pending_beep_ = false;
     std::string class_name_;
+    // The window class registered for this form's window, until it is taken out.
+    std::string registered_class_;
     std::vector<CFLRT_Form *> child_forms_;
     CFLRT_Form *parent_form_ = nullptr;
     // A Java object of a form that outlives the native call that opened it.

@@ -259,22 +259,14 @@ void CFLRT_ListViewControl::FillDisplayInfo(NMLVDISPINFOA *info)
     flrt::copy_cut(info->item.pszText, static_cast<size_t>(info->item.cchTextMax), text ? text : "");
 }
 
-void CFLRT_ListViewControl::OnItemChanged(const NMLISTVIEW &change)
-{
-    // A row selected with the keyboard is stored at once, as a click stores it.
-    const bool selected = (change.uChanged & LVIF_STATE) && (change.uNewState & LVIS_SELECTED) &&
-                          !(change.uOldState & LVIS_SELECTED);
-    if (selected && !loading_)
-        StoreSelection();
-}
-
 LRESULT CFLRT_ListViewControl::OnNotify(WPARAM, NMHDR *header)
 {
     switch (header->code) {
     case LVN_GETDISPINFOA: FillDisplayInfo(reinterpret_cast<NMLVDISPINFOA *>(header)); break;
     // No notification for each row when all go at once.
     case LVN_DELETEALLITEMS: return TRUE;
-    case LVN_ITEMCHANGED: OnItemChanged(*reinterpret_cast<NMLISTVIEW *>(header)); break;
+    // A click stores the selection, also one the keyboard made before it;
+    // the selection changes a click makes on its way store nothing by themselves.
     case NM_CLICK:
     case NM_RCLICK:
         StoreSelection();

@@ -52,8 +52,8 @@ CFLRT_Menu::CFLRT_Menu(FLF_ITEM description, CFLRT_Form *owner) : description_(d
     if (!list)
         return;
     menu_ = CreateMenu();
-    counter_ = kFirstCommand;
-    Build(menu_, list);
+    int next_command = kFirstCommand;
+    Build(menu_, list, next_command);
 }
 
 CFLRT_Menu::~CFLRT_Menu()
@@ -84,7 +84,7 @@ std::string CFLRT_Menu::Caption(FLF_ITEM item, bool *window_menu)
     return is_window_menu ? window_menu_caption() : text;
 }
 
-void CFLRT_Menu::Build(HMENU menu, FLF_ITEM list)
+void CFLRT_Menu::Build(HMENU menu, FLF_ITEM list, int &next_command)
 {
     for_each_shown(list, [&](FLF_ITEM item, int flags, int position) {
         bool window_menu = false;
@@ -92,10 +92,10 @@ void CFLRT_Menu::Build(HMENU menu, FLF_ITEM list)
         const UINT style = static_cast<UINT>(flags & ~kHiddenItem);
         if (FLF_ITEM sub_items = Items(item)) {
             HMENU popup = CreatePopupMenu();
-            Build(popup, sub_items);
+            Build(popup, sub_items, next_command);
             AppendMenuA(menu, style | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
         } else {
-            AppendMenuA(menu, style, static_cast<UINT_PTR>(counter_++), caption.c_str());
+            AppendMenuA(menu, style, static_cast<UINT_PTR>(next_command++), caption.c_str());
         }
         if (window_menu)
             window_menu_position_ = position;
@@ -103,13 +103,13 @@ void CFLRT_Menu::Build(HMENU menu, FLF_ITEM list)
     });
 }
 
-FLF_ITEM CFLRT_Menu::FindCommand(FLF_ITEM list, int command)
+FLF_ITEM CFLRT_Menu::FindCommand(FLF_ITEM list, int command, int &next_command)
 {
     FLF_ITEM found = nullptr;
     for_each_shown(list, [&](FLF_ITEM item, int, int) {
         if (FLF_ITEM sub_items = Items(item))
-            found = FindCommand(sub_items, command);
-        else if (counter_++ == command)
+            found = FindCommand(sub_items, command, next_command);
+        else if (next_command++ == command)
             found = item;
         return found != nullptr;
     });
@@ -125,8 +125,8 @@ bool CFLRT_Menu::Dispatch(int command)
         flrt_assert(kModule, __LINE__);
         return true;
     }
-    counter_ = kFirstCommand;
-    FLF_ITEM item = FindCommand(list, command);
+    int next_command = kFirstCommand;
+    FLF_ITEM item = FindCommand(list, command, next_command);
     if (!item) {
         flrt_assert_msg("Menu item position not found", kModule, __LINE__);
         return true;
@@ -148,11 +148,11 @@ void CFLRT_Menu::UpdateStates()
         flrt_assert(kModule, __LINE__);
         return;
     }
-    counter_ = kFirstCommand;
-    Update(menu_, list);
+    int next_command = kFirstCommand;
+    Update(menu_, list, next_command);
 }
 
-void CFLRT_Menu::Update(HMENU menu, FLF_ITEM list)
+void CFLRT_Menu::Update(HMENU menu, FLF_ITEM list, int &next_command)
 {
     for_each_shown(list, [&](FLF_ITEM item, int flags, int position) {
         const std::string caption = Caption(item);
@@ -168,9 +168,10 @@ void CFLRT_Menu::Update(HMENU menu, FLF_ITEM list)
             HMENU popup = GetSubMenu(menu, position);
             ModifyMenuA(menu, static_cast<UINT>(position), state | MF_POPUP, reinterpret_cast<UINT_PTR>(popup),
                         caption.c_str());
-            Update(popup, sub_items);
+            Update(popup, sub_items, next_command);
         } else {
-            ModifyMenuA(menu, static_cast<UINT>(position), state, static_cast<UINT_PTR>(counter_++), caption.c_str());
+            ModifyMenuA(menu, static_cast<UINT>(position), state, static_cast<UINT_PTR>(next_command++),
+                        caption.c_str());
         }
         return false;
     });

@@ -22,6 +22,8 @@ public:
     CFLRT_Menu &operator=(const CFLRT_Menu &) = delete;
 
     HMENU Handle() const { return menu_; }
+    // The window that showed the menu destroyed it with itself.
+    void Forget() { menu_ = nullptr; }
     // Position of the "&Window" item among the shown items of its level.
     int WindowMenuPosition() const { return window_menu_position_; }
     // Runs the command's item; false when the id is not a menu command.
@@ -29,9 +31,11 @@ public:
     void UpdateStates();
 
 private:
-    void Build(HMENU menu, FLF_ITEM list);
-    FLF_ITEM FindCommand(FLF_ITEM list, int command);
-    void Update(HMENU menu, FLF_ITEM list);
+    // Each walk numbers the commands with its own counter: a walk may run
+    // routines that start another walk (an update inside an update).
+    void Build(HMENU menu, FLF_ITEM list, int &next_command);
+    FLF_ITEM FindCommand(FLF_ITEM list, int command, int &next_command);
+    void Update(HMENU menu, FLF_ITEM list, int &next_command);
     std::string Caption(FLF_ITEM item, bool *window_menu = nullptr);
     FLF_ITEM Items(FLF_ITEM item);
 
@@ -39,7 +43,6 @@ private:
     FLF_ITEM description_;
     CFLRT_Form *owner_;
     int window_menu_position_ = 0;
-    int counter_ = kFirstCommand;
 };
 
 #endif

@@ -154,9 +154,8 @@ void CFLRT_TabsControl::ShowPage(int index)
             SetPageShown(page, true);
         else
             Materialize(page);
-    } catch (CFLException *exception) {
-        OnHandlerException(exception);
-        delete exception;
+    } catch (...) {
+        HandleFailure(std::current_exception());
     }
 }
 

@@ -17,7 +17,44 @@ namespace {
 constexpr const char *kModule = "Widgets";
 constexpr const char *kWidgetProperty = "Resp";
 
+// An exception of the application's own, not the runtime's: when nothing in
+// the form handles it, it goes on to the process's path for unhandled
+// exceptions (std::terminate and its handler) instead of through the window system.
+class ApplicationException : public CFLException {
+public:
+    explicit ApplicationException(std::exception_ptr failure) : failure_(std::move(failure)) {}
+    void Report() override { Rethrow(); }
+
+private:
+    void Rethrow() noexcept { std::rethrow_exception(failure_); }
+    std::exception_ptr failure_;
+};
+
 } // namespace
+
+CFLException *flrt::as_runtime_failure(std::exception_ptr failure)
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (CFLException *exception) {
+        return exception;
+    } catch (...) {
+        return new ApplicationException(std::current_exception());
+    }
+}
+
+void flrt::end_with_failure(std::exception_ptr failure) noexcept
+{
+    CFLException *exception = nullptr;
+    try {
+        exception = as_runtime_failure(failure);
+        exception->Report();
+    } catch (...) {
+        // A failure while reporting: the process ends all the same.
+    }
+    delete exception;
+    ExitProcess(static_cast<UINT>(-1));
+}
 
 // ---- PropertyServer ----
 
@@ -157,9 +194,8 @@ int CFLRT_AbstractWidget::Refresh(CFLRT_AbstractWidget *changed)
                              Conditions({FL_routines, FL_conditions, FL_enabled});
         if (!(enabled && IsWindowEnabled(window_)))
             EnableWindow(window_, enabled);
-    } catch (CFLException *exception) {
-        OnHandlerException(exception);
-        delete exception;
+    } catch (...) {
+        HandleFailure(std::current_exception());
     }
     return 1;
 }
@@ -216,9 +252,8 @@ int CFLRT_AbstractWidget::RunRoutines(FLF_ITEM list)
             started = true;
             javaapi_call_procedure(object_, flf_item_by_position(list, position));
         }
-    } catch (CFLException *exception) {
-        OnHandlerException(exception);
-        delete exception;
+    } catch (...) {
+        HandleFailure(std::current_exception());
     }
     return started ? 1 : 0;
 }
@@ -260,6 +295,20 @@ void CFLRT_AbstractWidget::OnHandlerException(CFLException *exception)
         exception->Report();
         ExitProcess(static_cast<UINT>(-1));
     }
+}
+
+void CFLRT_AbstractWidget::HandleFailure(std::exception_ptr failure) noexcept
+{
+    CFLException *exception = nullptr;
+    try {
+        exception = flrt::as_runtime_failure(failure);
+        OnHandlerException(exception);
+    } catch (...) {
+        // A second failure while the first is handled ends the process.
+        delete exception;
+        flrt::end_with_failure(std::current_exception());
+    }
+    delete exception;
 }
 
 void CFLRT_AbstractWidget::DrawItem(int, DRAWITEMSTRUCT *) {}
@@ -360,7 +409,7 @@ LRESULT CALLBACK CFLRT_CommonControl::Hook(HWND window, UINT message, WPARAM wpa
     auto *widget = dynamic_cast<CFLRT_CommonControl *>(FromWindow(window));
     if (!widget)
         return 1;
-    widget->BeforeMessage(message, wparam);
+    widget->Guarded([&] { widget->BeforeMessage(message, wparam); });
     // The routines above may have closed the form and destroyed the window.
     widget = dynamic_cast<CFLRT_CommonControl *>(FromWindow(window));
     if (!widget)
@@ -370,7 +419,9 @@ LRESULT CALLBACK CFLRT_CommonControl::Hook(HWND window, UINT message, WPARAM wpa
         widget->ForgetWindow();
         return CallWindowProcA(previous, window, message, wparam, lparam);
     }
-    return widget->CallPrevious(window, message, wparam, lparam);
+    LRESULT result = 0;
+    widget->Guarded([&] { result = widget->CallPrevious(window, message, wparam, lparam); });
+    return result;
 }
 
 void CFLRT_CommonControl::BeforeMessage(UINT message, WPARAM wparam)

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <initializer_list>
 #include <memory>
 
@@ -80,6 +81,23 @@ public:
     // Whether every item of the condition list holds; an absent or empty list holds.
     bool Conditions(FLF_ITEM list);
     bool Conditions(std::initializer_list<int> signs) { return Conditions(Path(description_, signs)); }
+
+    // Runs work for this widget where no exception may pass on (a window
+    // procedure, a notification, an exported function): a failure ends in
+    // OnHandlerException. Answers whether the work finished.
+    template <class Work>
+    bool Guarded(Work &&work) noexcept
+    {
+        try {
+            work();
+            return true;
+        } catch (...) {
+            HandleFailure(std::current_exception());
+        }
+        return false;
+    }
+    // A failure caught on the widget's behalf: reported as a failed handler routine.
+    void HandleFailure(std::exception_ptr failure) noexcept;
 
     // Whether the widget is of class T (or a class derived from it).
     template <class T>
@@ -277,6 +295,22 @@ private:
     HCURSOR previous_ = nullptr;
     bool shown_ = false;
 };
+
+// The runtime's own failures as they are; any other exception (the
+// application's) wrapped, so that it is reported as a failed routine is.
+CFLException *as_runtime_failure(std::exception_ptr failure);
+// A failure no widget can take: reported, then the process ends.
+[[noreturn]] void end_with_failure(std::exception_ptr failure) noexcept;
+// Runs an exported function's work; no exception leaves it.
+template <class Work>
+void guard_export(Work &&work) noexcept
+{
+    try {
+        work();
+    } catch (...) {
+        end_with_failure(std::current_exception());
+    }
+}
 
 // Caption of validation message boxes (string 2 of the runtime's table).
 const char *validation_caption();

@@ -70,10 +70,11 @@ inline jvalue int_value(jint number)
     return value;
 }
 
-// Objects that windows keep as item data beyond the call that gave them.
-// Under a virtual machine each becomes a global reference, released with the
-// items; the application's table needs none (its objects live while the
-// array that holds them does, and the items are rebuilt with the array).
+// Objects that windows keep as item data beyond the call that gave them:
+// each becomes a global reference, released with the items. Under the
+// application's table the reference is the same handle; it tells the
+// application's collector that the runtime still uses the object (a row
+// or node may come from a function and be held by nothing else).
 class KeptObjects {
 public:
     KeptObjects() = default;
