@@ -956,8 +956,9 @@ bool CFLRT_Form::Open()
             return true;
         }
     }
-    if (DeletesWithWindow() && !flrt::table_is_emulated()) {
-        // A Java object must outlive the call that passed it.
+    if (DeletesWithWindow() || flrt::table_is_emulated()) {
+        // A Java object must outlive the call that passed it; an application's
+        // collector must leave the object of an open form alone.
         object_ = env()->NewGlobalRef(object_);
         holds_global_reference_ = true;
         for (CFLRT_AbstractWidget *widget : widgets_)

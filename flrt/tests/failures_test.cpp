@@ -189,16 +189,21 @@ private:
             .routine("close_soon", "()V", procedure([](TestObject *self) {
                          post_cancel(self->get_object("closing") ? self->get_object("closing")->text.c_str() : "");
                      }))
+            // Once the form is the current one, its child opens inside it.
             .routine("open_child", "()V", procedure([this](TestObject *self) {
-                         self->set_object("closing", table.make_string("Child form"));
-                         char class_name[] = "test.Fail";
-                         flrt_display_form(self->handle(), class_name, 8);
-                         post_cancel("Holder");
+                         later([this, self] {
+                             self->set_object("closing", table.make_string("Child form"));
+                             char class_name[] = "test.Fail";
+                             flrt_display_form(self->handle(), class_name, 8);
+                             post_cancel("Holder");
+                         });
                      }))
             .routine("open_mdi_child", "()V", procedure([](TestObject *self) {
-                         char class_name[] = "test.Fail";
-                         flrt_display_form(self->handle(), class_name, 10);
-                         PostMessageA(find_form("Frame"), WM_CLOSE, 0, 0);
+                         later([self] {
+                             char class_name[] = "test.Fail";
+                             flrt_display_form(self->handle(), class_name, 10);
+                             PostMessageA(find_form("Frame"), WM_CLOSE, 0, 0);
+                         });
                      }));
         cls.field("closing", Kind::Object, kStringSig);
     }

@@ -42,9 +42,14 @@ TEST_F(HeapTest, KeptMarksHoldWhatTheRuntimeHolds)
     zo::Heap::instance().collect();
     EXPECT_TRUE(zo::Heap::instance().contains(reinterpret_cast<zo::Object *>(text)));
     env->DeleteLocalRef(text);
-    EXPECT_FALSE(reinterpret_cast<zo::Object *>(text)->is_kept());
+    EXPECT_TRUE(reinterpret_cast<zo::Object *>(text)->is_kept()) << "a local reference given back changes nothing";
+    // Every reference the runtime takes holds the object until it is given back.
     env->NewGlobalRef(text);
     env->DeleteGlobalRef(text);
+    zo::Heap::instance().collect();
+    EXPECT_TRUE(zo::Heap::instance().contains(reinterpret_cast<zo::Object *>(text)));
+    env->DeleteGlobalRef(text);
+    env->DeleteGlobalRef(text); // one too many: no harm
     zo::Heap::instance().collect();
     EXPECT_FALSE(zo::Heap::instance().contains(reinterpret_cast<zo::Object *>(text)));
     EXPECT_EQ(env->NewGlobalRef(nullptr), nullptr);

@@ -78,10 +78,30 @@ ZO_CLASS(ZOTANGRAM, "ZOTANGRAM", c)
 
 ZOTANGRAM::ZOTANGRAM() : zotangram_fl_filename(zo::make_string(kFormFile)) {}
 
+namespace {
+
+// The run under way, for the cleanup of a run that a failure ends.
+ZOTANGRAM *g_running = nullptr;
+
+// A failure ends the run without returning here: the world and its models
+// are released and COM uninitialised first, so that a separate model server
+// sees its last release and ends too.
+void release_on_failure()
+{
+    if (ZOTANGRAM *run = g_running; run && run->zotangramworld)
+        run->zotangramworld->releaseinterfaces();
+    g_running = nullptr;
+    CoUninitialize();
+}
+
+} // namespace
+
 void ZOTANGRAM::make()
 {
     if (FAILED(CoInitialize(nullptr)))
         return;
+    g_running = this;
+    zo::set_unhandled_cleanup(&release_on_failure);
     add_resource_file(zotangram_fl_filename);
     if (filllistboxarrays()) {
         selected = 1;
@@ -97,6 +117,8 @@ void ZOTANGRAM::make()
         world->releaseinterfaces();
     }
     remove_resource_file(zotangram_fl_filename);
+    zo::set_unhandled_cleanup(nullptr);
+    g_running = nullptr;
     CoUninitialize();
 }
 

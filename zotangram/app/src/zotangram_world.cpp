@@ -134,6 +134,9 @@ ComRef<ITangramCanvas> ZOTANGRAM_WORLD::canvas()
     HRESULT result = E_POINTER;
     ComRef<ITangramCanvas> found = itangramworld.query<ITangramCanvas>(&result);
     check(result, "Failed to create iTangramCanvas.");
+    // A world may answer success and give no canvas.
+    if (!found)
+        zo::raise("Failed to create iTangramCanvas.");
     return found;
 }
 

@@ -105,8 +105,7 @@ bool FORMLOOM_RUNTIME::activate_form(std::int32_t form_number)
 bool FORMLOOM_RUNTIME::activate_class_form(String *class_name, std::int32_t form_number)
 {
     initialize_flrt();
-    // The runtime keeps the handle of an object whose form stays open.
-    Heap::instance().set_kept(*this, true);
+    // The form runtime takes a reference of its own while the form is open.
     return internal_display_form(this, class_name, form_number);
 }
 

@@ -15,6 +15,20 @@ void report_on_stderr(const std::string &message)
 }
 
 ExceptionReporter g_reporter = &report_on_stderr;
+UnhandledCleanup g_cleanup = nullptr;
+
+void run_cleanup_once()
+{
+    UnhandledCleanup cleanup = g_cleanup;
+    g_cleanup = nullptr; // a failure inside the cleanup does not run it again
+    if (!cleanup)
+        return;
+    try {
+        cleanup();
+    } catch (...) {
+        // The run ends all the same.
+    }
+}
 
 [[noreturn]] void on_terminate()
 {
@@ -48,9 +62,15 @@ std::string describe(const std::exception_ptr &exception)
     }
 }
 
+void set_unhandled_cleanup(UnhandledCleanup cleanup)
+{
+    g_cleanup = cleanup;
+}
+
 void end_with_unhandled(const std::exception_ptr &exception)
 {
     g_reporter(describe(exception));
+    run_cleanup_once();
     std::_Exit(kUnhandledExceptionExitCode);
 }
 

@@ -108,14 +108,19 @@ void JNICALL exception_nothing(JNIEnv *)
 jobject JNICALL new_global_ref(JNIEnv *, jobject handle)
 {
     if (Object *object = object_of(handle))
-        Heap::instance().set_kept(*object, true);
+        Heap::instance().keep(*object);
     return handle;
 }
 
-void JNICALL delete_ref(JNIEnv *, jobject handle)
+void JNICALL delete_global_ref(JNIEnv *, jobject handle)
 {
     if (Object *object = object_of(handle))
-        Heap::instance().set_kept(*object, false);
+        Heap::instance().release(*object);
+}
+
+// Handles are no local references: giving one back changes nothing.
+void JNICALL delete_local_ref(JNIEnv *, jobject)
+{
 }
 
 jboolean JNICALL is_same_object(JNIEnv *, jobject a, jobject b)
@@ -443,8 +448,8 @@ JNINativeInterface_ build_table()
     table.ExceptionClear = &exception_nothing;
     table.FatalError = &fatal_error;
     table.NewGlobalRef = &new_global_ref;
-    table.DeleteGlobalRef = &delete_ref;
-    table.DeleteLocalRef = &delete_ref;
+    table.DeleteGlobalRef = &delete_global_ref;
+    table.DeleteLocalRef = &delete_local_ref;
     table.IsSameObject = &is_same_object;
     table.AllocObject = &alloc_object;
     table.NewObject = &new_object;

@@ -45,7 +45,13 @@ void set_exception_reporter(ExceptionReporter reporter);
 // The text shown for an exception: its message, or its code when it has none.
 std::string describe(const std::exception_ptr &exception);
 
-// Reports the exception and ends the process with kUnhandledExceptionExitCode.
+// What the program must let go before an unhandled exception ends it (COM
+// references, say, that a server process waits for). Runs once, after the
+// report; null removes it.
+using UnhandledCleanup = void (*)();
+void set_unhandled_cleanup(UnhandledCleanup cleanup);
+
+// Reports the exception, runs the cleanup and ends the process with kUnhandledExceptionExitCode.
 [[noreturn]] void end_with_unhandled(const std::exception_ptr &exception);
 
 // Makes every exception that leaves the program's routines, even one that

@@ -3,8 +3,8 @@
 // Objects made with make<T>() live on the heap. An object stays while it can
 // be reached, through reference attributes and reference arrays, from a root:
 // a Root<T> of the application, a Snapshot, the target and arguments of a
-// routine call under way, or the kept mark that the form runtime sets on
-// the objects whose handles it holds. The collector runs
+// routine call under way, or the references the form runtime holds (counted:
+// each NewGlobalRef until its DeleteGlobalRef). The collector runs
 // only when asked to (collect, collect_if_due), at points where every object
 // still in use is reachable from a root.
 #ifndef ZO_HEAP_HPP
@@ -37,7 +37,13 @@ public:
     std::size_t size() const { return objects_.size(); }
     std::size_t allocated_since_collection() const { return allocated_; }
 
-    void set_kept(Object &object, bool kept) { object.kept_ = kept; }
+    // The form runtime holds one more (or one less) reference to the object.
+    void keep(Object &object) { ++object.kept_; }
+    void release(Object &object)
+    {
+        if (object.kept_ > 0)
+            --object.kept_;
+    }
 
     // Frees every object that no root reaches; answers how many were freed.
     std::size_t collect();

@@ -3,6 +3,7 @@
 #ifndef ZO_OBJECT_HPP
 #define ZO_OBJECT_HPP
 
+#include <cstdint>
 #include <memory>
 
 namespace zo {
@@ -28,7 +29,7 @@ public:
     virtual std::unique_ptr<Object> copy_state() const { return std::make_unique<Object>(*this); }
     virtual void restore_state(const Object &) {}
 
-    bool is_kept() const { return kept_; }
+    bool is_kept() const { return kept_ > 0; }
 
     // The class, without a virtual call for objects of the heap (the table asks at every access).
     const ClassInfo &dynamic_class() const { return class_ ? *class_ : class_info(); }
@@ -36,7 +37,8 @@ public:
 private:
     friend class Heap;
     const ClassInfo *class_ = nullptr; // learned when the heap adopts the object
-    bool kept_ = false;
+    // How many references the form runtime holds (NewGlobalRef without DeleteGlobalRef yet).
+    std::int32_t kept_ = 0;
     bool marked_ = false;
 };
 
