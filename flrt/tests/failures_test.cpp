@@ -8,7 +8,9 @@
 #include <stdexcept>
 
 #include "array_table.hpp"
+#include "box_answerer.hpp"
 #include "cflrt.h"
+#include "child.hpp"
 #include "form_file.hpp"
 #include "script.hpp"
 #include "test_table.hpp"
@@ -183,6 +185,12 @@ private:
             .routine("failing_caption", "()Ljava/lang/String;",
                      [this](TestObject *, const jvalue *) {
                          return object_value(fails("caption") ? nullptr : table.make_string("&Item"));
+                     })
+            .routine("updating_caption", "()Ljava/lang/String;",
+                     [this](TestObject *self, const jvalue *) {
+                         if (failing.erase("nested update"))
+                             flrt_update_widget(self->handle(), JNI_TRUE);
+                         return object_value(table.make_string("&First"));
                      })
             .routine("name_text", "()Ljava/lang/String;",
                      [this](TestObject *, const jvalue *) { return object_value(table.make_string("Name: " + name())); })
@@ -547,6 +555,66 @@ TEST(WindowClasses, FormsOfEveryKindGiveTheirClassBackWhenTheyGo)
     }
     EXPECT_FALSE(find_form("Overlapped") || find_form("Frame")) << "every form closed";
     EXPECT_LE(registered_form_classes(), 1) << opened << " form windows were opened";
+}
+
+// ---- Menus ----
+
+TEST(Menus, CommandIdsStayRightWhenAnUpdateRunsInsideAnUpdate)
+{
+    Fixture f;
+    HWND form = nullptr;
+    std::vector<UINT> ids;
+    Script script;
+    script.window("Nested menu update", form)
+        .then([&] {
+            f.failing.insert("nested update");
+            later([&] { SendMessageA(form, WM_INITMENU, reinterpret_cast<WPARAM>(GetMenu(form)), 0); });
+        })
+        .wait("the nested update", [&] { return f.failing.empty(); })
+        .then([&] {
+            HMENU commands = GetSubMenu(GetMenu(form), 0);
+            for (int position = 0; position < GetMenuItemCount(commands); ++position)
+                ids.push_back(GetMenuItemID(commands, position));
+        })
+        .then([&] { PostMessageA(form, WM_COMMAND, 5001, 0); })
+        .wait("the second command", [&] { return f.object->get_int("clicks") == 1; })
+        .then([&] { PostMessageA(form, WM_COMMAND, IDCANCEL, 0); });
+    f.display(11);
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+    EXPECT_EQ(ids, (std::vector<UINT>{5000, 5001, 5002}));
+    EXPECT_EQ(f.object->get_int("changes"), 0) << "the first command did not run";
+    EXPECT_EQ(f.object->get_int("handled"), 0) << "the third command did not run";
+}
+
+// ---- No object table ----
+
+FLTEST_CHILD_SCENARIO(display_without_table)
+{
+    flrt_add_res_file((program_directory() + "flrt_test_failures.flf").c_str());
+    TestTable table(TestTable::Mode::Emulated);
+    TestObject *object = table.make(table.define_class("test/Fail"));
+    if (arguments.empty() || arguments[0] != "never")
+        set_ni_table(nullptr);
+    char class_name[] = "test.Fail";
+    flrt_display_form(object->handle(), class_name, 3);
+    return 0;
+}
+
+TEST(NoObjectTable, ADisplayBeforeTheTableIsAFatalError)
+{
+    for (const char *when : {"never", "null"}) {
+        ChildProcessBoxes answering;
+        const ChildResult result = run_child("display_without_table", {when});
+        ASSERT_TRUE(result.finished) << when;
+        EXPECT_EQ(result.exit_code, 0xFFFFFFFFul) << when;
+        const std::vector<Box> boxes = answerer().boxes();
+        ASSERT_EQ(boxes.size(), 1u) << when;
+        EXPECT_EQ(message_of(boxes[0]),
+                  "No object table: set_ni_table must install the table before a form is displayed.")
+            << when;
+        EXPECT_EQ(boxes[0].caption, "Formloom reported Error") << when;
+    }
 }
 
 } // namespace
