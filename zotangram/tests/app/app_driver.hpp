@@ -84,6 +84,8 @@ public:
     bool open() const { return recording_ != nullptr; }
     const Recording &operator*() const { return *recording_; }
     const Recording *operator->() const { return recording_; }
+    // Makes the world fail its next animation.
+    void fail_animation() { recording_->fail_animation = 1; }
 
 private:
     HANDLE block_ = nullptr;

@@ -26,6 +26,7 @@ struct Recording {
     LONG world_released; // the program let the world go
     LONG unloaded;       // the world's DLL was unloaded before its process ended (COM uninitialised)
     PieceRecord piece[7];
+    LONG fail_animation; // set by the test: the world's Animate fails from then on
 };
 
 } // namespace apptest

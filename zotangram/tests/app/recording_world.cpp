@@ -89,7 +89,12 @@ public:
     {
         return world_->SelectVisual(visual, selected);
     }
-    STDMETHODIMP Animate() override { return world_->Animate(); }
+    STDMETHODIMP Animate() override
+    {
+        if (g_recording && g_recording->fail_animation)
+            return E_FAIL;
+        return world_->Animate();
+    }
 
     STDMETHODIMP Initialize(HWND window) override { return canvas_->Initialize(window); }
     STDMETHODIMP Paint(HDC dc, RECT bounds) override
