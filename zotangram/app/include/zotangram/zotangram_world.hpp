@@ -25,12 +25,36 @@ constexpr double kRotationStep = 45.0;
 constexpr double kPieceSpacing = 2.0;
 constexpr double kPieceRow = 1.0;
 
+// Component interfaces are no part of the widget's rolled-back state: a copy
+// (a form's snapshot) holds none of them, and restoring one leaves them as
+// they are. A snapshot that a failed run never destroys then holds no
+// reference that would keep the world, or a model server, alive.
+template <class T>
+class LiveRef : public ComRef<T> {
+public:
+    LiveRef() = default;
+    LiveRef(const LiveRef &) : ComRef<T>() {}
+    LiveRef &operator=(const LiveRef &) { return *this; }
+    LiveRef &operator=(ComRef<T> other)
+    {
+        ComRef<T>::operator=(std::move(other));
+        return *this;
+    }
+};
+
+class LiveModels : public std::vector<ComRef<ITangramModel>> {
+public:
+    LiveModels() = default;
+    LiveModels(const LiveModels &) : std::vector<ComRef<ITangramModel>>() {}
+    LiveModels &operator=(const LiveModels &) { return *this; }
+};
+
 class ZOTANGRAM_WORLD : public zo::DISPLAYABLE_WIDGET {
     ZO_OBJECT(ZOTANGRAM_WORLD, zo::DISPLAYABLE_WIDGET)
-    ComRef<ITangramWorld> itangramworld;
+    LiveRef<ITangramWorld> itangramworld;
     std::int32_t clsctx = CLSCTX_INPROC_SERVER;
-    std::vector<ComRef<ITangramModel>> modellist;
-    ComRef<ITangramVisual> iselectedvisual;
+    LiveModels modellist;
+    LiveRef<ITangramVisual> iselectedvisual;
     point2d sizeddiff{0.0, 0.0};
     bool worldinitialized = false;
 
@@ -61,5 +85,10 @@ private:
 };
 
 } // namespace zotangram
+
+// Read by forms as the interface it holds, as a ComRef is.
+template <class T>
+struct zo::KindOf<zotangram::LiveRef<T>> : zo::KindOf<zotangram::ComRef<T>> {
+};
 
 #endif
