@@ -1,7 +1,10 @@
 // A native interface table over C++ test objects, in two modes: emulated
 // (GetVersion answers 0xEFFE, GetFieldID writes the attribute's kind letter
 // into the signature) and JVM-like (a JNI version, exact signatures, static
-// members and pending exceptions as a Java virtual machine has them).
+// members and pending exceptions as a Java virtual machine has them, and as
+// strict as one: a call made while an exception is pending, a local
+// reference deleted that is none, and more live local references in a frame
+// than its capacity each fail the running test).
 #ifndef FLRT_TEST_TABLE_HPP
 #define FLRT_TEST_TABLE_HPP
 
@@ -98,6 +101,13 @@ public:
     void clear_exception() { failed_ = false; }
     int open_string_buffers() const { return open_buffers_; }
     int global_references() const { return global_references_; }
+    // A local reference to an object handed to the runtime (by functions added to the table).
+    jobject new_local(jobject reference);
+    // Local references alive in the frames the runtime pushed, and the most seen in one frame.
+    int framed_local_references() const;
+    int most_local_references() const { return most_locals_; }
+    // A frame of local references a virtual machine gives every native call.
+    static constexpr int kNativeCallCapacity = 16;
 
     // Used by the table functions.
     struct Access;
@@ -117,6 +127,14 @@ private:
     bool failed_ = false;
     int open_buffers_ = 0;
     int global_references_ = 0;
+    // JVM-like: the local references of each frame, the first one the
+    // native call's own (never released here: it holds what the test passes).
+    struct Frame {
+        int capacity;
+        std::multiset<const void *> references;
+    };
+    std::vector<Frame> frames_;
+    int most_locals_ = 0;
 };
 
 } // namespace fltest
