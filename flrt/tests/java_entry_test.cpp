@@ -16,7 +16,15 @@ namespace {
 constexpr unsigned long kExitMinusOne = 0xFFFFFFFF;
 
 // Exit codes of the scenarios: 0 when everything held, else the first check that failed.
-enum Check { kAllHeld = 0, kNotAccepted = 10, kNoCurrentObject, kNoFlag, kNotCancelled, kScriptUnfinished };
+enum Check {
+    kAllHeld = 0,
+    kNotAccepted = 10,
+    kNoCurrentObject,
+    kNoFlag,
+    kNotCancelled,
+    kScriptUnfinished,
+    kCurrentObjectKept
+};
 
 // The entry points found by their undecorated names, as a Java virtual machine finds them.
 template <class Function>
@@ -77,6 +85,9 @@ FLTEST_CHILD_SCENARIO(java_display_adds_the_class_file)
         return kNotAccepted;
     if (world.current_at_close != object->handle())
         return kNoCurrentObject;
+    // No form is open any more: Java holds no current object.
+    if (world.table.display_manager().static_values["curObject"].l)
+        return kCurrentObjectKept;
     if (!object->get_bool("data_was_accepted"))
         return kNoFlag;
     if (!accept.finished())
