@@ -120,7 +120,7 @@ struct TestTable::Access {
     static void JNICALL DeleteLocalRef(JNIEnv *env, jobject obj)
     {
         TestTable &t = of(env);
-        called(t, "DeleteLocalRef");
+        ++t.calls_["DeleteLocalRef"]; // allowed while an exception is pending
         if (emulated(t) || !obj)
             return;
         for (auto frame = t.frames_.rbegin(); frame != t.frames_.rend(); ++frame) {
@@ -136,7 +136,7 @@ struct TestTable::Access {
     static jint JNICALL PushLocalFrame(JNIEnv *env, jint capacity)
     {
         TestTable &t = of(env);
-        called(t, "PushLocalFrame");
+        ++t.calls_["PushLocalFrame"]; // allowed while an exception is pending
         t.frames_.push_back(Frame{capacity, {}});
         return 0;
     }
@@ -144,7 +144,7 @@ struct TestTable::Access {
     static jobject JNICALL PopLocalFrame(JNIEnv *env, jobject result)
     {
         TestTable &t = of(env);
-        called(t, "PopLocalFrame");
+        ++t.calls_["PopLocalFrame"]; // allowed while an exception is pending
         if (t.frames_.size() < 2) {
             ADD_FAILURE() << "PopLocalFrame without a frame";
             return result;
