@@ -10,7 +10,8 @@ Arrays *g_arrays = nullptr;
 struct Arrays::Functions {
     static std::vector<jvalue> *of(jobject array)
     {
-        auto found = g_arrays->elements_.find(array);
+        TestObject *object = TestObject::from(array);
+        auto found = g_arrays->elements_.find(object ? object->handle() : nullptr);
         return found == g_arrays->elements_.end() ? nullptr : &found->second;
     }
 

@@ -361,6 +361,31 @@ TEST(JavaLists, JavaArraysStartAtZero)
     EXPECT_TRUE(script.boxes().boxes().empty());
 }
 
+// A control that shows a sub-object is found by that object, whichever reference names it.
+TEST(JavaLists, AListIsRefreshedAndValidatedByItsArray)
+{
+    Controls controls(TestTable::Mode::JvmLike);
+    TestObject *object = controls.object;
+    TestObject *names = controls.arrays.strings({"a", "b"});
+    object->set_object("names", names);
+    object->set_int("names_index", -1);
+    object->set_object("numbers", controls.arrays.integers({7, 8}));
+    HWND form = nullptr;
+    bool valid = false;
+    Script script;
+    script.window("Lists", form)
+        .wait("the form active", active(form))
+        .then([&] {
+            flrt_update_widget(names->handle(), JNI_FALSE);
+            valid = flrt_validate_widget(names->handle(), JNI_FALSE, JNI_FALSE) != 0;
+        })
+        .click(in(form, kListCancel));
+    EXPECT_FALSE(controls.display(2));
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(valid);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+}
+
 // ---- Radio buttons, progress bars, trackbars, up-downs ----
 
 enum SimpleIndex { kOne = 0, kTwo, kThree, kFixedProgress, kVariableProgress, kTrackbar, kSmallTrackbar, kUpDown,

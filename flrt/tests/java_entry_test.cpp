@@ -64,8 +64,11 @@ struct JavaWorld {
     bool display(TestObject *object, const char *class_name)
     {
         jstring name = static_cast<jstring>(table.make_string(class_name)->handle());
-        return entry<Display>("Java_qk_fllocal_DisplayManager_display")(table.env(), nullptr, object->handle(), name, 1) !=
-               0;
+        const bool shown =
+            entry<Display>("Java_qk_fllocal_DisplayManager_display")(table.env(), nullptr, object->handle(), name, 1);
+        // Back in Java: the references the runtime was given in the call end.
+        table.native_call_returned();
+        return shown;
     }
 
     TestTable table;

@@ -38,6 +38,32 @@ struct TestTable::Env : JNIEnv_ {
 
 namespace {
 
+// Every local reference any JVM-like table made: a handle is looked up, never read, to tell.
+std::set<const void *> &local_reference_handles()
+{
+    static std::set<const void *> handles;
+    return handles;
+}
+
+bool is_local_reference(const void *handle)
+{
+    return handle && local_reference_handles().count(handle) != 0;
+}
+
+} // namespace
+
+TestObject *TestObject::from(jobject handle)
+{
+    if (!is_local_reference(handle))
+        return reinterpret_cast<TestObject *>(handle);
+    auto *reference = reinterpret_cast<TestTable::LocalReference *>(handle);
+    if (!reference->alive)
+        ADD_FAILURE() << "a local reference used after its frame ended or it was deleted";
+    return reference->target;
+}
+
+namespace {
+
 bool same_name(const std::string &a, const std::string &b, bool ignore_case)
 {
     if (!ignore_case)
@@ -104,9 +130,20 @@ struct TestTable::Access {
             return remember_local(t, reference);
     }
 
+    // Objects get a handle of their own; classes and the exception marker are counted as they are.
     template <class T>
     static T remember_local(TestTable &t, T reference)
     {
+        const void *handle = reference;
+        if (is_local_reference(handle) || t.is_object(handle)) {
+            TestObject *target = is_local_reference(handle)
+                                     ? static_cast<const LocalReference *>(handle)->target
+                                     : static_cast<TestObject *>(const_cast<void *>(handle));
+            t.local_references_.push_back(std::make_unique<LocalReference>());
+            t.local_references_.back()->target = target;
+            reference = reinterpret_cast<T>(t.local_references_.back().get());
+            local_reference_handles().insert(reference);
+        }
         Frame &frame = t.frames_.back();
         frame.references.insert(reference);
         const int live = static_cast<int>(frame.references.size());
@@ -123,6 +160,12 @@ struct TestTable::Access {
         ++t.calls_["DeleteLocalRef"]; // allowed while an exception is pending
         if (emulated(t) || !obj)
             return;
+        if (is_local_reference(obj)) {
+            auto *reference = reinterpret_cast<LocalReference *>(obj);
+            if (!reference->alive)
+                ADD_FAILURE() << "DeleteLocalRef of a local reference that had ended";
+            reference->alive = false;
+        }
         for (auto frame = t.frames_.rbegin(); frame != t.frames_.rend(); ++frame) {
             auto found = frame->references.find(obj);
             if (found != frame->references.end()) {
@@ -149,8 +192,17 @@ struct TestTable::Access {
             ADD_FAILURE() << "PopLocalFrame without a frame";
             return result;
         }
+        end_frame(t.frames_.back());
         t.frames_.pop_back();
         return local(t, result);
+    }
+
+    static void end_frame(Frame &frame)
+    {
+        for (const void *handle : frame.references)
+            if (is_local_reference(handle))
+                static_cast<LocalReference *>(const_cast<void *>(handle))->alive = false;
+        frame.references.clear();
     }
 
     static jobject JNICALL NewLocalRef(JNIEnv *env, jobject obj)
@@ -246,14 +298,14 @@ struct TestTable::Access {
     static jboolean JNICALL IsSameObject(JNIEnv *env, jobject a, jobject b)
     {
         called(of(env), "IsSameObject");
-        return a == b;
+        return TestObject::from(a) == TestObject::from(b);
     }
 
     static jobject JNICALL NewGlobalRef(JNIEnv *env, jobject obj)
     {
         called(of(env), "NewGlobalRef");
         ++of(env).global_references_;
-        return obj;
+        return obj ? TestObject::from(obj)->handle() : nullptr;
     }
 
     static void JNICALL DeleteGlobalRef(JNIEnv *env, jobject)
@@ -317,6 +369,8 @@ struct TestTable::Access {
     static void store(TestTable &t, const char *family, jvalue *slot, T value)
     {
         called(t, std::string(family) + JType<T>::name + "Field");
+        if constexpr (std::is_same_v<T, jobject>)
+            value = value ? TestObject::from(value)->handle() : nullptr; // objects are stored, not references
         if (slot) {
             slot->j = 0;
             slot->*JType<T>::slot = value;
@@ -513,7 +567,11 @@ TestTable::TestTable(Mode mode)
         display_manager_->static_field("curObject", Kind::Object, "Ljava/lang/Object;");
 }
 
-TestTable::~TestTable() = default;
+TestTable::~TestTable()
+{
+    for (const auto &reference : local_references_)
+        local_reference_handles().erase(reference.get());
+}
 
 JNIEnv *TestTable::env()
 {
@@ -532,6 +590,7 @@ TestClass &TestTable::define_class(const std::string &name)
 TestObject *TestTable::make(TestClass &cls)
 {
     objects_.push_back(std::make_unique<TestObject>(&cls));
+    object_handles_.insert(objects_.back().get());
     return objects_.back().get();
 }
 
@@ -545,6 +604,26 @@ TestObject *TestTable::make_string(const std::string &text)
 jobject TestTable::new_local(jobject reference)
 {
     return Access::local(*this, reference);
+}
+
+bool TestTable::is_object(const void *handle) const
+{
+    return object_handles_.count(handle) != 0;
+}
+
+jvalue TestTable::resolved(jvalue value)
+{
+    if (is_local_reference(value.l))
+        value.l = TestObject::from(value.l)->handle();
+    return value;
+}
+
+void TestTable::native_call_returned()
+{
+    if (frames_.size() > 1)
+        ADD_FAILURE() << frames_.size() - 1 << " local frames pushed and never popped";
+    frames_.resize(1);
+    Access::end_frame(frames_.front());
 }
 
 int TestTable::framed_local_references() const

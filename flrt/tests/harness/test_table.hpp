@@ -10,6 +10,7 @@
 
 #include <jni.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -69,7 +70,9 @@ public:
 
     std::string text; // the characters of a string object
 
-    static TestObject *from(jobject handle) { return reinterpret_cast<TestObject *>(handle); }
+    // The object of a handle: the object's own address, or a local reference
+    // of the JVM-like table (a local reference used after it ended fails the test).
+    static TestObject *from(jobject handle);
 
 private:
     TestClass *cls_;
@@ -103,6 +106,12 @@ public:
     int global_references() const { return global_references_; }
     // A local reference to an object handed to the runtime (by functions added to the table).
     jobject new_local(jobject reference);
+    // The runtime's entry point called by the test returned: the local
+    // references it was given in that call end (later use fails the test).
+    void native_call_returned();
+    // The value with a local reference replaced by its object (what a Java method receives).
+    jvalue resolved(jvalue value);
+    bool is_object(const void *handle) const;
     // Local references alive in the frames the runtime pushed, and the most seen in one frame.
     int framed_local_references() const;
     int most_local_references() const { return most_locals_; }
@@ -113,6 +122,13 @@ public:
     struct Access;
     friend struct Access;
 
+    // A local reference of the JVM-like table: a handle of its own for an
+    // object, alive until its frame ends or it is deleted.
+    struct LocalReference {
+        TestObject *target;
+        bool alive = true;
+    };
+
 private:
     Mode mode_;
     struct Env;
@@ -120,6 +136,7 @@ private:
     std::unique_ptr<Env> env_;
     std::vector<std::unique_ptr<TestClass>> classes_;
     std::vector<std::unique_ptr<TestObject>> objects_;
+    std::set<const void *> object_handles_;
     std::set<std::string> ids_;
     std::map<std::string, int> calls_;
     TestClass *display_manager_ = nullptr;
@@ -133,6 +150,7 @@ private:
         int capacity;
         std::multiset<const void *> references;
     };
+    std::deque<std::unique_ptr<LocalReference>> local_references_;
     std::vector<Frame> frames_;
     int most_locals_ = 0;
 };
