@@ -618,6 +618,21 @@ jvalue TestTable::resolved(jvalue value)
     return value;
 }
 
+void TestTable::enter_native_call()
+{
+    frames_.push_back(Frame{kNativeCallCapacity, {}});
+}
+
+void TestTable::leave_native_call()
+{
+    if (frames_.size() < 2) {
+        ADD_FAILURE() << "a native call left that was not entered";
+        return;
+    }
+    Access::end_frame(frames_.back());
+    frames_.pop_back();
+}
+
 void TestTable::native_call_returned()
 {
     if (frames_.size() > 1)

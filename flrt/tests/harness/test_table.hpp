@@ -109,6 +109,10 @@ public:
     // The runtime's entry point called by the test returned: the local
     // references it was given in that call end (later use fails the test).
     void native_call_returned();
+    // A native call made from inside a routine (Java code calling the runtime
+    // again): the local references made in it end when it returns.
+    void enter_native_call();
+    void leave_native_call();
     // The value with a local reference replaced by its object (what a Java method receives).
     jvalue resolved(jvalue value);
     bool is_object(const void *handle) const;
