@@ -12,7 +12,6 @@
 #include "fl_constants.h"
 #include "jni_access.hpp"
 #include "jni_runtime.hpp"
-#include "text.hpp"
 
 namespace flrt {
 namespace {
