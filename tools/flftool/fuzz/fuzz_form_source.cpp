@@ -6,24 +6,13 @@
 
 #include "diagnostics.hpp"
 #include "parser.hpp"
+#include "schema.hpp"
 #include "writer.hpp"
 
 namespace {
 
-const flftool::NameTable &names()
-{
-    static const flftool::NameTable table = [] {
-        flftool::NameTable t;
-        const std::pair<const char *, int32_t> entries[] = {
-            {"caption", 46}, {"geometry", 41}, {"left", 7},   {"items", 51},        {"value", 114},
-            {"path", 93},    {"tag", 71},      {"static", 94}, {"conditions", 94}, {"kind_up_down", 7},
-            {"up_down", 144}, {"kind_label", 2}};
-        for (const auto &[name, sign] : entries)
-            t.add(name, sign);
-        return t;
-    }();
-    return table;
-}
+// The whole vocabulary, so styles, colors and flags by name are fed too.
+const flftool::NameTable &names() { return flftool::Schema::builtin_vocabulary(); }
 
 } // namespace
 
