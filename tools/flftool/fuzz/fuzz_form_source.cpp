@@ -1,9 +1,11 @@
-// Feeds arbitrary text to the form source parser. Whatever it accepts must
-// write back as text that reads to the same document and writes identically.
+// Feeds arbitrary text to the form source parser and the schema check.
+// Whatever the parser accepts must write back as text that reads to the same
+// document and writes identically.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "checker.hpp"
 #include "diagnostics.hpp"
 #include "parser.hpp"
 #include "schema.hpp"
@@ -25,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const flftool::SourceError &) {
         return 0;
     }
+    flftool::check_document(document); // must not fail on any document
     flftool::Writer writer(names());
     std::string written = writer.write(document);
     try {

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "checker.hpp"
 #include "diagnostics.hpp"
 #include "files.hpp"
 #include "literals.hpp"
@@ -23,9 +24,9 @@ const char kUsage[] = R"(usage: flftool COMMAND [ARGUMENTS]
 Form sources (readable text for form resource files):
   flftool dump FILE.flf [--names BASE] [-o SOURCE]
       write the whole resource file as form source (standard output or SOURCE)
-  flftool build SOURCE -o FILE.flf [--names BASE]
+  flftool build SOURCE -o FILE.flf [--names BASE] [--lenient]
       compile a form source into a resource file; nothing is written on an error
-  flftool check SOURCE [--names BASE]
+  flftool check SOURCE [--names BASE] [--lenient]
       read a form source and report its errors without building it
 
 Name bases (the names of the signs; --names BASE lets sources use them):
@@ -40,6 +41,8 @@ Name bases (the names of the signs; --names BASE lets sources use them):
 Options:
   -o FILE        the output file
   --names BASE   the name base that names the signs of a form source
+  --lenient      report what the form schema does not allow as warnings and
+                 build anyway (a form the runtime reads differently)
   --help         this text
 )";
 
@@ -52,6 +55,7 @@ struct CommandLine {
     std::vector<std::string> positional;
     std::optional<std::string> output;
     std::optional<std::string> names;
+    bool lenient = false;
 };
 
 CommandLine split_options(const std::vector<std::string> &arguments, size_t first)
@@ -63,6 +67,8 @@ CommandLine split_options(const std::vector<std::string> &arguments, size_t firs
             if (i + 1 >= arguments.size())
                 throw UsageError(argument + " needs a file name");
             (argument == "-o" ? line.output : line.names) = arguments[++i];
+        } else if (argument == "--lenient") {
+            line.lenient = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             throw UsageError("unknown option " + argument);
         } else {
@@ -97,6 +103,23 @@ public:
         }
     }
 
+    // Schema problems are errors, or warnings that let a lenient build go on.
+    void check(const Document &document, bool lenient, std::ostream &err) const
+    {
+        std::string errors;
+        for (const SchemaProblem &problem : check_document(document)) {
+            std::string line = name_ + ":" + std::to_string(problem.pos.line) + ":" +
+                               std::to_string(problem.pos.column) + (lenient ? ": warning: " : ": error: ") +
+                               problem.message;
+            if (lenient)
+                err << line << "\n";
+            else
+                errors += (errors.empty() ? "" : "\n") + line;
+        }
+        if (!errors.empty())
+            throw ToolError(errors);
+    }
+
     void build(const Document &document, const std::string &output) const
     {
         try {
@@ -127,21 +150,24 @@ int dump_command(const CommandLine &line, std::ostream &out, std::ostream &err)
     return 0;
 }
 
-int build_command(const CommandLine &line, std::ostream &, std::ostream &)
+int build_command(const CommandLine &line, std::ostream &, std::ostream &err)
 {
     require(line.positional.size() == 1, "build takes one form source");
     require(line.output.has_value(), "build needs the resource file to write: -o FILE.flf");
     NameTable names = names_of(line);
     SourceFile source(line.positional[0]);
-    source.build(source.parse(names), *line.output);
+    Document document = source.parse(names);
+    source.check(document, line.lenient, err);
+    source.build(document, *line.output);
     return 0;
 }
 
-int check_command(const CommandLine &line, std::ostream &, std::ostream &)
+int check_command(const CommandLine &line, std::ostream &, std::ostream &err)
 {
     require(line.positional.size() == 1, "check takes one form source");
     NameTable names = names_of(line);
-    SourceFile(line.positional[0]).parse(names);
+    SourceFile source(line.positional[0]);
+    source.check(source.parse(names), line.lenient, err);
     return 0;
 }
 
