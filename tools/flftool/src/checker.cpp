@@ -97,6 +97,8 @@ private:
     std::string what(const Where &where) const
     {
         std::string name = where.scope == "widget" ? schema_.kind_name(where.kind) : where.scope;
+        if (name == "tabs")
+            name = "tab control";
         std::replace(name.begin(), name.end(), '_', ' ');
         return (name.find_first_of("aeiou") == 0 ? "an " : "a ") + name;
     }

@@ -134,8 +134,12 @@ std::string Writer::child_text(const Item &child, NameContext context, int inden
 {
     const Schema &schema = Schema::builtin();
     std::string sign = sign_text(child.sign, context);
-    if (context == NameContext::List)
+    if (context == NameContext::List) {
+        // Menu items and tab pages are no widgets: their signs stay numbers.
+        if (parent.known() && parent.scope != "widget")
+            sign = std::to_string(child.sign);
         return sign + " " + value_text(child, indent, schema.list_item(parent, child.sign));
+    }
     const SchemaEntry *entry = schema.entry(parent, child.sign);
     bool named = sign != std::to_string(child.sign);
     if (entry && named && entry->kind == ValueKind::Color) {

@@ -74,7 +74,7 @@ TEST(Schema, WhatEachWidgetKindNeedsIsReported)
                               "                  A.y { width 80 } ] } } }\n"),
               "7:19: a column needs type, a string\n7:19: a column needs caption, an access path (= PATH)\n");
     EXPECT_EQ(problems_of("", "    tabs { " + kGeometry + "properties { tabs { items [ ] } } }\n"),
-              "5:75: a tabs needs at least one item in properties/tabs/items\n");
+              "5:75: a tab control needs at least one item in properties/tabs/items\n");
     EXPECT_EQ(problems_of("", "    tabs { " + kGeometry + "properties { tabs { items [ 1 { } ] } } }\n"),
               "5:83: a page needs form_number, an integer\n");
     EXPECT_EQ(problems_of("", "    radio_button { " + kGeometry + "value = A.x }\n"),

@@ -85,7 +85,8 @@ TEST(ValueNames, NamesBuildTheSameBytesAsNumbers)
     EXPECT_EQ(bytes_of_file(dir.file("names.flf")), bytes_of_file(dir.file("numbers.flf")));
     std::string dumped = dump_file(dir.file("numbers.flf"), names);
     for (const char *text : {"style WS_CAPTION | WS_VISIBLE | WS_SYSMENU | DS_CENTER", "background none",
-                             "font { style FONT_BOLD | FONT_ITALIC background rgb(0, 0, 255) }", "style MF_POPUP | MF_HIDDEN",
+                             "font { style FONT_BOLD | FONT_ITALIC background rgb(0, 0, 255) }",
+                             "1 { caption = \"&File\" style MF_POPUP | MF_HIDDEN }", // a menu item is no button
                              "style WS_CHILD | CBS_DROPDOWNLIST | CBS_SORT", "ex_style WS_EX_CLIENTEDGE",
                              "background system(COLOR_BTNFACE)"})
         EXPECT_NE(dumped.find(text), std::string::npos) << text << "\n" << dumped;
