@@ -1,9 +1,11 @@
 #include "commands.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <random>
 
 #include "checker.hpp"
 #include "diagnostics.hpp"
@@ -28,6 +30,9 @@ Form sources (readable text for form resource files):
       compile a form source into a resource file; nothing is written on an error
   flftool check SOURCE [--names BASE] [--lenient]
       read a form source and report its errors without building it
+  flftool preview SOURCE-or-FILE.flf CLASS ID [-o FORM.png] [--names BASE]
+      show the form as the runtime builds it, bound to a stand-in object
+      (under Wine); with -o write a picture of its window instead
 
 Name bases (the names of the signs; --names BASE lets sources use them):
   flftool names new BASE              create an empty name base
@@ -171,6 +176,45 @@ int check_command(const CommandLine &line, std::ostream &, std::ostream &err)
     return 0;
 }
 
+// The preview runs the Windows preview program through a script that knows
+// the Windows build tree and Wine.
+int preview_command(const CommandLine &line, std::ostream &out, std::ostream &err)
+{
+    require(line.positional.size() == 3, "preview takes a form source or resource file, a class and a form id");
+    const std::string &input = line.positional[0];
+    std::string file = input;
+    std::filesystem::path scratch;
+    if (std::filesystem::path(input).extension() != ".flf") {
+        NameTable names = names_of(line);
+        SourceFile source(input);
+        Document document = source.parse(names);
+        source.check(document, line.lenient, err);
+        scratch = std::filesystem::temp_directory_path() /
+                  ("flftool-preview-" + std::to_string(std::random_device()()) + ".flf");
+        source.build(document, scratch.string());
+        file = scratch.string();
+    }
+    if (!line.output && !std::getenv("DISPLAY"))
+        throw ToolError("no display to show the form on: give -o FORM.png for a picture");
+    auto quoted = [](const std::string &text) {
+        std::string q = "'";
+        for (char c : text)
+            q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    };
+    std::string command = "sh " + quoted(FLFTOOL_PREVIEW_SCRIPT) + " " + quoted(file) + " " +
+                          quoted(line.positional[1]) + " " + quoted(line.positional[2]);
+    if (line.output)
+        command += " " + quoted(*line.output);
+    out.flush();
+    int status = std::system(command.c_str());
+    if (!scratch.empty())
+        std::filesystem::remove(scratch);
+    if (status != 0)
+        throw ToolError("the preview of " + line.positional[1] + " " + line.positional[2] + " failed");
+    return 0;
+}
+
 // ---- name bases ------------------------------------------------------------
 
 FLF_NAMES open_names(const std::string &base)
@@ -295,6 +339,7 @@ const std::map<std::string, Handler> &commands()
 {
     static const std::map<std::string, Handler> table = {
         {"dump", dump_command},          {"build", build_command},       {"check", check_command},
+        {"preview", preview_command},
         {"names new", names_new},        {"names import", names_import}, {"names list", names_list},
         {"names add", names_add},        {"names remove", names_remove}, {"names header", names_header},
         {"names class", names_class}};
