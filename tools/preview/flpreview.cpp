@@ -109,6 +109,18 @@ void CALLBACK take_picture(HWND, UINT, UINT_PTR, DWORD)
     ExitProcess(write_picture(window) ? 0 : 4);
 }
 
+// The stand-in's routines do nothing, so a button that would close the form
+// in the application does not close the preview; the window's close box does.
+LRESULT CALLBACK end_on_close(int code, WPARAM wparam, LPARAM lparam)
+{
+    const auto *message = reinterpret_cast<const CWPSTRUCT *>(lparam);
+    if (code == HC_ACTION && GetPropA(message->hwnd, "Resp") &&
+        ((message->message == WM_SYSCOMMAND && (message->wParam & 0xFFF0) == SC_CLOSE) ||
+         message->message == WM_CLOSE))
+        ExitProcess(0);
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -140,6 +152,8 @@ int main(int argc, char **argv)
     if (argc == 5) {
         g_output = argv[4];
         SetTimer(nullptr, 0, 500, take_picture);
+    } else {
+        SetWindowsHookExA(WH_CALLWNDPROC, end_on_close, nullptr, GetCurrentThreadId());
     }
     flrt_display_form(object, class_name.data(), form_id);
     // Separate forms and MDI children live on in this loop, while they are open.
