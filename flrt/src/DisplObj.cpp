@@ -64,11 +64,11 @@ private:
 
     LRESULT Handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
 
-    // The displayed object may come from a function: nothing else need hold it.
+    // Kept while the widget lives: a separate form outlives the call that
+    // showed it, and the object may come from a function that nothing else holds.
     flrt::KeptObjects kept_;
     jobject displayed_ = nullptr;
     jmethodID handler_ = nullptr;
-    jobject area_ = nullptr;
 };
 
 void CFLRT_DisplayableObject::RegisterClassOnce()
@@ -102,13 +102,14 @@ bool CFLRT_DisplayableObject::FindHandler()
 
 void CFLRT_DisplayableObject::PublishArea()
 {
-    area_ = object_field(displayed_, "area");
-    if (!area_)
+    jobject area = object_field(displayed_, "area");
+    if (!area)
         return;
-    set_int_field(area_, "left", left_);
-    set_int_field(area_, "top", top_);
-    set_int_field(area_, "right", left_ + width_);
-    set_int_field(area_, "bottom", top_ + height_);
+    set_int_field(area, "left", left_);
+    set_int_field(area, "top", top_);
+    set_int_field(area, "right", left_ + width_);
+    set_int_field(area, "bottom", top_ + height_);
+    flrt::delete_local(area);
 }
 
 bool CFLRT_DisplayableObject::ReadProperties()
@@ -165,12 +166,11 @@ LRESULT CFLRT_DisplayableObject::Handle(HWND window, UINT message, WPARAM wparam
     const jvalue arguments[] = {flrt::int_value(static_cast<jint>(reinterpret_cast<INT_PTR>(window))),
                                 flrt::int_value(static_cast<jint>(message)), flrt::int_value(static_cast<jint>(wparam)),
                                 flrt::int_value(static_cast<jint>(lparam))};
-    JNIEnv *env = flrt::table();
-    const jint answer = env->CallIntMethodA(displayed_, handler_, arguments);
-    if (env->ExceptionOccurred()) {
-        env->ExceptionClear();
-        throw new CRoutineCallException(kClassName, "internal_handle_message");
-    }
+    // The application's table raises the application's own exceptions.
+    jint answer = flrt::table()->CallIntMethodA(displayed_, handler_, arguments);
+    // A Java exception of the handler leaves the message to the default handling.
+    if (!flrt::table_is_emulated() && flrt::exception_taken())
+        answer = 1;
     if (answer == 0)
         return 0;
     // The object may have closed the form, and so deleted the widget, meanwhile.

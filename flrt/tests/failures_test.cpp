@@ -244,7 +244,7 @@ private:
         canvas_class.field("hWnd", Kind::Integer, "I")
             .routine("internal_handle_message", "(IIII)I", [this](TestObject *, const jvalue *args) {
                 if (static_cast<UINT>(args[1].i) == WM_PAINT && failing_always.count("paint"))
-                    table.raise_exception();
+                    throw std::runtime_error("Cannot paint");
                 return int_value(1);
             });
     }
