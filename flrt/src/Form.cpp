@@ -354,8 +354,9 @@ CFLRT_Form::~CFLRT_Form()
     for (CFLRT_AbstractWidget *widget : widgets_)
         delete widget;
     menu_.reset();
+    // Given back through the table that gave it, should another be installed meanwhile.
     if (holds_global_reference_)
-        env()->DeleteGlobalRef(object_);
+        reference_table_->DeleteGlobalRef(object_);
     live_forms().erase(this);
     g_doomed.erase(std::remove(g_doomed.begin(), g_doomed.end(), this), g_doomed.end());
 }
@@ -662,6 +663,13 @@ bool CFLRT_Form::DeletesWithWindow() const
 void CFLRT_Form::OnWindowDestroyed()
 {
     closed_ = true;
+    // The application's collector may have the object once the form's window
+    // is gone (its handle stays the same; a virtual machine's reference is
+    // kept until the form is deleted, as handlers may still use it).
+    if (holds_global_reference_ && flrt::table_is_emulated()) {
+        reference_table_->DeleteGlobalRef(object_);
+        holds_global_reference_ = false;
+    }
     // A window destroys the menu it shows: the menu object must not destroy it again.
     if (menu_ && menu_->Handle() && GetMenu(window_) == menu_->Handle())
         menu_->Forget();
@@ -967,7 +975,8 @@ bool CFLRT_Form::Open()
     if (DeletesWithWindow() || flrt::table_is_emulated()) {
         // A Java object must outlive the call that passed it; an application's
         // collector must leave the object of an open form alone.
-        object_ = env()->NewGlobalRef(object_);
+        reference_table_ = env();
+        object_ = reference_table_->NewGlobalRef(object_);
         holds_global_reference_ = true;
         for (CFLRT_AbstractWidget *widget : widgets_)
             widget->Attach(widget->Description(), this, object_);

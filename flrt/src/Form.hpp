@@ -124,6 +124,7 @@ private:
     CFLRT_Form *parent_form_ = nullptr;
     // A Java object of a form that outlives the native call that opened it.
     bool holds_global_reference_ = false;
+    JNIEnv *reference_table_ = nullptr;
 };
 
 namespace flrt {

@@ -84,13 +84,15 @@ jobject KeptObjects::Keep(jobject local)
         return local;
     delete_local(local);
     references_.push_back(global);
+    table_ = g_table;
     return global;
 }
 
 void KeptObjects::Release()
 {
+    // Given back through the table that gave them, should another be installed meanwhile.
     for (jobject reference : references_)
-        g_table->DeleteGlobalRef(reference);
+        table_->DeleteGlobalRef(reference);
     references_.clear();
 }
 

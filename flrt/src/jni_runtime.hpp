@@ -78,6 +78,7 @@ public:
 
 private:
     std::vector<jobject> references_;
+    JNIEnv *table_ = nullptr;
 };
 
 // Shows the text of an unhandled routine-call exception to the user.
