@@ -351,6 +351,35 @@ TEST(Selection, AWorldThatCannotBeCreatedEndsTheRunWithItsMessage)
     expect_end(run, 3, "DisplayableObject");
 }
 
+// The separate process is offered only when its server is installed; else the
+// check box says so at once instead of the run failing after OK.
+TEST(Selection, TheSeparateProcessIsOfferedOnlyWithItsServerInstalled)
+{
+    ASSERT_EQ(run_server_registration("/UnregServer"), 0u);
+    {
+        ZotangramRun run;
+        HWND selection = run.window(kCaption, "ListBox");
+        ASSERT_TRUE(selection) << run.visible_windows();
+        HWND box = child(selection, "Button", "Run the pieces in a separate process (not installed)");
+        ASSERT_TRUE(box) << run.visible_windows();
+        EXPECT_FALSE(IsWindowEnabled(box));
+        click(child(selection, "Button", "Cancel"));
+        expect_end(run, 0, "DisplayableObject");
+    }
+    ASSERT_EQ(run_server_registration("/RegServer"), 0u);
+    {
+        ZotangramRun run;
+        HWND selection = run.window(kCaption, "ListBox");
+        ASSERT_TRUE(selection) << run.visible_windows();
+        HWND box = child(selection, "Button", kServerBox);
+        ASSERT_TRUE(box) << run.visible_windows();
+        EXPECT_TRUE(IsWindowEnabled(box));
+        click(child(selection, "Button", "Cancel"));
+        expect_end(run, 0, "DisplayableObject");
+    }
+    EXPECT_EQ(run_server_registration("/UnregServer"), 0u);
+}
+
 TEST(Selection, WithoutWorldsTheProgramEndsAtOnce)
 {
     WithoutWorlds none;
