@@ -13,7 +13,7 @@ constexpr char kNoName[] = "{N/A}";
 constexpr int kSelectionForm = 1;
 constexpr int kPuzzleForm = 2;
 constexpr char kServerOption[] = "Run the pieces in a separate process";
-constexpr char kServerMissing[] = "Run the pieces in a separate process (not installed)";
+constexpr char kServerMissing[] = "Separate process: server not installed";
 constexpr char kModelServerKey[] = "CLSID\\{B53313C4-20C4-11D0-9C6C-00A0C90A632C}\\LocalServer32";
 constexpr char kModelMarshalingKey[] = "Interface\\{B53313C0-20C4-11D0-9C6C-00A0C90A632C}\\ProxyStubClsid32";
 

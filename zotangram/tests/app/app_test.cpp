@@ -360,7 +360,7 @@ TEST(Selection, TheSeparateProcessIsOfferedOnlyWithItsServerInstalled)
         ZotangramRun run;
         HWND selection = run.window(kCaption, "ListBox");
         ASSERT_TRUE(selection) << run.visible_windows();
-        HWND box = child(selection, "Button", "Run the pieces in a separate process (not installed)");
+        HWND box = child(selection, "Button", "Separate process: server not installed");
         ASSERT_TRUE(box) << run.visible_windows();
         EXPECT_FALSE(IsWindowEnabled(box));
         click(child(selection, "Button", "Cancel"));
@@ -503,8 +503,11 @@ TEST_P(FigureGame, AFigureIsSolvedWithTheMouseAndTheWorldSaysSo)
     ASSERT_TRUE(pump_until([&] { return recording->silhouette == 1; }));
     EXPECT_EQ(recording->placed, 0);
     EXPECT_EQ(recording->solved, 0);
+    screenshot(puzzle, shots_folder(), "figure-" + narrow(figure.name));
     const auto targets = tangram::solution(figure);
     for (std::size_t piece = 0; piece < targets.size(); ++piece) {
+        if (piece == 4)
+            screenshot(puzzle, shots_folder(), "half-" + narrow(figure.name));
         place_piece(piece, targets[piece]);
         ASSERT_FALSE(HasFatalFailure());
         EXPECT_TRUE(pump_until([&] { return recording->placed == static_cast<LONG>(piece + 1); }))
