@@ -33,7 +33,7 @@ struct ModelReading {
     double degrees = 0;
 };
 
-HRESULT read(Visual& visual, ModelReading& reading) {
+HRESULT read_model(Visual& visual, ModelReading& reading) {
     HRESULT hr = visual.model()->GetNumberOfVertices(&reading.count);
     if (SUCCEEDED(hr) && (reading.count < 3 || reading.count > 4)) hr = E_UNEXPECTED;
     if (SUCCEEDED(hr)) hr = visual.model()->GetVertices(reading.count, reading.vertices.data());
@@ -157,7 +157,7 @@ private:
 
     void snap(Visual& visual) {
         ModelReading reading;
-        if (FAILED(read(visual, reading))) return;
+        if (FAILED(read_model(visual, reading))) return;
         const Outline vertices = vertices_of(reading);
         const auto recognised = recognise(vertices);
         if (!recognised) return;
