@@ -53,11 +53,6 @@ bool contains(std::span<const Vec> polygon, Vec point) {
     return inside;
 }
 
-Vec translation_for_anchor(std::span<const Vec> shape, double degrees, Vec anchor) {
-    const Vec first = place(shape, Pose{{0, 0}, degrees}).front();
-    return {anchor.x - first.x, anchor.y - first.y};
-}
-
 const std::array<PieceShape, piece_count>& standard_pieces() {
     static const std::array<PieceShape, piece_count> pieces{{
         {4, {{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}},

@@ -26,8 +26,6 @@ double area(std::span<const Vec> polygon);
 // Even-odd test; points on an edge may answer either way.
 bool contains(std::span<const Vec> polygon, Vec point);
 
-// The translation that puts the first vertex of shape, turned by degrees, onto anchor.
-Vec translation_for_anchor(std::span<const Vec> shape, double degrees, Vec anchor);
 
 // The seven pieces as the puzzle builds them, in its order.
 struct PieceShape {
