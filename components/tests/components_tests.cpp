@@ -478,6 +478,23 @@ TEST_P(SilhouetteTest, APieceDroppedOnATakenPlaceStaysWhereItIs) {
     EXPECT_EQ(translation_of(transform.get()).x, poses[4].pose.translation.x + 0.1);
 }
 
+TEST_P(SilhouetteTest, TheFigureShowsBehindThePiecesAndASolvedFigureSaysSoInGreen) {
+    constexpr COLORREF figure_colour = RGB(0x4A, 0x4E, 0x69), solved_colour = RGB(0x2E, 0x8B, 0x57);
+    long index = -1;
+    puzzle.world.as<ITangramSilhouette>()->GetFigure(&index);
+    const Figure& figure = figures()[static_cast<size_t>(index)];
+    MemoryCanvas canvas(640, 480);
+    auto paint = [&] { ASSERT_HRESULT_SUCCEEDED(puzzle.world.as<ITangramCanvas>()->Paint(canvas.dc(), {0, 0, 640, 480})); };
+    const POINT banner = at({1, 19}); // the line below the board's figure, at its left end
+    paint();
+    for (const Place& place : figure.places) EXPECT_EQ(pixel_at(canvas.dc(), at(place.centre)), figure_colour);
+    EXPECT_NE(pixel_at(canvas.dc(), banner), solved_colour);
+    place_on_figure(puzzle, figure);
+    paint();
+    EXPECT_EQ(pixel_at(canvas.dc(), banner), solved_colour);
+    for (const Place& place : figure.places) EXPECT_NE(pixel_at(canvas.dc(), at(place.centre)), figure_colour);
+}
+
 INSTANTIATE_TEST_SUITE_P(Silhouette, SilhouetteTest,
                          ::testing::Values(silhouette_world_class(0), silhouette_world_class(1),
                                            silhouette_world_class(3), silhouette_world_class(11)),
