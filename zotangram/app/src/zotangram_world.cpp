@@ -310,17 +310,20 @@ void ZOTANGRAM_WORLD::on_rbuttonup(std::int32_t, zo::Point *point)
 // drag ends where the piece is, or every later press would find it still held.
 void ZOTANGRAM_WORLD::on_capture_changed(std::int32_t hwnd, std::int32_t new_owner)
 {
-    if (!iselectedvisual || window_of(new_owner) == window_of(hwnd))
-        return;
-    check(itangramworld->SelectVisual(iselectedvisual.get(), FALSE), "Failed to de-select iSelectedVisual.");
-    iselectedvisual.reset();
+    if (iselectedvisual && window_of(new_owner) != window_of(hwnd))
+        let_go_selected();
 }
 
 void ZOTANGRAM_WORLD::drop_selected()
 {
+    let_go_selected();
+    ReleaseCapture();
+}
+
+void ZOTANGRAM_WORLD::let_go_selected()
+{
     check(itangramworld->SelectVisual(iselectedvisual.get(), FALSE), "Failed to de-select iSelectedVisual.");
     iselectedvisual.reset();
-    ReleaseCapture();
 }
 
 } // namespace zotangram

@@ -59,6 +59,7 @@ private:
     ComRef<ITangramTransform> selected_transform();
     point2d device_to_model(const zo::Point &point);
     void drop_selected();
+    void let_go_selected();
 };
 
 } // namespace zotangram
