@@ -51,12 +51,15 @@ Outline vertices_of(const ModelReading& reading) {
 class SilhouetteWorld final : public WorldBase, public ITangramSilhouette {
 public:
     explicit SilhouetteWorld(size_t figure) { show_figure(static_cast<long>(figure)); }
+    ~SilhouetteWorld() override { stop_clock_display(); }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** object) override { return WorldBase::QueryInterface(riid, object); }
     STDMETHODIMP_(ULONG) AddRef() override { return WorldBase::AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return WorldBase::Release(); }
 
     STDMETHODIMP Initialize(HWND window, double width, double height) override {
+        stop_clock_display();
+        clock_running_ = false;
         const HRESULT hr = WorldBase::Initialize(window, width, height);
         if (SUCCEEDED(hr)) restart_clock();
         return hr;
@@ -110,8 +113,8 @@ public:
             renderer().draw_banner(dc, view, text.c_str(), solved_fill, solved_text, line);
             return;
         }
-        const std::wstring text = L"Make the " + name + L": drop each piece on its place (" +
-                                  std::to_wstring(count) + L" of 7 placed).";
+        std::wstring text = L"Make the " + name + L": " + std::to_wstring(count) + L" of 7 pieces on their places";
+        if (clock_running_) text += L", " + minutes_and_seconds(GetTickCount() - started_);
         renderer().draw_caption(dc, view, text.c_str(), hint_colour, line);
     }
 
@@ -124,12 +127,15 @@ protected:
     void scene_changed() override { placed_known_ = false; }
     void selection_changed(Visual& visual, bool selected) override {
         if (selected) {
-            if (!clock_running_) restart_clock();
-            clock_running_ = true;
+            if (!clock_running_) {
+                restart_clock();
+                clock_running_ = true;
+                start_clock_display();
+            }
             return;
         }
         snap(visual);
-        placed();
+        if (placed() < piece_count) start_clock_display();
     }
 
 private:
@@ -141,6 +147,23 @@ private:
         solved_ = false;
         renderer().backdrop_changed();
     }
+    // The caption shows the running time: it is drawn again every second
+    // until the figure is solved. The timer's id is the world's address plus one.
+    void start_clock_display() {
+        if (window() && !clock_display_)
+            clock_display_ = SetTimer(window(), clock_timer_id(), 1000, &SilhouetteWorld::clock_tick) != 0;
+    }
+    void stop_clock_display() {
+        if (clock_display_ && window()) KillTimer(window(), clock_timer_id());
+        clock_display_ = false;
+    }
+    UINT_PTR clock_timer_id() const { return reinterpret_cast<UINT_PTR>(this) + 1; }
+    static void CALLBACK clock_tick(HWND, UINT, UINT_PTR id, DWORD) {
+        auto* world = reinterpret_cast<SilhouetteWorld*>(id - 1);
+        if (world->solved_) world->stop_clock_display();
+        world->redraw();
+    }
+
     void restart_clock() {
         started_ = GetTickCount();
         solved_ = false;
@@ -197,6 +220,7 @@ private:
     bool placed_known_ = false;
     long placed_count_ = 0;
     bool clock_running_ = false;
+    bool clock_display_ = false;
     DWORD started_ = 0;
     bool solved_ = false;
     DWORD solved_after_ = 0;

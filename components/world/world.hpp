@@ -42,6 +42,7 @@ protected:
     void redraw() const;
     SceneRenderer& renderer() { return renderer_; }
     bool dragging() const { return static_cast<bool>(selected_); }
+    HWND window() const { return window_; }
 
 private:
     static void CALLBACK pulse_tick(HWND window, UINT message, UINT_PTR id, DWORD time);
