@@ -480,6 +480,46 @@ TEST_F(ListView, AHundredThousandRowsShowTheirSelectionFarDownAndTakeClicksThere
     EXPECT_EQ(cell_after_load, "Row 11");
 }
 
+TEST_F(ListView, ALetterTypedSelectsTheNextRowStartingWithIt)
+{
+    object->set_object("rows", views.arrays.objects({views.row("Alpha", 1, 0, false, 'a', ""),
+                                                     views.row("beta", 2, 0, false, 'b', ""),
+                                                     views.row("Gamma", 3, 0, false, 'c', "")}));
+    object->set_int("row_index", 0);
+    HWND form = nullptr, list = nullptr;
+    int after_g = -2, after_b = -2, after_z = -2;
+    DWORD since = 0;
+    const auto start_pause = [&] { since = GetTickCount(); };
+    const auto paused = [&] { return GetTickCount() - since > 1200; };
+    Script script;
+    script.window("List view", form)
+        .wait("the list filled", [&] {
+            list = Script::control(form, kList);
+            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
+        })
+        .then([&] { PostMessageA(list, WM_CHAR, 'g', 1); })
+        .wait("the typed row stored", [&] { return object->get_int("row_index") == 2; })
+        .then([&] { after_g = selected_row(list); })
+        .then(start_pause)
+        .wait("a pause, after which the list starts a new search", paused)
+        .then([&] { PostMessageA(list, WM_CHAR, 'B', 1); })
+        .wait("the second typed row stored", [&] { return object->get_int("row_index") == 1; })
+        .then([&] { after_b = selected_row(list); })
+        .then(start_pause)
+        .wait("a pause", paused)
+        .then([&] { PostMessageA(list, WM_CHAR, 'z', 1); })
+        .then(start_pause)
+        .wait("the letter handled", paused)
+        .then([&] { after_z = selected_row(list); })
+        .click(in(form, kListOk));
+    EXPECT_TRUE(views.display(1));
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+    EXPECT_EQ(after_g, 2);
+    EXPECT_EQ(after_b, 1) << "letters match whatever their case";
+    EXPECT_EQ(after_z, 1) << "a letter no row starts with keeps the selection";
+}
+
 // A long array is not held row by row: only the rows shown are kept, and the
 // array while rows are still to come.
 TEST(ListViewUnderAVirtualMachine, ALongArrayKeepsOnlyTheRowsShown)
