@@ -194,7 +194,7 @@ Times time_direct(int rows)
     RedrawWindow(parent, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     times.open = milliseconds_since(start);
     const Clock::time_point load = Clock::now();
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
     SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
     RedrawWindow(parent, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     times.load = milliseconds_since(load);

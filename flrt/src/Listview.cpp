@@ -165,7 +165,9 @@ bool CFLRT_ListViewControl::SameRows(jobject array) const
 void CFLRT_ListViewControl::Rebuild(jobject array)
 {
     SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(window_, LVM_DELETEALLITEMS, 0, 0);
+    // No rows first: the selection goes and the list scrolls back to the top
+    // (deleting all items would walk every row).
+    SendMessageA(window_, LVM_SETITEMCOUNT, 0, 0);
     // The rows of the first page are fetched now, as the window will ask for them at once.
     const int page = static_cast<int>(SendMessageA(window_, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
     rows_.Reset(array, array ? count_ : 0, page);
