@@ -114,29 +114,6 @@ std::vector<std::string> int_items(jobject array, int count)
     return texts;
 }
 
-bool holds_rows(jobject array, const std::vector<jobject> &rows)
-{
-    if (!array || array_length(array) != static_cast<int>(rows.size()))
-        return false;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        jobject element = env()->GetObjectArrayElement(static_cast<jobjectArray>(array), static_cast<jsize>(i));
-        const bool same = same_object(rows[i], element);
-        delete_local(element);
-        if (!same)
-            return false;
-    }
-    return true;
-}
-
-std::vector<jobject> keep_rows(jobject array, int count, KeptObjects &kept)
-{
-    std::vector<jobject> rows;
-    rows.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    for (int i = 0; i < count; ++i)
-        rows.push_back(kept.Keep(env()->GetObjectArrayElement(static_cast<jobjectArray>(array), i)));
-    return rows;
-}
-
 void ArrayRows::Clear()
 {
     rows_.clear();

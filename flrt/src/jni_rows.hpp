@@ -23,10 +23,6 @@ FLRT_API std::vector<std::string> string_items(jobject array, int count);
 // The first count elements of an integer array as signed decimal texts.
 FLRT_API std::vector<std::string> int_items(jobject array, int count);
 
-// Whether the array holds exactly these objects, in this order.
-FLRT_API bool holds_rows(jobject array, const std::vector<jobject> &rows);
-// The first count elements of an object array, each kept while the rows are shown.
-FLRT_API std::vector<jobject> keep_rows(jobject array, int count, KeptObjects &kept);
 
 // The rows of an object array, fetched one at a time as they are shown and
 // kept while they may be: the array stays kept until every row is, so a long
