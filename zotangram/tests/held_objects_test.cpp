@@ -49,6 +49,9 @@ ZO_CLASS(HELD_NODE, "HELD_NODE", c)
     c.routine<&HELD_NODE::count>("count").routine<&HELD_NODE::item>("item").routine<&HELD_NODE::text>("text");
 }
 
+// The objects the last call of fresh_rows made: the array and its rows.
+std::vector<zo::Object *> g_fresh_rows;
+
 // Its rows and its tree exist only as function results.
 class HELD_VIEWS : public zo::DISPLAYABLE {
     ZO_OBJECT(HELD_VIEWS, zo::DISPLAYABLE)
@@ -56,10 +59,12 @@ class HELD_VIEWS : public zo::DISPLAYABLE {
     zo::Array *fresh_rows()
     {
         zo::Array *rows = zo::make_array<HELD_ROW *>(3);
+        g_fresh_rows = {rows};
         for (std::size_t i = 0; i < 3; ++i) {
             auto *row = zo::make<HELD_ROW>();
             row->label = zo::make_string("Row " + std::to_string(i + 1));
             rows->set_reference(i, row);
+            g_fresh_rows.push_back(row);
         }
         return rows;
     }
@@ -94,21 +99,7 @@ void add_held_forms()
     added = true;
 }
 
-// The objects a list view or tree view keeps as its items' data.
-std::vector<zo::Object *> list_rows(HWND list)
-{
-    std::vector<zo::Object *> rows;
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int index = 0; index < count; ++index) {
-        LVITEMA item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = index;
-        SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        rows.push_back(reinterpret_cast<zo::Object *>(item.lParam));
-    }
-    return rows;
-}
-
+// The objects a tree view keeps as its items' data.
 void tree_nodes(HWND tree, HTREEITEM parent, std::vector<zo::Object *> &nodes)
 {
     for (HTREEITEM child = tree_item(tree, parent, parent ? TVGN_CHILD : TVGN_ROOT); child;
@@ -151,7 +142,8 @@ TEST(HeldObjects, RowsAndNodesGivenByFunctionsSurviveACollectionBeforeTheyArePai
         })
         .then([&] {
             zo::Heap::instance().collect();
-            rows_live = all_live(list_rows(list));
+            // The list shows the array the function gave last, and its rows.
+            rows_live = all_live(g_fresh_rows);
             tree_nodes(tree, nullptr, nodes);
             nodes_live = all_live(nodes);
             if (!rows_live || !nodes_live)
