@@ -491,7 +491,7 @@ TEST_F(ListView, ALetterTypedSelectsTheNextRowStartingWithIt)
                                                      views.row("Gamma", 3, 0, false, 'c', "")}));
     object->set_int("row_index", 0);
     HWND form = nullptr, list = nullptr;
-    int after_g = -2, after_b = -2, after_z = -2;
+    int after_g = -2, after_b = -2, after_z = -2, index_before_click = -2;
     DWORD since = 0;
     const auto start_pause = [&] { since = GetTickCount(); };
     const auto paused = [&] { return GetTickCount() - since > 1200; };
@@ -502,12 +502,12 @@ TEST_F(ListView, ALetterTypedSelectsTheNextRowStartingWithIt)
             return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
         })
         .then([&] { PostMessageA(list, WM_CHAR, 'g', 1); })
-        .wait("the typed row stored", [&] { return object->get_int("row_index") == 2; })
+        .wait("the typed row selected", [&] { return selected_row(list) == 2; })
         .then([&] { after_g = selected_row(list); })
         .then(start_pause)
         .wait("a pause, after which the list starts a new search", paused)
         .then([&] { PostMessageA(list, WM_CHAR, 'B', 1); })
-        .wait("the second typed row stored", [&] { return object->get_int("row_index") == 1; })
+        .wait("the second typed row selected", [&] { return selected_row(list) == 1; })
         .then([&] { after_b = selected_row(list); })
         .then(start_pause)
         .wait("a pause", paused)
@@ -515,6 +515,10 @@ TEST_F(ListView, ALetterTypedSelectsTheNextRowStartingWithIt)
         .then(start_pause)
         .wait("the letter handled", paused)
         .then([&] { after_z = selected_row(list); })
+        // Keys choose a row; the next click stores it.
+        .then([&] { index_before_click = object->get_int("row_index"); })
+        .then([&] { click_at(list, middle(list_view_row(list, 1))); })
+        .wait("the click stored the row", [&] { return object->get_int("row_index") == 1; })
         .click(in(form, kListOk));
     EXPECT_TRUE(views.display(1));
     EXPECT_FINISHED(script);
@@ -522,6 +526,7 @@ TEST_F(ListView, ALetterTypedSelectsTheNextRowStartingWithIt)
     EXPECT_EQ(after_g, 2);
     EXPECT_EQ(after_b, 1) << "letters match whatever their case";
     EXPECT_EQ(after_z, 1) << "a letter no row starts with keeps the selection";
+    EXPECT_NE(index_before_click, 1) << "typing alone stores nothing";
 }
 
 // A long array is not held row by row: only the rows shown are kept, and the
