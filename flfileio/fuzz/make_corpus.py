@@ -10,6 +10,7 @@ library, so the seeds also pin the file layout down:
 
 Run it from anywhere; it rewrites the corpus folders beside this script.
 """
+import base64
 import os
 import shutil
 import struct
@@ -149,6 +150,15 @@ def duplicate_keys_base():
     return resource_file(4, 0x1234, "C:\\any\\where", 0, 10003, classes, [form, other])
 
 
+# Found by a ten-minute run of fuzz_open_base: a relative project name whose
+# text is not in the form a save computes ("/..\\srcapp") changed with every
+# save into the same folder.
+DRIFTING_PROJECT_NAME = base64.b64decode(
+    "FwAAAEZvcm1sb29ttvBBCKV/AABlIGZpbGUKBAD+ygoAAAAvLi5cc3JjYXBwBgAAAhUAAAAHAAAAAQAAAAUAAABB"
+    "Qk9VVE1BSU4jAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAABAAAAAAAAAAAA"
+    "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAADgUCAAD//wAAAgAAAAsCAHZI")
+
+
 def write_corpus(folder, files):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
@@ -168,6 +178,8 @@ def main():
         "version2.flf": old_base(2),
         "duplicate_keys.flf": duplicate_keys_base(),
         "empty.flf": resource_file(4, EFFE, "", 0, 10001, [], []),
+        "drifting_project_name.flf": DRIFTING_PROJECT_NAME,
+        "drifting_project_name_minimal.flf": resource_file(4, CAFE, "/..\\srcapp", 0, 10001, [], []),
     })
 
     caption = name_file(8, [("caption", 7)])

@@ -51,6 +51,12 @@ void CutLastFolder(std::string &folder)
         folder.resize(last == 0 ? 1 : last);
 }
 
+// The folder a file name stands in, as the project paths compare it.
+std::string FolderKey(const std::string &file_name)
+{
+    return FolderOf(WithBackslashes(file_name)).value_or(".");
+}
+
 std::string JoinPath(const std::string &folder, const std::string &rest)
 {
     return !folder.empty() && folder.back() == '\\' ? folder + rest : folder + "\\" + rest;
@@ -309,6 +315,7 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
                                    : FLF_PROJECT_ABSOLUTE;
         std::string stored = ReadPresentString(stream);
         project_name = project_type == FLF_PROJECT_ABSOLUTE ? stored : ResolveProjectName(stored, file);
+        stored_project_ = StoredProject{stored, FolderKey(file), project_name};
         if (version > 1)
             custom_flags = static_cast<uint32_t>(stream.ReadInt());
     }
@@ -346,14 +353,24 @@ void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
     }
 }
 
-void ResourceBase::WriteTo(CAbstrFile &stream, const char *file) const
+// A name the file gave and nobody changed is written back as the file had it
+// when the save stays in that file's folder: recomputing it from the resolved
+// name would change the user's text (separators, steps up, a name that was
+// not relative at all) from save to save.
+std::string ResourceBase::ProjectStringFor(const std::string &file) const
+{
+    if (project_type == FLF_PROJECT_ABSOLUTE)
+        return project_name;
+    if (stored_project_ && stored_project_->name == project_name && stored_project_->folder == FolderKey(file))
+        return stored_project_->text;
+    return project_type == FLF_PROJECT_RELATIVE ? RelativeProjectName(project_name, file) : project_name;
+}
+
+void ResourceBase::WriteTo(CAbstrFile &stream, const std::string &project_string) const
 {
     stream.WriteString(kFileHeader);
     stream.WriteInt(static_cast<int32_t>(static_cast<uint32_t>(project_type) << 16 | kFormatVersion));
-    if (project_type == FLF_PROJECT_RELATIVE)
-        stream.WriteString(RelativeProjectName(project_name, file).c_str());
-    else
-        stream.WriteString(project_name.c_str());
+    stream.WriteString(project_string.c_str());
     stream.WriteInt(static_cast<int32_t>(custom_flags));
     index.Write(stream);
     forms_root.Write(stream);
@@ -363,8 +380,10 @@ void ResourceBase::Save()
 {
     if (!file_name)
         throw static_cast<flf_system_error>(flf_platform::kNoFileNameError);
-    const std::string &target = *file_name;
-    WriteFileSafely(target.c_str(), [&](CAbstrFile &stream) { WriteTo(stream, target.c_str()); });
+    const std::string target = *file_name;
+    const std::string project_string = ProjectStringFor(target);
+    WriteFileSafely(target.c_str(), [&](CAbstrFile &stream) { WriteTo(stream, project_string); });
+    stored_project_ = StoredProject{project_string, FolderKey(target), project_name};
 }
 
 void ResourceBase::SaveAs(const char *new_file_name)

@@ -90,9 +90,20 @@ public:
     stobject *Form(const char *class_name, int32_t form_id) const;
 
 private:
+    // The project string as the file holds it, the folder of that file, and
+    // the name it stood for there.
+    struct StoredProject {
+        std::string text;
+        std::string folder;
+        std::string name;
+    };
+
     void ReadFrom(CByteReader &stream, const char *file_name);
     void ReadFormsRoot(CByteReader &stream, const unsigned char *end);
-    void WriteTo(CAbstrFile &stream, const char *file_name) const;
+    void WriteTo(CAbstrFile &stream, const std::string &project_string) const;
+    std::string ProjectStringFor(const std::string &file) const;
+
+    std::optional<StoredProject> stored_project_;
 };
 
 // The project path as stored for a resource file, and back.

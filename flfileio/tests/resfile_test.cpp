@@ -450,6 +450,62 @@ TEST_F(ResourceFile, RelativeProjectIsStoredAgainstTheFileFolderAndResolvedBack)
     }
 }
 
+// The file a ten-minute fuzz run found: its project name "/..\\srcapp" (type
+// 0xCAFE) came back as other steps up after every save into its own folder.
+ByteVector drifting_project_name_file()
+{
+    return from_hex("17000000466f726d6c6f6f6db6f04108a57f0000652066696c650a0400feca0a0000002f2e2e5c737263617070060000"
+                    "021500000007000000010000000500000041424f55544d41494e23000000000000000000000000000000000000000000"
+                    "000000000000000000000000000000000000000000000000000001000000000000000000000000000000000000000000"
+                    "0000000000000000000000000e05020000ffff0000020000000b02007648");
+}
+
+TEST_F(ResourceFile, ProjectStringsKeepTheirTextAcrossSavesInTheSameFolder)
+{
+    std::vector<std::pair<int, std::string>> cases = {
+        {FLF_PROJECT_RELATIVE, "/..\\srcapp"},     {FLF_PROJECT_RELATIVE, "../src/app"},
+        {FLF_PROJECT_RELATIVE, "..\\..\\src\\app"}, {FLF_PROJECT_RELATIVE, ".\\.\\lib"},
+        {FLF_PROJECT_RELATIVE, "\\\\server\\app"},  {FLF_PROJECT_RELATIVE, "..\\"},
+        {FLF_PROJECT_RELATIVE, "."},               {FLF_PROJECT_RELATIVE, "Q:\\elsewhere\\app"},
+        {FLF_PROJECT_RELATIVE, ""},                {0x1234, ".\\lib"},
+        {0x1234, "..\\src"},
+    };
+    std::vector<std::pair<std::string, ByteVector>> images = {{"/..\\srcapp", drifting_project_name_file()}};
+    for (const auto &[type, stored] : cases) {
+        ByteWriter image = resource_header(version_word(type, 4), stored, 0);
+        images.emplace_back(stored, one_form_index(image).i32(0).bytes());
+    }
+    for (const auto &[stored, image] : images) {
+        SCOPED_TRACE(stored);
+        BasePtr base = open_base(dir.write("input.flf", image));
+        ASSERT_NE(base, nullptr);
+        const std::string opened_name = flf_get_project_name(base.get());
+        flf_saveas_base(base.get(), dir.file("first.flf").c_str());
+        EXPECT_EQ(stored_project_string(dir.read("first.flf")), stored);
+        base = open_base(dir.file("first.flf"));
+        ASSERT_NE(base, nullptr);
+        EXPECT_EQ(flf_get_project_name(base.get()), opened_name);
+        flf_saveas_base(base.get(), dir.file("second.flf").c_str());
+        flf_save_base(base.get());
+        EXPECT_EQ(stored_project_string(dir.read("second.flf")), stored);
+    }
+}
+
+TEST_F(ResourceFile, ProjectNameIsStoredAfreshWhenItChangesOrTheFolderDoes)
+{
+    fs::create_directories(dir.path() / "work" / "forms" / "sub");
+    ByteWriter image = resource_header(version_word(FLF_PROJECT_RELATIVE, 4), "../src/app", 0);
+    BasePtr base = open_base(dir.write("work/forms/app.flf", one_form_index(image).i32(0).bytes()));
+    ASSERT_NE(base, nullptr);
+    flf_saveas_base(base.get(), dir.file("work/forms/sub/app.flf").c_str());
+    EXPECT_EQ(stored_project_string(dir.read("work/forms/sub/app.flf")), "..\\..\\src\\app");
+    flf_saveas_base(base.get(), dir.file("work/forms/app.flf").c_str());
+    EXPECT_EQ(stored_project_string(dir.read("work/forms/app.flf")), "..\\src\\app");
+    flf_set_project_name(base.get(), dir.file("work/forms/lib").c_str());
+    flf_save_base(base.get());
+    EXPECT_EQ(stored_project_string(dir.read("work/forms/app.flf")), ".\\lib");
+}
+
 TEST_F(ResourceFile, StoredProjectStringsResolveAgainstTheFileFolder)
 {
     const std::string forms = backslashed(dir.file("work/forms"));
