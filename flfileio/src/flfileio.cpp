@@ -24,13 +24,25 @@ void Record(int type, int code, int detail, const std::string &message)
     std::snprintf(last_error.message, sizeof last_error.message, "%s", message.c_str());
 }
 
+// Runs body, letting only the library's error types out: running out of
+// memory leaves as the stream error for memory (kind 5), not std::bad_alloc.
+template <typename Body>
+auto Raising(Body body)
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+        throw new file_exception(file_exception::NoMemory, 0);
+    }
+}
+
 // Runs body; in caught-errors mode a raised error is recorded and answered
 // with the fallback, otherwise it travels on to the caller.
 template <typename Result, typename Body>
 Result Guarded(Result fallback, Body body)
 {
     if (!catching_errors)
-        return body();
+        return Raising(body);
     try {
         return body();
     } catch (mexception *error) {

@@ -25,12 +25,16 @@ std::unique_ptr<NameServer> NameServer::Open(const char *file_name)
     stream.ReadInt();    // reserved
     server->next_sign_ = stream.ReadInt();
     int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestNameEntryBytes);
+    std::vector<NameEntry> read;
     for (; count > 0; --count) {
         const char *name = stream.ReadString();
         NameEntry entry{name ? name : "", 0};
         entry.sign = stream.ReadInt();
-        server->Insert(entry);
+        read.push_back(std::move(entry));
     }
+    InsertAllAsRead(server->by_sign_, read, [](const NameEntry &a, const NameEntry &b) { return a.sign < b.sign; });
+    InsertAllAsRead(server->by_name_, std::move(read),
+                    [](const NameEntry &a, const NameEntry &b) { return a.name < b.name; });
     return server;
 }
 

@@ -197,13 +197,15 @@ void ClassEntry::ChangeId(FormEntry *entry, int32_t new_id)
 
 void ClassEntry::ReadEntries(CAbstrFile &stream, int32_t count)
 {
+    std::vector<std::unique_ptr<FormEntry>> read;
     for (count = CheckedCount(stream, count, kSmallestFormEntryBytes); count > 0; --count) {
         auto entry = std::make_unique<FormEntry>();
         entry->form_id = stream.ReadInt();
         entry->form_sign = stream.ReadInt();
         entry->alias = ReadPresentString(stream);
-        Insert(std::move(entry));
+        read.push_back(std::move(entry));
     }
+    InsertAllAsRead(forms_, std::move(read), [](const auto &a, const auto &b) { return a->form_id < b->form_id; });
 }
 
 void ClassEntry::Write(CAbstrFile &stream) const
@@ -269,12 +271,14 @@ void ClassIndex::Read(CAbstrFile &stream)
 {
     next_form_sign_ = stream.ReadInt();
     int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestClassEntryBytes);
+    std::vector<std::unique_ptr<ClassEntry>> read;
     for (; count > 0; --count) {
         int32_t form_count = stream.ReadInt();
         auto entry = std::make_unique<ClassEntry>(ReadPresentString(stream));
         entry->ReadEntries(stream, form_count);
-        InsertSorted(std::move(entry));
+        read.push_back(std::move(entry));
     }
+    InsertAllAsRead(classes_, std::move(read), [](const auto &a, const auto &b) { return a->Name() < b->Name(); });
 }
 
 void ClassIndex::Write(CAbstrFile &stream) const
@@ -336,6 +340,7 @@ void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
         return;
     }
     auto span = scanner.TopLevelCompounds().begin();
+    std::vector<std::unique_ptr<stobject>> forms;
     for (int32_t count = stream.ReadInt(); count > 0; --count) {
         std::unique_ptr<stobject> child(CreateStobject(stream.ReadByte()));
         child->sign = stream.ReadInt();
@@ -348,9 +353,9 @@ void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
             child->Read(stream, version_word);
             span += child->IsCompound() ? 1 : 0;
         }
-        forms_root.Add(child.get());
-        child.release();
+        forms.push_back(std::move(child));
     }
+    forms_root.AddAll(std::move(forms));
 }
 
 // A name the file gave and nobody changed is written back as the file had it

@@ -193,12 +193,11 @@ compound_stobject::~compound_stobject()
 void compound_stobject::CopyChildrenFrom(const compound_stobject &source)
 {
     const std::vector<stobject *> &originals = source.Children();
-    children_.reserve(originals.size());
-    for (const stobject *child : originals) {
-        std::unique_ptr<stobject> copy(child->Clone());
-        Add(copy.get());
-        copy.release();
-    }
+    std::vector<std::unique_ptr<stobject>> copies;
+    copies.reserve(originals.size());
+    for (const stobject *child : originals)
+        copies.emplace_back(child->Clone());
+    AddAll(std::move(copies));
 }
 
 void compound_stobject::Read(CAbstrFile &stream, int32_t version)
@@ -210,15 +209,18 @@ void compound_stobject::Read(CAbstrFile &stream, int32_t version)
 void compound_stobject::ReadChildren(CAbstrFile &stream, int32_t version)
 {
     int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestChildBytes);
-    Children().reserve(Children().size() + count);
+    // Room grows with the children actually read, never by the count: nested
+    // counts that the bytes left could each hold would together reserve far
+    // more memory than the data takes.
+    std::vector<std::unique_ptr<stobject>> read;
     for (int32_t i = 0; i < count; ++i) {
         int32_t tag = stream.ReadByte();
         std::unique_ptr<stobject> child(CreateStobject(tag));
         child->sign = stream.ReadInt();
         child->Read(stream, version);
-        Add(child.get());
-        child.release();
+        read.push_back(std::move(child));
     }
+    AddAll(std::move(read));
 }
 
 void compound_stobject::KeepUnread(const unsigned char *list, int32_t size, int32_t version)
@@ -302,6 +304,13 @@ void ordered_stobjects::Add(stobject *child)
     child->parent = this;
 }
 
+void ordered_stobjects::AddAll(std::vector<std::unique_ptr<stobject>> children)
+{
+    Children().reserve(Children().size() + children.size());
+    for (std::unique_ptr<stobject> &child : children)
+        Add(child.release());
+}
+
 stobject *ordered_stobjects::ChildBySign(int32_t sign) const
 {
     for (stobject *child : Children())
@@ -357,6 +366,17 @@ void sorted_stobjects::Add(stobject *child)
     }
     int found = Search(child->sign);
     Insert(found > 0 ? found : -found, child);
+}
+
+void sorted_stobjects::AddAll(std::vector<std::unique_ptr<stobject>> children)
+{
+    std::vector<stobject *> added;
+    added.reserve(children.size());
+    for (const std::unique_ptr<stobject> &child : children)
+        added.push_back(child.get());
+    InsertAllAsRead(Children(), std::move(added), [](const stobject *a, const stobject *b) { return a->sign < b->sign; });
+    for (std::unique_ptr<stobject> &child : children)
+        child.release()->parent = this;
 }
 
 stobject *sorted_stobjects::ChildBySign(int32_t sign) const
