@@ -4,6 +4,7 @@
 #include "image.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -331,6 +332,30 @@ void WriteFileSafely(const char *target, const std::function<void(CAbstrFile &)>
         flf_system_error error = static_cast<flf_system_error>(flf_platform::LastError());
         flf_platform::RemoveFile(temporary.c_str());
         throw error;
+    }
+}
+
+// ---- the content of a file in memory ------------------------------------------
+
+flf_platform::FileImage::FileImage(const char *name)
+{
+    struct Closer {
+        intptr_t file;
+        ~Closer() { Close(file); }
+    } file{OpenForReading(name)};
+    const int64_t expected = flf_platform::Size(file.file);
+    if (expected < 0 || static_cast<uint64_t>(expected) > SIZE_MAX / 2)
+        Raise(file_exception::NoMemory, 0);
+    data_.reset(new unsigned char[expected > 0 ? static_cast<size_t>(expected) : 1]);
+    // A file that shrinks meanwhile gives what it still has.
+    while (size_ < expected) {
+        const int32_t chunk = static_cast<int32_t>(std::min<int64_t>(expected - size_, 1 << 30));
+        int32_t got = 0;
+        if (!Read(file.file, data_.get() + size_, chunk, &got))
+            Raise(file_exception::ReadFailed, LastError());
+        if (got == 0)
+            break;
+        size_ += got;
     }
 }
 

@@ -6,6 +6,7 @@
 #include "flfileio.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace flf_platform {
@@ -38,23 +39,21 @@ void FreeBlock(void *block);
 
 void Beep();
 
-// The whole content of a file, read-only, for as long as the object lives.
-// Mapped where the platform maps a file cheaply and lets it be replaced while
-// mapped (POSIX); read into memory elsewhere, so the file stays free.
+// The whole content of a file, copied into memory when it is opened. What is
+// read from it never depends on the file afterwards: another program may
+// rewrite, truncate or replace the file while the content is in use.
 class FileImage {
 public:
     explicit FileImage(const char *name); // raises like opening and reading a file
-    ~FileImage();
     FileImage(const FileImage &) = delete;
     FileImage &operator=(const FileImage &) = delete;
 
-    const unsigned char *Data() const { return data_; }
+    const unsigned char *Data() const { return data_.get(); }
     int64_t Size() const { return size_; }
 
 private:
-    unsigned char *data_ = nullptr;
+    std::unique_ptr<unsigned char[]> data_;
     int64_t size_ = 0;
-    bool mapped_ = false;
 };
 
 // The platform's text for a system error code.

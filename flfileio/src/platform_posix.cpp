@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -104,37 +103,6 @@ void UnlockBlock(void *) {}
 void FreeBlock(void *block) { std::free(block); }
 
 void Beep() {}
-
-// Opening reads every byte to check the file: its pages are loaded with the
-// mapping rather than one fault at a time.
-#ifdef MAP_POPULATE
-constexpr int kMapFlags = MAP_PRIVATE | MAP_POPULATE;
-#else
-constexpr int kMapFlags = MAP_PRIVATE;
-#endif
-
-FileImage::FileImage(const char *name)
-{
-    intptr_t file = OpenForReading(name);
-    size_ = flf_platform::Size(file);
-    if (size_ > 0) {
-        void *map = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, kMapFlags, static_cast<int>(file), 0);
-        if (map == MAP_FAILED) {
-            int32_t error = errno;
-            Close(file);
-            throw new file_exception(file_exception::ReadFailed, error);
-        }
-        data_ = static_cast<unsigned char *>(map);
-        mapped_ = true;
-    }
-    Close(file);
-}
-
-FileImage::~FileImage()
-{
-    if (mapped_)
-        ::munmap(data_, static_cast<size_t>(size_));
-}
 
 std::string SystemMessage(flf_system_error code) { return std::string(std::strerror(static_cast<int>(code))) + "."; }
 

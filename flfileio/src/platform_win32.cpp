@@ -85,25 +85,6 @@ void FreeBlock(void *block) { GlobalFree(block); }
 
 void Beep() { MessageBeep(0xFFFFFFFF); }
 
-// Read into memory: a mapped view would keep the file from being replaced
-// by a later save.
-FileImage::FileImage(const char *name)
-{
-    CBinFile stream(name, CBinFile::ForReading);
-    size_ = stream.Remaining();
-    if (size_ > INT32_MAX)
-        throw new file_exception(file_exception::NoMemory, 0);
-    data_ = new unsigned char[size_ > 0 ? static_cast<size_t>(size_) : 1];
-    try {
-        stream.ReadBytes(data_, static_cast<int32_t>(size_));
-    } catch (...) {
-        delete[] data_;
-        throw;
-    }
-}
-
-FileImage::~FileImage() { delete[] data_; }
-
 std::string SystemMessage(flf_system_error code)
 {
     char text[256] = "";
