@@ -277,7 +277,7 @@ int flf_is_form_id_used(FLF_BASE base, const char *class_name, int form_id)
     ClassEntry *cls = base ? AsBase(base)->index.Find(class_name) : nullptr;
     if (!cls || !cls->ById(form_id))
         return form_id;
-    return cls->LargestId() + 1;
+    return cls->FreeId();
 }
 
 void flf_set_new_id(FLF_BASE base, const char *class_name, int old_id, int new_id)

@@ -2,6 +2,7 @@
 #include "stobject.hpp"
 #include "storage.hpp"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -107,6 +108,9 @@ int32_t NameServer::Add(const char *name)
     int found = SearchName(name);
     if (found > 0)
         return by_name_[found - 1].sign;
+    // The highest sign is never handed out, so the next sign never overflows.
+    if (next_sign_ == INT32_MAX)
+        return 0;
     Insert(NameEntry{name, next_sign_});
     return next_sign_++;
 }

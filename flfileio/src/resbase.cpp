@@ -162,6 +162,21 @@ FormEntry *ClassEntry::FirstWithSign(int32_t form_sign) const
 
 int32_t ClassEntry::LargestId() const { return forms_.empty() ? 0 : forms_.back()->form_id; }
 
+int32_t ClassEntry::FreeId() const
+{
+    int32_t largest = LargestId();
+    if (largest < INT32_MAX)
+        return largest + 1;
+    int32_t candidate = 1;
+    for (const auto &entry : forms_) { // ascending ids
+        if (entry->form_id > candidate)
+            break;
+        if (entry->form_id == candidate)
+            ++candidate;
+    }
+    return candidate;
+}
+
 void ClassEntry::Insert(std::unique_ptr<FormEntry> entry)
 {
     int found = Search(entry->form_id);
@@ -265,6 +280,13 @@ void ClassIndex::Remove(const char *name)
     int found = Search(name);
     if (found > 0)
         classes_.erase(classes_.begin() + (found - 1));
+}
+
+std::optional<int32_t> ClassIndex::AllocateFormSign()
+{
+    if (next_form_sign_ == INT32_MAX)
+        return std::nullopt;
+    return next_form_sign_++;
 }
 
 void ClassIndex::Read(CAbstrFile &stream)
@@ -399,11 +421,13 @@ void ResourceBase::SaveAs(const char *new_file_name)
 
 sorted_stobjects *ResourceBase::AddForm(const char *class_name, int32_t form_id, const char *alias)
 {
+    std::optional<int32_t> sign = index.AllocateFormSign();
+    if (!sign)
+        return nullptr;
     ClassEntry *cls = index.FindOrAdd(class_name);
-    int32_t sign = index.AllocateFormSign();
-    cls->Insert(std::make_unique<FormEntry>(FormEntry{form_id, sign, alias ? alias : ""}));
+    cls->Insert(std::make_unique<FormEntry>(FormEntry{form_id, *sign, alias ? alias : ""}));
     auto form = new sorted_stobjects;
-    form->sign = sign;
+    form->sign = *sign;
     forms_root.Add(form);
     return form;
 }

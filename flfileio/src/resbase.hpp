@@ -33,6 +33,9 @@ public:
     void Remove(const FormEntry *entry);
     void ChangeId(FormEntry *entry, int32_t new_id);
     int32_t LargestId() const;
+    // The largest id plus one; when the largest is the highest id there is,
+    // the smallest positive id no entry has.
+    int32_t FreeId() const;
 
     void ReadEntries(CAbstrFile &stream, int32_t count);
     void Write(CAbstrFile &stream) const;
@@ -51,7 +54,9 @@ public:
     ClassEntry *Find(const char *name) const;
     ClassEntry *FindOrAdd(const char *name);
     void Remove(const char *name);
-    int32_t AllocateFormSign() { return next_form_sign_++; }
+    // The next form sign, none when the signs are used up: the highest sign
+    // is never handed out, so the next form sign never overflows.
+    std::optional<int32_t> AllocateFormSign();
 
     void Read(CAbstrFile &stream);
     void Write(CAbstrFile &stream) const;
