@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -107,10 +109,21 @@ void CAbstrFile::WriteString(const char *text)
 
 // ---- CBinFile: a disk file with a buffer of its own ------------------------
 
+namespace {
+
+intptr_t OpenFile(const char *file_name, CBinFile::Mode mode)
+{
+    switch (mode) {
+    case CBinFile::ForReading: return flf_platform::OpenForReading(file_name);
+    case CBinFile::ForWritingNew: return flf_platform::CreateForWriting(file_name);
+    default: return flf_platform::OpenForWriting(file_name);
+    }
+}
+
+} // namespace
+
 CBinFile::CBinFile(const char *file_name, Mode mode)
-    : handle_(mode == ForReading ? flf_platform::OpenForReading(file_name)
-                                 : flf_platform::OpenForWriting(file_name)),
-      owns_(true), writing_(mode == ForWriting), buffer_(new unsigned char[kBufferSize]), buffer_pos_(0),
+    : handle_(OpenFile(file_name, mode)), owns_(true), writing_(mode != ForReading), buffer_(new unsigned char[kBufferSize]), buffer_pos_(0),
       buffer_len_(0), file_pos_(0), size_(writing_ ? 0 : flf_platform::Size(handle_))
 {
 }
@@ -188,6 +201,13 @@ void CBinFile::Flush()
     buffer_len_ = 0;
     int32_t put = 0;
     if (!flf_platform::Write(handle_, buffer_, length, &put) || put < length)
+        Raise(file_exception::WriteFailed, flf_platform::LastError());
+}
+
+void CBinFile::FlushToDisk()
+{
+    Flush();
+    if (writing_ && !flf_platform::SyncToDisk(handle_))
         Raise(file_exception::WriteFailed, flf_platform::LastError());
 }
 
@@ -317,14 +337,40 @@ int32_t CheckedCount(CAbstrFile &stream, int32_t count, int smallest_item_bytes)
     return count;
 }
 
+namespace {
+
+// A new file beside the target: the target's name with ".saving" (or
+// ".saving2" and so on, when an interrupted save or somebody else holds that
+// name). It is created, never opened: an existing file or link of that name
+// is not written through.
+std::unique_ptr<CBinFile> CreateTemporaryBeside(const std::string &target, std::string &name)
+{
+    constexpr int kAttempts = 100;
+    for (int attempt = 1;; ++attempt) {
+        name = target + ".saving" + (attempt > 1 ? std::to_string(attempt) : "");
+        try {
+            return std::make_unique<CBinFile>(name.c_str(), CBinFile::ForWritingNew);
+        } catch (flf_system_error error) {
+            if (!flf_platform::AlreadyExists(error) || attempt == kAttempts)
+                throw;
+        }
+    }
+}
+
+} // namespace
+
 void WriteFileSafely(const char *target, const std::function<void(CAbstrFile &)> &write)
 {
-    std::string temporary = std::string(target) + ".saving";
+    flf_platform::RefuseReadOnly(target);
+    std::string temporary;
+    std::unique_ptr<CBinFile> stream = CreateTemporaryBeside(target, temporary);
     try {
-        CBinFile stream(temporary.c_str(), CBinFile::ForWriting);
-        write(stream);
-        stream.Flush();
+        flf_platform::CopyPermissions(target, temporary.c_str());
+        write(*stream);
+        stream->FlushToDisk();
+        stream.reset();
     } catch (...) {
+        stream.reset();
         flf_platform::RemoveFile(temporary.c_str());
         throw;
     }

@@ -19,7 +19,12 @@ constexpr flf_system_error kNoFileNameError = 2;
 // truncated); raise the system error code when the file cannot be opened.
 intptr_t OpenForReading(const char *name);
 intptr_t OpenForWriting(const char *name);
+// Creates the file; raises the system error code when it exists.
+intptr_t CreateForWriting(const char *name);
+bool AlreadyExists(flf_system_error error);
 void Close(intptr_t file);
+// Waits until what was written is on the disk; false on failure.
+bool SyncToDisk(intptr_t file);
 // Raw transfers; false when the call fails (LastError tells why).
 bool Read(intptr_t file, void *buffer, int32_t n, int32_t *done);
 bool Write(intptr_t file, const void *buffer, int32_t n, int32_t *done);
@@ -27,6 +32,11 @@ bool SeekTo(intptr_t file, int64_t position);
 int64_t Size(intptr_t file);
 int32_t LastError();
 
+// Raises the system error code for access denied when the file exists and
+// is read-only (POSIX: has no write permission for anybody, or not for us).
+void RefuseReadOnly(const char *name);
+// Gives file the permissions of model, when model exists.
+void CopyPermissions(const char *model, const char *file);
 // Replaces target by source (both in one folder); false on failure.
 bool MoveReplacing(const char *source, const char *target);
 void RemoveFile(const char *name);

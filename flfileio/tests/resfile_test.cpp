@@ -400,6 +400,54 @@ TEST_F(ResourceFile, SaveOverAFolderFailsAndLeavesNoTemporaryFile)
     EXPECT_TRUE(fs::is_directory(dir.path() / "folder.flf"));
 }
 
+TEST_F(ResourceFile, SaveRefusesAReadOnlyTargetAndKeepsTheTargetsPermissions)
+{
+    const std::string target = dir.write("perm.flf", example_resource_file());
+    BasePtr base = open_base(target);
+    ASSERT_NE(base, nullptr);
+    flf_add_property(flf_get_form(base.get(), "MAIN", 1), FLF_TAG_STRING, 99, "new value");
+    const fs::perms read_only = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(target, read_only);
+    EXPECT_EQ(catch_error([&] { flf_save_base(base.get()); }).what, Caught::System);
+    EXPECT_EQ(dir.read("perm.flf"), example_resource_file());
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"perm.flf"});
+
+    const fs::perms owner_and_group = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(target, owner_and_group);
+    flf_save_base(base.get());
+    EXPECT_NE(dir.read("perm.flf"), example_resource_file());
+#if !defined(_WIN32)
+    EXPECT_EQ(fs::status(target).permissions(), owner_and_group);
+    const std::string names = dir.write("names.nam", name_file(1, {}));
+    fs::permissions(names, fs::perms::owner_read | fs::perms::owner_write);
+    flf_save_name_base(flf_open_name_base(names.c_str()), names.c_str());
+    EXPECT_EQ(fs::status(names).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+#endif
+}
+
+TEST_F(ResourceFile, SaveNeverWritesThroughAFileWhereItsTemporaryFileWouldGo)
+{
+    const std::string target = dir.write("app.flf", example_resource_file());
+    dir.write("app.flf.saving", {'n', 'o', 't', ' ', 'o', 'u', 'r', 's'});
+#if !defined(_WIN32)
+    const std::string victim = dir.write("victim.txt", {'k', 'e', 'e', 'p'});
+    fs::create_symlink(victim, dir.file("app.flf.saving2"));
+#endif
+    BasePtr base = open_base(target);
+    ASSERT_NE(base, nullptr);
+    flf_add_property(flf_get_form(base.get(), "MAIN", 1), FLF_TAG_STRING, 99, "new value");
+    flf_save_base(base.get());
+    EXPECT_EQ(text_of(dir.read("app.flf.saving")), "not ours");
+#if !defined(_WIN32)
+    EXPECT_EQ(text_of(dir.read("victim.txt")), "keep");
+    EXPECT_TRUE(fs::is_symlink(dir.file("app.flf.saving2")));
+    EXPECT_FALSE(fs::is_symlink(target));
+#endif
+    BasePtr reopened = open_base(target);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_STREQ(flf_get_prop_str(flf_get_prop(flf_get_form(reopened.get(), "MAIN", 1), 99)), "new value");
+}
+
 TEST_F(ResourceFile, SaveNeverWritesAFileThatCannotBeOpenedAgain)
 {
     // A string longer than a reader accepts and nesting deeper than it
