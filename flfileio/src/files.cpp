@@ -60,8 +60,10 @@ const char *CAbstrFile::ReadString()
     int32_t length = ReadInt();
     if (length == -1)
         return nullptr;
-    if (length < 0 || length > FLF_MAX_STRING)
+    if (length < 0 || length > FLF_MAX_STRING) {
+        NoteFailedCheck("a string length below -1 or above 4095");
         Raise(file_exception::StringTooLong, 0);
+    }
     ReadBytes(text_, length);
     text_[length] = '\0';
     return text_;
@@ -329,11 +331,21 @@ int64_t CMemoryFile::Remaining() { return length_ - position_; }
 
 // ---- reading counts and writing files safely --------------------------------
 
+namespace {
+thread_local const char *failed_check = "";
+}
+
+void NoteFailedCheck(const char *check) { failed_check = check; }
+
+const char *FailedCheck() { return failed_check; }
+
 int32_t CheckedCount(CAbstrFile &stream, int32_t count, int smallest_item_bytes)
 {
     int64_t remaining = stream.Remaining();
-    if (count < 0 || (remaining >= 0 && count > remaining / smallest_item_bytes))
+    if (count < 0 || (remaining >= 0 && count > remaining / smallest_item_bytes)) {
+        NoteFailedCheck("a count below 0 or larger than the bytes left can hold");
         Raise(file_exception::OutOfBounds, 0);
+    }
     return count;
 }
 
@@ -409,8 +421,10 @@ flf_platform::FileImage::FileImage(const char *name)
 
 void CByteReader::ReadBytes(void *buffer, int32_t n)
 {
-    if (n < 0 || n > size_ - position_)
+    if (n < 0 || n > size_ - position_) {
+        NoteFailedCheck("the data ends early");
         Raise(file_exception::OutOfBounds, 0);
+    }
     std::memcpy(buffer, data_ + position_, n);
     position_ += n;
 }

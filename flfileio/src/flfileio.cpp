@@ -4,6 +4,7 @@
 #include "platform.hpp"
 #include "resbase.hpp"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -170,18 +171,41 @@ FLF_BASE flf_new_base(const char *project_name, int project_type)
     return Guarded<FLF_BASE>(nullptr, [&] { return Register(std::make_unique<ResourceBase>(project_name, project_type)); });
 }
 
+// Why a resource file did not open, recorded in either error mode: opening
+// never raises, so this is the only way a caller learns it.
+void RecordOpenFailure(int type, int code, int detail, const char *file_name, const std::string &why)
+{
+    char quoted[160];
+    std::snprintf(quoted, sizeof quoted, "\"%s\"", file_name);
+    Record(type, code, detail, std::string(quoted) + why);
+}
+
 FLF_BASE flf_open_base(const char *file_name)
 {
-    if (!file_name)
+    if (!file_name) {
+        RecordOpenFailure(FLF_ERROR_SYSTEM, flf_platform::kNoFileNameError, 0, "", " cannot be opened: no file name.");
         return nullptr;
+    }
     try {
         return Register(ResourceBase::Open(file_name));
-    } catch (mexception *error) {
-        delete error;
+    } catch (const MalformedFile &malformed) {
+        char why[192];
+        std::snprintf(why, sizeof why, " is malformed at byte %lld (%s): %s.", static_cast<long long>(malformed.offset),
+                      malformed.part, malformed.check);
+        int offset = malformed.offset > INT32_MAX ? INT32_MAX : static_cast<int>(malformed.offset);
+        RecordOpenFailure(FLF_ERROR_FILE, malformed.kind, offset, file_name, why);
+    } catch (flf_system_error code) {
+        RecordOpenFailure(FLF_ERROR_SYSTEM, static_cast<int>(code), 0, file_name,
+                          " cannot be opened: " + flf_platform::SystemMessage(code));
     } catch (file_exception *error) {
+        RecordOpenFailure(FLF_ERROR_FILE, error->kind(), error->system_error(), file_name,
+                          " cannot be read: " + error->message());
         delete error;
-    } catch (flf_system_error) {
+    } catch (mexception *error) {
+        RecordOpenFailure(FLF_ERROR_DATABASE, error->code(), error->detail(), file_name, ": " + error->message());
+        delete error;
     } catch (const std::bad_alloc &) {
+        RecordOpenFailure(FLF_ERROR_OTHER, 0, 0, file_name, ": not enough memory to open it.");
     }
     return nullptr;
 }

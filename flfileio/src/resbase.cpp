@@ -18,8 +18,10 @@ constexpr int kSmallestClassEntryBytes = 8;  // count, empty name
 std::string ReadPresentString(CAbstrFile &stream)
 {
     const char *text = stream.ReadString();
-    if (!text)
+    if (!text) {
+        NoteFailedCheck("no text (length -1) where a name must be");
         throw new file_exception(file_exception::StringTooLong, 0);
+    }
     return text;
 }
 
@@ -330,22 +332,32 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
 
 void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
 {
-    stream.ReadString(); // the header text is not checked
-    version_word = stream.ReadInt();
-    int32_t version = version_word & 0xFFFF;
-    if (version == 0) {
-        project_name = "C:\\FL";
-        project_type = FLF_PROJECT_ABSOLUTE;
-    } else {
-        project_type = version > 3 ? static_cast<int32_t>(static_cast<uint32_t>(version_word) >> 16)
-                                   : FLF_PROJECT_ABSOLUTE;
-        std::string stored = ReadPresentString(stream);
-        project_name = project_type == FLF_PROJECT_ABSOLUTE ? stored : ResolveProjectName(stored, file);
-        stored_project_ = StoredProject{stored, FolderKey(file), project_name};
-        if (version > 1)
-            custom_flags = static_cast<uint32_t>(stream.ReadInt());
+    const char *part = "header";
+    try {
+        stream.ReadString(); // the header text is not checked
+        part = "version word";
+        version_word = stream.ReadInt();
+        int32_t version = version_word & 0xFFFF;
+        if (version == 0) {
+            project_name = "C:\\FL";
+            project_type = FLF_PROJECT_ABSOLUTE;
+        } else {
+            project_type = version > 3 ? static_cast<int32_t>(static_cast<uint32_t>(version_word) >> 16)
+                                       : FLF_PROJECT_ABSOLUTE;
+            part = "project name";
+            std::string stored = ReadPresentString(stream);
+            project_name = project_type == FLF_PROJECT_ABSOLUTE ? stored : ResolveProjectName(stored, file);
+            stored_project_ = StoredProject{stored, FolderKey(file), project_name};
+            part = "custom flags";
+            if (version > 1)
+                custom_flags = static_cast<uint32_t>(stream.ReadInt());
+        }
+        part = "class index";
+        index.Read(stream);
+    } catch (file_exception *error) {
+        std::unique_ptr<file_exception> raised(error);
+        throw MalformedFile{stream.Position(), part, FailedCheck(), raised->kind()};
     }
-    index.Read(stream);
     ReadFormsRoot(stream, stream.Here() + stream.Remaining());
 }
 
@@ -355,8 +367,10 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
 void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
 {
     ChildListScanner scanner(end);
-    if (!scanner.List(stream.Here(), 1, true))
-        throw new file_exception(file_exception::OutOfBounds, 0);
+    if (!scanner.List(stream.Here(), 1, true)) {
+        int64_t offset = stream.Position() + (scanner.FailedAt() - stream.Here());
+        throw MalformedFile{offset, "forms", scanner.FailedCheck(), scanner.FailedKind()};
+    }
     if ((version_word & 0xFFFF) < 3) {
         forms_root.Read(stream, version_word);
         return;

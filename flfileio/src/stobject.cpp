@@ -423,22 +423,33 @@ int32_t LoadInt(const unsigned char *p)
 
 } // namespace
 
+const unsigned char *ChildListScanner::Fail(const unsigned char *at, const char *check, int kind)
+{
+    failed_at_ = at;
+    failed_check_ = check;
+    failed_kind_ = kind;
+    return nullptr;
+}
+
 const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, bool sorted)
 {
     const unsigned char *const end = end_;
-    if (depth > kMaxStreamDepth || end - p < 4)
-        return nullptr;
+    if (depth > kMaxStreamDepth)
+        return Fail(p, "compounds nested deeper than 256 levels");
+    if (end - p < 4)
+        return Fail(p, "the data ends inside a child count");
     int32_t count = LoadInt(p);
+    if (count < 0 || count > (end - p - 4) / kSmallestChildBytes)
+        return Fail(p, "a child count below 0 or larger than the bytes left can hold");
     p += 4;
-    if (count < 0 || count > (end - p) / kSmallestChildBytes)
-        return nullptr;
     int32_t previous = INT32_MIN;
     bool first = true;
     for (; count > 0; --count) {
         if (end - p < 5)
-            return nullptr;
+            return Fail(p, "the data ends inside a child's tag and sign");
         unsigned tag = p[0];
         int32_t sign = LoadInt(p + 1);
+        const unsigned char *child = p;
         p += 5;
         if (sorted) {
             if (!first && sign <= previous)
@@ -450,7 +461,7 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
         int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
         if (fixed > 0) {
             if (end - p < fixed)
-                return nullptr;
+                return Fail(p, "the data ends inside a value");
             p += fixed;
             continue;
         }
@@ -460,7 +471,9 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
                 return nullptr;
             continue;
         }
-        p = depth > 1 ? Value(p, static_cast<signed char>(tag), depth) : TopLevelValue(p, static_cast<signed char>(tag));
+        if (tag != FLF_TAG_ORDERED && tag != FLF_TAG_SORTED)
+            return Fail(child, "a tag that names no kind of stored object");
+        p = depth > 1 ? List(p, depth + 1, tag == FLF_TAG_SORTED) : TopLevelCompound(p, tag);
         if (!p)
             return nullptr;
     }
@@ -470,24 +483,24 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
 const unsigned char *ChildListScanner::SkipString(const unsigned char *p, const unsigned char *end)
 {
     if (end - p < 4)
-        return nullptr;
+        return Fail(p, "the data ends inside a string length");
     int32_t length = LoadInt(p);
-    p += 4;
     if (length == -1)
-        return p;
-    if (length < 0 || length > FLF_MAX_STRING || end - p < length)
-        return nullptr;
+        return p + 4;
+    if (length < 0 || length > FLF_MAX_STRING)
+        return Fail(p, "a string length below -1 or above 4095", file_exception::StringTooLong);
+    if (end - p - 4 < length)
+        return Fail(p, "the data ends inside a string");
+    p += 4;
     if (length > 0 && std::memchr(p, 0, length))
         exact_ = false; // a zero byte ends the text that is read
     return p + length;
 }
 
-// A child of the top-level list: compounds are remembered with whether they
-// alone read back exactly.
-const unsigned char *ChildListScanner::TopLevelValue(const unsigned char *p, int tag)
+// A compound of the top-level list, remembered with whether it alone reads
+// back exactly.
+const unsigned char *ChildListScanner::TopLevelCompound(const unsigned char *p, int tag)
 {
-    if (tag != FLF_TAG_ORDERED && tag != FLF_TAG_SORTED)
-        return nullptr;
     bool exact_before = exact_;
     exact_ = true;
     const unsigned char *end = List(p, 2, tag == FLF_TAG_SORTED);
@@ -495,20 +508,6 @@ const unsigned char *ChildListScanner::TopLevelValue(const unsigned char *p, int
         top_level_.push_back(Span{p, end, exact_});
     exact_ = exact_before && exact_;
     return end;
-}
-
-// The values List does not skip itself: compounds (anything else is a tag
-// without a class).
-const unsigned char *ChildListScanner::Value(const unsigned char *p, int tag, int depth)
-{
-    switch (tag) {
-    case FLF_TAG_ORDERED:
-        return List(p, depth + 1, false);
-    case FLF_TAG_SORTED:
-        return List(p, depth + 1, true);
-    default:
-        return nullptr;
-    }
 }
 
 // ---- kind registry ---------------------------------------------------------
