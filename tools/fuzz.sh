@@ -1,7 +1,8 @@
 #!/bin/sh
 # Fuzzes every reader for longer than the test command does: each fuzz target
-# runs for MINUTES minutes (default 10) with inputs up to 1 MB, going on from
-# the corpus earlier runs grew. Run it before a release and after changing a
+# runs for MINUTES minutes (default 10) with inputs up to 1 MB (and
+# fuzz_large_inputs with files of several megabytes it generates), going on
+# from the corpus earlier runs grew. Run it before a release and after changing a
 # reader (the resource file, name file, property record or form source).
 #
 #   tools/fuzz.sh [MINUTES]
@@ -16,7 +17,7 @@ cd "$(dirname "$0")/.."
 minutes=${1:-10}
 case $minutes in '' | *[!0-9]*) echo "usage: tools/fuzz.sh [MINUTES]" >&2; exit 2 ;; esac
 
-targets="fuzz_open_base fuzz_name_base fuzz_read_prop"
+targets="fuzz_open_base fuzz_name_base fuzz_read_prop fuzz_large_inputs"
 cmake --preset fuzz >/dev/null
 cmake --build build/fuzz -j "${FL_JOBS:-2}" --target $targets fuzz_form_source
 

@@ -7,6 +7,7 @@ library, so the seeds also pin the file layout down:
   corpus/fuzz_open_base/  resource files (".flf")
   corpus/fuzz_name_base/  name files
   corpus/fuzz_read_prop/  single-property records
+  corpus/fuzz_large_inputs/  descriptions of large files (see fuzz_large_inputs.cpp)
 
 Run it from anywhere; it rewrites the corpus folders beside this script.
 """
@@ -198,6 +199,17 @@ def main():
         "every_tag.bin": children(compound(ORDERED, 1, *every_tag(0), nested(6),
                                            compound(SORTED, 9, string(7, "A"), string(7, "B")))),
         "old_rule.bin": children(integer(76, 0), string(2, "extra child")),
+    })
+
+    def large(reader, order, children_by_8, depth, flags, seed=0):
+        return bytes([reader, order, children_by_8 & 0xFF, children_by_8 >> 8, depth, flags]) + i32(seed)
+
+    write_corpus(os.path.join(root, "fuzz_large_inputs"), {
+        "descending_form.bin": large(0, 1, 50000, 1, 0),
+        "equal_record.bin": large(1, 2, 10000, 3, 0),
+        "claiming_record.bin": large(1, 0, 30000, 63, 1),
+        "random_strings_form.bin": large(0, 4, 4096, 2, 2, 12345),
+        "zigzag_root_cut.bin": large(0, 3, 256, 0, 4, 17),
     })
 
 
