@@ -232,9 +232,15 @@ void compound_stobject::KeepUnread(const unsigned char *list, int32_t size, int3
 
 void compound_stobject::ReadKeptBytes() const
 {
-    CByteReader reader(unread_, unread_size_);
+    const unsigned char *kept = unread_;
+    CByteReader reader(kept, unread_size_);
     unread_ = nullptr;
-    const_cast<compound_stobject *>(this)->ReadChildren(reader, unread_version_);
+    try {
+        const_cast<compound_stobject *>(this)->ReadChildren(reader, unread_version_);
+    } catch (...) {
+        unread_ = kept; // nothing was added: the form stays unread, nothing is lost
+        throw;
+    }
 }
 
 void compound_stobject::Write(CAbstrFile &stream) const

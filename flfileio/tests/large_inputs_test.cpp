@@ -201,3 +201,29 @@ TEST_F(LargeInputs, OutOfMemoryLeavesTheLibraryOnlyAsItsStreamError)
     EXPECT_EQ(opened, nullptr);
     flf_close_base(opened);
 }
+
+TEST_F(LargeInputs, AFormThatCannotBeReadForLackOfMemoryStaysWholeForLater)
+{
+    if (!AllocationPeak::available())
+        GTEST_SKIP() << "allocations of the library are not counted here";
+    const ByteVector image = form_of_integers(Order::Ascending, 100000); // kept unread when opened
+    const std::string file = dir.write("children.flf", image);
+    BasePtr base = open_base(file);
+    ASSERT_NE(base, nullptr);
+    FLF_ITEM form = flf_get_form(base.get(), "MAIN", 1);
+    FLF_ITEM text = flf_add_property(flf_get_form_root(base.get()), FLF_TAG_STRING, 5, "short");
+    const std::string long_text(100000, 'x');
+    Caught counting, setting;
+    {
+        AllocationLimit limit(64 * 1024);
+        counting = catch_error([&] { flf_get_children_count(form); });
+        setting = catch_error([&] { flf_set_prop_str(text, long_text.c_str()); });
+    }
+    EXPECT_EQ(kind_only(counting), Caught::file(5));
+    EXPECT_EQ(kind_only(setting), Caught::file(5));
+    EXPECT_STREQ(flf_get_prop_str(text), "short");
+    EXPECT_EQ(flf_get_children_count(form), 100000);
+    flf_delete_property(text);
+    flf_saveas_base(base.get(), dir.file("copy.flf").c_str());
+    EXPECT_EQ(dir.read("copy.flf"), image);
+}
