@@ -448,6 +448,24 @@ TEST_F(ResourceFile, SaveNeverWritesThroughAFileWhereItsTemporaryFileWouldGo)
     EXPECT_STREQ(flf_get_prop_str(flf_get_prop(flf_get_form(reopened.get(), "MAIN", 1), 99)), "new value");
 }
 
+// A power failure after the rename must not leave an empty or partial file:
+// the new file's bytes reach the disk before it replaces the old one.
+TEST_F(ResourceFile, SaveHasTheBytesOnTheDiskBeforeTheRename)
+{
+    if (!FileEvents::available())
+        GTEST_SKIP() << "system calls are not watched here";
+    const std::string target = dir.write("app.flf", example_resource_file());
+    BasePtr base = open_base(target);
+    ASSERT_NE(base, nullptr);
+    FileEvents events;
+    flf_save_base(base.get());
+    const std::vector<std::string> seen = events.seen();
+    const std::string temporary = target + ".saving";
+    const auto rename = std::find(seen.begin(), seen.end(), "rename " + temporary + " -> " + target);
+    ASSERT_NE(rename, seen.end()) << testing::PrintToString(seen);
+    EXPECT_NE(std::find(seen.begin(), rename, "sync " + temporary), rename) << testing::PrintToString(seen);
+}
+
 TEST_F(ResourceFile, SaveNeverWritesAFileThatCannotBeOpenedAgain)
 {
     // A string longer than a reader accepts and nesting deeper than it

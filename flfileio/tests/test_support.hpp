@@ -140,6 +140,15 @@ public:
     AllocationLimit &operator=(const AllocationLimit &) = delete;
 };
 
+// The disk syncs ("sync PATH") and renames ("rename FROM -> TO") the program
+// made since construction, in order (natively; nothing on Windows).
+class FileEvents {
+public:
+    FileEvents();
+    std::vector<std::string> seen() const;
+    static bool available();
+};
+
 struct BaseCloser {
     void operator()(flf_base_ *base) const { flf_close_base(base); }
 };
