@@ -376,11 +376,25 @@ void sorted_stobjects::Add(stobject *child)
 
 void sorted_stobjects::AddAll(std::vector<std::unique_ptr<stobject>> children)
 {
-    std::vector<stobject *> added;
+    // Sorting copies of the signs beside the children spares a visit to two
+    // children in memory for every comparison.
+    struct Keyed {
+        int32_t sign;
+        stobject *child;
+    };
+    std::vector<Keyed> kept, added;
+    kept.reserve(Children().size());
     added.reserve(children.size());
+    for (stobject *child : Children())
+        kept.push_back(Keyed{child->sign, child});
     for (const std::unique_ptr<stobject> &child : children)
-        added.push_back(child.get());
-    InsertAllAsRead(Children(), std::move(added), [](const stobject *a, const stobject *b) { return a->sign < b->sign; });
+        added.push_back(Keyed{child->sign, child.get()});
+    InsertAllAsRead(kept, std::move(added), [](const Keyed &a, const Keyed &b) { return a.sign < b.sign; });
+    std::vector<stobject *> merged;
+    merged.reserve(kept.size());
+    for (const Keyed &entry : kept)
+        merged.push_back(entry.child);
+    Children().swap(merged);
     for (std::unique_ptr<stobject> &child : children)
         child.release()->parent = this;
 }
