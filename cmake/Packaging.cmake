@@ -20,6 +20,13 @@ if(WIN32)
   file(GLOB _fl_runtime_dlls ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/libstdc++-6.dll
        ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/libgcc_s_*.dll ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/libwinpthread-1.dll)
   install(FILES ${_fl_runtime_dlls} DESTINATION bin)
+  # A stripping install (cpack's) also takes the debugging information out of
+  # the files installed as they are (the runtime DLLs, the components).
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      file(GLOB _fl_binaries \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/*.dll\" \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/bin/*.exe\")
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug \${_fl_binaries})
+    endif()")
 else()
   # Installed programs find the library in ../lib.
   set_property(TARGET flftool PROPERTY INSTALL_RPATH "$ORIGIN/../lib")
@@ -72,6 +79,7 @@ if(WIN32)
     set(_fl_system win32)
   endif()
   set(CPACK_SYSTEM_NAME ${_fl_system})
+  set(CPACK_PACKAGE_FILE_NAME Formloom-${PROJECT_VERSION}-${_fl_system})
   set(CPACK_GENERATOR ZIP)
   find_program(FL_MAKENSIS makensis)
   if(FL_MAKENSIS)
@@ -82,3 +90,17 @@ else()
   set(CPACK_GENERATOR TGZ)
 endif()
 include(CPack)
+
+# The packages made from the built tree, and the installer tried in a fresh
+# Wine prefix: installed, the puzzle's end-to-end test on the installed copy,
+# uninstalled, nothing left.
+if(WIN32 AND FL_MAKENSIS AND FL_APP)
+  add_test(NAME formloom_packages
+    COMMAND ${CMAKE_CPACK_COMMAND} --config ${CMAKE_BINARY_DIR}/CPackConfig.cmake -G "ZIP;NSIS"
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(formloom_packages PROPERTIES FIXTURES_SETUP formloom_packages TIMEOUT 600)
+  add_test(NAME formloom_installer
+    COMMAND ${CMAKE_CURRENT_LIST_DIR}/packaging/installer_test.sh ${CMAKE_BINARY_DIR}
+            ${CPACK_PACKAGE_DIRECTORY}/${CPACK_PACKAGE_FILE_NAME}.exe)
+  set_tests_properties(formloom_installer PROPERTIES FIXTURES_REQUIRED formloom_packages TIMEOUT 1800)
+endif()
