@@ -66,6 +66,8 @@ for _ in $(seq 300); do
 done
 [ ! -d "$folder" ] || fail "the installation folder is still there: $(find "$folder" | head -20)"
 sleep 5
+# The uninstaller's copy of itself goes at the next restart, as on Windows.
+run wineboot --restart >/dev/null 2>&1 || true
 snapshot uninstalled
 
 step "what the installation and the test left behind"
