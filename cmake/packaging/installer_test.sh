@@ -5,6 +5,9 @@
 # registry and drive C compared with their state before the installation).
 #
 #   installer_test.sh BUILD_DIR INSTALLER [APP_TEST_FILTER]
+#
+# Installing twice tries the path of an update: the copy installed is taken
+# out first.
 set -eu
 build=$(realpath "$1")
 installer=$(realpath "$2")
@@ -22,8 +25,14 @@ ours='formloom|tangram|\.flf|\.fln|cflrt|flfileio|flftool|B53313|433100B6|DE7738
 
 # Shortcuts must not reach the Linux desktop's menus.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-wineserver=wineserver
-[ -x /usr/lib/wine/wineserver32 ] && wineserver=/usr/lib/wine/wineserver32
+# The Wine server of the tree's programs (the tree's file "wine-arch" says which).
+if [ "$(cat "$build/wine-arch" 2>/dev/null)" = win64 ]; then
+  wineserver=/usr/lib/wine/wineserver64
+elif [ -x /usr/lib/wine/wineserver32 ]; then
+  wineserver=/usr/lib/wine/wineserver32
+else
+  wineserver=wineserver
+fi
 
 step() { echo "== $*"; }
 fail() { echo "installer test: $*" >&2; exit 1; }
@@ -51,6 +60,10 @@ python3 "$here/prefix_snapshot.py" added "$work/before.json" "$work/installed.js
 grep -qi 'CLSID\\\\{B53313C4-20C4-11D0-9C6C-00A0C90A632C}\\\\InprocServer32' "$work/installed.txt" ||
   fail "the model component is not registered"
 grep -qi 'Uninstall\\\\Formloom' "$work/installed.txt" || fail "no uninstall entry"
+
+step "installing again over the installed copy"
+run "$installer" /S || fail "the second installation failed ($?)"
+[ -f "$folder/bin/zotangram.exe" ] && [ -f "$folder/Uninstall.exe" ] || fail "the second installation is incomplete"
 
 step "the puzzle's end-to-end test on the installed copy ($filter)"
 ZOTANGRAM_INSTALLED=$windows_folder\\bin "$source_dir/zotangram/tests/app/run_app_tests.sh" "$prefix" \
