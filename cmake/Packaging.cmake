@@ -29,7 +29,9 @@ if(WIN32)
     endif()")
 else()
   # Installed programs find the library in ../lib.
-  set_property(TARGET flftool PROPERTY INSTALL_RPATH "$ORIGIN/../lib")
+  if(TARGET flftool)
+    set_property(TARGET flftool PROPERTY INSTALL_RPATH "$ORIGIN/../lib")
+  endif()
 endif()
 
 if(TARGET flrt_jar)
