@@ -37,7 +37,7 @@ if(TOOLCHAIN)
   set(programs forms_roundtrip.exe runtime_linked.exe)
 else()
   set(launch)
-  set(programs forms_roundtrip)
+  set(programs forms_roundtrip runtime_linked)
 endif()
 foreach(program IN LISTS programs)
   execute_process(COMMAND ${launch} ${consumer}/${program} roundtrip.flf
