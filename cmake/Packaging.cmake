@@ -32,6 +32,10 @@ else()
   if(TARGET flftool)
     set_property(TARGET flftool PROPERTY INSTALL_RPATH "$ORIGIN/../lib")
   endif()
+  # A Java VM loads libcflrt.so by path: it finds libflfileio.so beside it.
+  if(TARGET cflrt)
+    set_property(TARGET cflrt PROPERTY INSTALL_RPATH "$ORIGIN")
+  endif()
 endif()
 
 if(TARGET flrt_jar)

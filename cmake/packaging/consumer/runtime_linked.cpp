@@ -11,7 +11,8 @@ int main()
 #ifdef _WIN32
     flrt_peek_messages();
 #else
-    if (!&set_ni_table)
+    void (*volatile install_table)(JNIEnv *) = &set_ni_table;
+    if (!install_table)
         return 1;
 #endif
     FLF_BASE base = flf_new_base("consumer", 0);
