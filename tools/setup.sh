@@ -10,7 +10,7 @@ PACKAGES="
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
   openjdk-17-jdk-headless
   wine wine32:i386 wine32-preloader:i386 qemu-user-static
-  xvfb x11-utils imagemagick util-linux
+  xvfb x11-utils xdotool imagemagick util-linux
   python3
   nsis
 "

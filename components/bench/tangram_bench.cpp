@@ -10,7 +10,7 @@
 // from beside the program. The local server and its proxy/stub DLL, also
 // beside it, are registered for the run unless they already are.
 #include "com_ptr.hpp"
-#include "geometry.hpp"
+#include "figures.hpp"
 #include "tangram.h"
 #include "test_support.hpp"
 
@@ -146,12 +146,13 @@ bool build(Scene& scene, const CLSID& world_class, HWND window, const ModelHome&
 
 // Most pieces on the figure's solution, the rest about to join it.
 void arrange(Scene& scene, const Figure& figure, int placed) {
-    const auto poses = solution_poses(figure);
+    const auto solved = solution(figure);
     for (int i = 0; i < piece_count; ++i) {
         const bool on_figure = i < placed;
-        scene.pieces[i]->Rotate(on_figure ? poses[i].degrees : 45.0 * i);
-        scene.pieces[i]->Translate(poses[i].translation.x + (on_figure ? 0 : 4.0 + i % 3),
-                                   poses[i].translation.y + (on_figure ? 0 : 3.5));
+        const Pose& pose = solved[i].pose;
+        scene.pieces[i]->Rotate(on_figure ? pose.degrees : 45.0 * i);
+        scene.pieces[i]->Translate(pose.translation.x + (on_figure ? 0 : 4.0 + i % 3),
+                                   pose.translation.y + (on_figure ? 0 : 3.5));
     }
 }
 
@@ -202,8 +203,7 @@ void run_world(const char* name, const CLSID& world_class, const ModelHome& home
         std::printf("%s, %s: the pieces could not be built\n", name, home.name);
         return;
     }
-    if (silhouette) scene.world.as<ITangramSilhouette>()->SetFigure(1);
-    arrange(scene, figures()[silhouette ? 1 : 0], silhouette ? piece_count : 5);
+    arrange(scene, figures()[0], silhouette ? piece_count : 5);
     benchmark(name, home, build_ms, scene, target);
     if (show_ms) show(scene, window, show_ms);
 }
