@@ -67,8 +67,13 @@ run "$installer" /S || fail "the second installation failed ($?)"
 
 step "the puzzle's end-to-end test on the installed copy ($filter)"
 ZOTANGRAM_INSTALLED=$windows_folder\\bin "$source_dir/zotangram/tests/app/run_app_tests.sh" "$prefix" \
-  "$build/bin/zotangram_app_test.exe" --gtest_brief=1 "--gtest_filter=$filter" ||
-  fail "the end-to-end test failed on the installed copy"
+  "$build/bin/zotangram_app_test.exe" --gtest_brief=1 "--gtest_filter=$filter" > "$work/app-test.txt" 2>&1 ||
+  { cat "$work/app-test.txt"; fail "the end-to-end test failed on the installed copy"; }
+cat "$work/app-test.txt"
+# Every pattern of the filter names at least one test (a renamed test must not pass unseen).
+patterns=$(echo "$filter" | tr ':' '\n' | grep -c .)
+ran=$(sed -n 's/^\[==========\] \([0-9]*\) tests\{0,1\} from.*ran.*/\1/p' "$work/app-test.txt")
+[ "${ran:-0}" -ge "$patterns" ] || fail "the end-to-end test ran ${ran:-no} tests for $patterns patterns"
 
 step "uninstalling silently: Uninstall.exe /S"
 run "$windows_folder\\Uninstall.exe" /S || fail "the uninstaller failed ($?)"
