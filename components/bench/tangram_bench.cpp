@@ -123,7 +123,8 @@ private:
 
 // Builds the seven pieces as the puzzle does; the time it took goes to build_ms.
 bool build(Scene& scene, const CLSID& world_class, HWND window, const ModelHome& home, double& build_ms) {
-    factory(L"tangram_worlds.dll", world_class)->CreateInstance(nullptr, IID_ITangramWorld, scene.world.put_void());
+    const ComPtr<IClassFactory> worlds = factory(L"tangram_worlds.dll", world_class);
+    if (worlds) worlds->CreateInstance(nullptr, IID_ITangramWorld, scene.world.put_void());
     if (!scene.world) return false;
     scene.world->Initialize(window, 20, 20);
     const double start = now_ms();
@@ -194,18 +195,20 @@ void show(Scene& scene, HWND window, DWORD milliseconds) {
     shown_canvas = nullptr;
 }
 
-void run_world(const char* name, const CLSID& world_class, const ModelHome& home, HWND window, HDC target,
+// Returns false when the world could not be measured.
+bool run_world(const char* name, const CLSID& world_class, const ModelHome& home, HWND window, HDC target,
                DWORD show_ms) {
     const bool silhouette = world_class == CLSID_TangramSilhouetteWorld;
     Scene scene;
     double build_ms = 0;
     if (!build(scene, world_class, window, home, build_ms)) {
-        std::printf("%s, %s: the pieces could not be built\n", name, home.name);
-        return;
+        std::fprintf(stderr, "%s, %s: the pieces could not be built\n", name, home.name);
+        return false;
     }
     arrange(scene, figures()[0], silhouette ? piece_count : 5);
     benchmark(name, home, build_ms, scene, target);
     if (show_ms) show(scene, window, show_ms);
+    return true;
 }
 
 } // namespace
@@ -218,15 +221,22 @@ int main(int argc, char** argv) {
     HDC target = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ previous = SelectObject(target, bitmap);
+    bool measured = true;
     {
         ServerRegistration registration;
         for (const ModelHome* home : {&in_process, &in_server}) {
             // The first model loads the DLL or starts the server; it keeps the server running.
             const double start = now_ms();
             const ComPtr<ITangramModel> first = home->create();
+            if (!first) {
+                std::fprintf(stderr, "First model, %s: could not be made\n", home->name);
+                measured = false;
+                continue;
+            }
             std::printf("First model, %s: %.1f ms\n", home->name, now_ms() - start);
-            run_world("Classic world", CLSID_TangramClassicWorld, *home, window, target, show_ms);
-            run_world("Silhouette world", CLSID_TangramSilhouetteWorld, *home, window, target, show_ms);
+            measured = run_world("Classic world", CLSID_TangramClassicWorld, *home, window, target, show_ms) && measured;
+            measured =
+                run_world("Silhouette world", CLSID_TangramSilhouetteWorld, *home, window, target, show_ms) && measured;
         }
     }
     SelectObject(target, previous);
@@ -238,6 +248,7 @@ int main(int argc, char** argv) {
     // Under emulation Wine can fault while ExitProcess tears down the RPC
     // threads the local server's connection left: end here instead.
     std::fflush(stdout);
-    TerminateProcess(GetCurrentProcess(), 0);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), measured ? 0 : 1);
     return 0;
 }
