@@ -27,7 +27,7 @@ JNIEnv *env()
 
 bool is_null_object(jvalue value)
 {
-    return value.i == 0;
+    return value.l == nullptr; // a virtual machine's reference fills the whole value
 }
 
 // ---- Reading the description of one path element ----

@@ -12,12 +12,12 @@ namespace {
 
 HWND window_of(std::int32_t handle)
 {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(handle)));
+    return zo::win32_handle<HWND>(handle);
 }
 
 HDC dc_of(std::int32_t handle)
 {
-    return reinterpret_cast<HDC>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(handle)));
+    return zo::win32_handle<HDC>(handle);
 }
 
 POINT device_point(const zo::Point &point)
