@@ -154,8 +154,10 @@ void ZOTANGRAM_WORLD::on_paint(std::int32_t hwnd, std::int32_t hdc)
     if (!itangramworld)
         return;
     if (!worldinitialized) {
-        on_create(hwnd);
+        // Models served by another process are created in calls that pump
+        // messages: a paint that comes meanwhile must not build the pieces again.
         worldinitialized = true;
+        on_create(hwnd);
     }
     canvas()->Paint(dc_of(hdc), client_rect(hwnd));
 }
