@@ -12,6 +12,7 @@ PACKAGES="
   openjdk-17-jdk-headless
   wine wine64 wine32:i386 wine32-preloader:i386 qemu-user-static
   xvfb x11-utils xdotool imagemagick util-linux
+  python3
 "
 
 as_root() {

@@ -15,12 +15,17 @@
 #include <jni.h>
 #include "flfileio.h"
 
-#if defined(CFLRT_BUILD)
+#if !defined(_WIN32)
+/* The Linux build holds the parts that need no window (see the README). */
+#  define FLRT_API __attribute__((visibility("default")))
+#  define FLRT_CALL
+#elif defined(CFLRT_BUILD)
 #  define FLRT_API __declspec(dllexport)
+#  define FLRT_CALL __cdecl
 #else
 #  define FLRT_API __declspec(dllimport)
+#  define FLRT_CALL __cdecl
 #endif
-#define FLRT_CALL __cdecl
 
 /* GetVersion of a caller's emulated table answers this instead of a JNI version. */
 #define FLRT_EMULATED_TABLE_VERSION 0xEFFE

@@ -6,7 +6,9 @@
 #ifndef CFLRT_SERVICES_H
 #define CFLRT_SERVICES_H
 
+#ifdef _WIN32
 #include <windows.h>
+#endif
 #include "cflrt.h"
 
 #ifdef __cplusplus
@@ -26,6 +28,7 @@ FLRT_API void FLRT_CALL flrt_trace_set_switch(int on);
 FLRT_API void FLRT_CALL flrt_trace_line(const char *text);
 FLRT_API void FLRT_CALL flrt_trace_call(const char *label, const char *class_name, const char *feature);
 
+#ifdef _WIN32
 /* Resource file list */
 FLRT_API int FLRT_CALL flrt_res_list_is_empty(void);
 FLRT_API FLF_ITEM FLRT_CALL flrt_find_form(const char *class_name, int form_number);
@@ -38,6 +41,14 @@ FLRT_API void FLRT_CALL flrt_set_window_font(HWND window, const char *face, int 
 FLRT_API POINT FLRT_CALL flrt_pixels_to_dialog_units(int x, int y);
 FLRT_API void FLRT_CALL flrt_center_window(HWND window, HWND owner);
 FLRT_API int FLRT_CALL flrt_fit_text_ellipsis(HDC dc, char *text, int buffer_size, int width);
+#else
+/*
+ * The Linux build shows no boxes: assertions (answered No) and routine-call
+ * exceptions are recorded for the test that drives it, oldest first; null
+ * when none is left. A fatal error prints its text and ends the process.
+ */
+FLRT_API const char *FLRT_CALL flrt_next_report(void);
+#endif
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -62,9 +62,10 @@ private:
     LRESULT DefaultHandling(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void PaintText(HWND window);
 
+    // Kept while the widget lives: a separate form outlives the call that showed it.
+    flrt::KeptObjects kept_;
     jobject displayed_ = nullptr;
     jmethodID handler_ = nullptr;
-    jobject area_ = nullptr;
 };
 
 void CFLRT_DisplayableObject::RegisterClassOnce()
@@ -98,13 +99,14 @@ bool CFLRT_DisplayableObject::FindHandler()
 
 void CFLRT_DisplayableObject::PublishArea()
 {
-    area_ = object_field(displayed_, "area");
-    if (!area_)
+    jobject area = object_field(displayed_, "area");
+    if (!area)
         return;
-    set_int_field(area_, "left", left_);
-    set_int_field(area_, "top", top_);
-    set_int_field(area_, "right", left_ + width_);
-    set_int_field(area_, "bottom", top_ + height_);
+    set_int_field(area, "left", left_);
+    set_int_field(area, "top", top_);
+    set_int_field(area, "right", left_ + width_);
+    set_int_field(area, "bottom", top_ + height_);
+    flrt::delete_local(area);
 }
 
 bool CFLRT_DisplayableObject::ReadProperties()
@@ -112,7 +114,7 @@ bool CFLRT_DisplayableObject::ReadProperties()
     if (!CFLRT_CommonControl::ReadProperties() || !ReadValuePath())
         return false;
     RegisterClassOnce();
-    displayed_ = BoundObject().l;
+    displayed_ = kept_.Keep(BoundObject().l);
     if (!displayed_) {
         flrt_assert_msg("Object associated with DisplayableObject widget cannot be Void", kModule, __LINE__);
         return false;
@@ -146,7 +148,10 @@ LRESULT CALLBACK CFLRT_DisplayableObject::WindowProc(HWND window, UINT message, 
     const jvalue arguments[] = {flrt::int_value(static_cast<jint>(reinterpret_cast<INT_PTR>(window))),
                                 flrt::int_value(static_cast<jint>(message)), flrt::int_value(static_cast<jint>(wparam)),
                                 flrt::int_value(static_cast<jint>(lparam))};
-    const jint answer = flrt::table()->CallIntMethodA(widget->displayed_, widget->handler_, arguments);
+    jint answer = flrt::table()->CallIntMethodA(widget->displayed_, widget->handler_, arguments);
+    // A Java exception of the handler leaves the message to the default handling.
+    if (!flrt::table_is_emulated() && flrt::exception_taken())
+        answer = 1;
     if (answer == 0)
         return 0;
     // The object may have closed the form, and so deleted the widget, meanwhile.

@@ -30,6 +30,18 @@ void ask_terminate(const std::string &text)
 
 } // namespace
 
+void report_unhandled(const std::string &text)
+{
+    const char *caption = "Unhandled exception";
+    if (!table_is_emulated()) {
+        show_box(nullptr, text.c_str(), caption, MB_OK | MB_ICONHAND | MB_TASKMODAL);
+        return;
+    }
+    const std::string question = text + "\n\nDo you want to see xcp file?";
+    if (show_box(nullptr, question.c_str(), caption, MB_YESNO | MB_ICONHAND | MB_TASKMODAL) == IDYES)
+        flrt_show_xcp_viewer();
+}
+
 const char *CachedString::get()
 {
     if (!loaded_) {

@@ -17,7 +17,6 @@ namespace flrt {
 namespace {
 
 HINSTANCE g_instance = nullptr;
-JNIEnv *g_table = nullptr;
 // A resource file has been registered from the Java side.
 bool g_java_resources = false;
 bool g_initialised = false;
@@ -79,11 +78,6 @@ void set_module_instance(HINSTANCE instance)
     g_instance = instance;
 }
 
-JNIEnv *table()
-{
-    return g_table;
-}
-
 bool is_writable(const void *address, size_t size)
 {
     const DWORD writable = PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
@@ -93,41 +87,6 @@ bool is_writable(const void *address, size_t size)
                (info.Protect & writable) != 0;
     };
     return size == 0 || (page_writable(address) && page_writable(static_cast<const char *>(address) + size - 1));
-}
-
-void set_table(JNIEnv *env)
-{
-    g_table = env;
-}
-
-bool table_is_emulated()
-{
-    return g_table->GetVersion() == FLRT_EMULATED_TABLE_VERSION;
-}
-
-void delete_local(jobject local)
-{
-    // The application's table has no local references: its DeleteLocalRef
-    // would take the kept mark off an object somebody else holds.
-    if (local && !table_is_emulated())
-        g_table->DeleteLocalRef(local);
-}
-
-jobject KeptObjects::Keep(jobject local)
-{
-    if (!local || table_is_emulated())
-        return local;
-    jobject global = g_table->NewGlobalRef(local);
-    g_table->DeleteLocalRef(local);
-    references_.push_back(global);
-    return global;
-}
-
-void KeptObjects::Release()
-{
-    for (jobject reference : references_)
-        g_table->DeleteGlobalRef(reference);
-    references_.clear();
 }
 
 } // namespace flrt
@@ -140,11 +99,6 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
     if (reason == DLL_PROCESS_DETACH)
         flrt::trace_object_destroy();
     return TRUE;
-}
-
-FLRT_API void FLRT_CALL set_ni_table(JNIEnv *table)
-{
-    flrt::set_table(table);
 }
 
 FLRT_API jboolean FLRT_CALL flrt_display_form(jobject obj, char *class_name, jint form_number)
@@ -181,11 +135,6 @@ FLRT_API void FLRT_CALL flrt_update_widget(jobject obj, jboolean all)
 FLRT_API jboolean FLRT_CALL flrt_validate_widget(jobject obj, jboolean with_children, jboolean quiet)
 {
     return flrt::validate_widget(obj, with_children != 0, quiet != 0) ? JNI_TRUE : JNI_FALSE;
-}
-
-JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_init(JNIEnv *env, jclass)
-{
-    flrt::set_table(env);
 }
 
 JNIEXPORT jboolean JNICALL Java_qk_fllocal_DisplayManager_display(JNIEnv *, jclass, jobject obj, jstring class_name,

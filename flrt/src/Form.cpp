@@ -52,9 +52,14 @@ JNIEnv *env()
     return flrt::table();
 }
 
-bool same_object(jobject a, jobject b)
+using flrt::same_object;
+
+// Whether a control shows the object: compared as objects, not as references
+// (a virtual machine hands out a new reference for every read).
+bool shows_object(CFLRT_AbstractWidget *widget, jobject object)
 {
-    return a == b || (a && b && env()->IsSameObject(a, b));
+    flrt::LocalFrame frame;
+    return same_object(widget->BoundObject().l, object);
 }
 
 // Writes an object's field by name when the object's class has it.
@@ -199,6 +204,9 @@ public:
             g_current = form->parent_form_;
         if (g_root == form)
             g_root = nullptr;
+        // Java sees no current object once no form is active.
+        if (!g_current && !flrt::table_is_emulated())
+            javaapi_set_current_object(nullptr);
         if (g_mdi_frame == form) {
             g_mdi_frame = nullptr;
             g_mdi_client = nullptr;
@@ -225,7 +233,7 @@ public:
             marked = true;
         } else {
             for (CFLRT_AbstractWidget *widget : form->widgets_) {
-                if (widget->BoundObject().l == object) {
+                if (shows_object(widget, object)) {
                     widget->Refresh(nullptr);
                     marked = true;
                 }
@@ -251,7 +259,7 @@ public:
         }
         bool matched = false;
         for (CFLRT_AbstractWidget *widget : form->widgets_) {
-            if (widget->BoundObject().l != object)
+            if (!shows_object(widget, object))
                 continue;
             matched = true;
             if (!widget->Validate())
@@ -943,6 +951,8 @@ bool CFLRT_Form::RunModalLoop()
         }
         if (got == -1)
             break;
+        // The references the handlers of one message make are given back after it.
+        flrt::LocalFrame frame;
         if (kind_ == kMdiFrame && g_mdi_client && TranslateMDISysAccel(g_mdi_client, &message))
             continue;
         if (window_ && TranslateAcceleratorA(window_, g_accelerators, &message))
@@ -1013,6 +1023,8 @@ void CFLRT_Form::RefreshContents(CFLRT_AbstractWidget *changed, bool forced)
         UpdateCaption();
         for (size_t index = 0; index < widgets_.size(); ++index) {
             CFLRT_AbstractWidget *widget = widgets_[index];
+            // Each control gives back the references its refresh made.
+            flrt::LocalFrame frame;
             if (forced || widget->AutoRefresh())
                 widget->Refresh(changed);
         }

@@ -1,6 +1,6 @@
 // The routine-call exception and the current object published to Java.
 #include "cflrt_classes.hpp"
-#include "runtime.hpp"
+#include "jni_runtime.hpp"
 #include "text.hpp"
 
 namespace {
@@ -27,25 +27,17 @@ CRoutineCallException::CRoutineCallException(const char *first, const char *seco
 
 void CRoutineCallException::Report()
 {
-    std::string text = flrt::format("%.60s.%.60s", first_.c_str(), second_.c_str());
-    const char *caption = "Unhandled exception";
-    if (!flrt::table_is_emulated()) {
-        flrt::show_box(nullptr, text.c_str(), caption, MB_OK | MB_ICONHAND | MB_TASKMODAL);
-        return;
-    }
-    text += "\n\nDo you want to see xcp file?";
-    if (flrt::show_box(nullptr, text.c_str(), caption, MB_YESNO | MB_ICONHAND | MB_TASKMODAL) == IDYES)
-        flrt_show_xcp_viewer();
+    flrt::report_unhandled(flrt::format("%.60s.%.60s", first_.c_str(), second_.c_str()));
 }
 
 extern "C" FLRT_API void FLRT_CALL javaapi_set_current_object(jobject obj)
 {
     JNIEnv *env = flrt::table();
     jclass manager = env->FindClass("qk/fllocal/DisplayManager");
-    if (!manager)
+    if (flrt::exception_taken() || !manager)
         return;
     jfieldID field = env->GetStaticFieldID(manager, "curObject", "Ljava/lang/Object;");
-    if (!field)
-        return;
-    env->SetStaticObjectField(manager, field, obj);
+    if (!flrt::exception_taken() && field)
+        env->SetStaticObjectField(manager, field, obj);
+    flrt::delete_local(manager);
 }

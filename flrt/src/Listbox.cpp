@@ -4,6 +4,7 @@
 
 #include "Form.hpp"
 #include "fl_constants.h"
+#include "jni_rows.hpp"
 #include "runtime.hpp"
 
 namespace {
@@ -16,21 +17,6 @@ const FLRT_ItemMessages kListMessages{LB_RESETCONTENT, LB_ADDSTRING, LB_SETHORIZ
                                       LB_GETCURSEL,    LB_SETCURSEL, LB_GETCOUNT};
 const FLRT_ItemMessages kComboMessages{CB_RESETCONTENT, CB_ADDSTRING, CB_SETHORIZONTALEXTENT,
                                        CB_GETCURSEL,    CB_SETCURSEL, CB_GETCOUNT};
-
-// Arrays of the application carry the index of their first element in the
-// field "lower"; arrays of a virtual machine start at 0.
-int lower_bound_of(JNIEnv *env, jobject array)
-{
-    if (!flrt::table_is_emulated())
-        return 0;
-    char signature[] = "I"; // the table may rewrite it
-    jfieldID field = env->GetFieldID(env->GetObjectClass(array), "lower", signature);
-    if (!field) {
-        env->ExceptionClear();
-        return 0;
-    }
-    return env->GetIntField(array, field);
-}
 
 } // namespace
 
@@ -58,27 +44,13 @@ jobject CFLRT_ArrayControl::Array()
 
 void CFLRT_ArrayControl::MeasureArray(jobject array)
 {
-    JNIEnv *env = flrt::table();
-    count_ = env->GetArrayLength(static_cast<jarray>(array));
-    lower_bound_ = lower_bound_of(env, array);
+    count_ = flrt::array_length(array);
+    lower_bound_ = flrt::array_lower_bound(array);
 }
 
 void CFLRT_ArrayControl::ReadItems(jobject array, std::vector<std::string> &texts)
 {
-    JNIEnv *env = flrt::table();
-    // A virtual machine gives each element a local reference of limited supply.
-    for (int i = 0; i < count_; ++i) {
-        auto element = static_cast<jstring>(env->GetObjectArrayElement(static_cast<jobjectArray>(array), i));
-        if (!element) {
-            texts.emplace_back("Void");
-            continue;
-        }
-        const char *text = env->GetStringUTFChars(element, nullptr);
-        texts.emplace_back(text ? text : "");
-        if (text)
-            env->ReleaseStringUTFChars(element, text);
-        flrt::delete_local(element);
-    }
+    texts = flrt::string_items(array, count_);
 }
 
 void CFLRT_ArrayControl::ShowItems(const std::vector<std::string> &texts)
@@ -118,7 +90,9 @@ bool CFLRT_ArrayControl::LoadValue(CFLRT_AbstractWidget *)
         SelectItem(LoadSelection() ? current_selection_ : previous);
     if (style_ & WS_HSCROLL)
         SendMessageA(window_, messages_->set_horizontal_extent, kHorizontalExtent, 0);
-    return array != nullptr;
+    const bool loaded = array != nullptr;
+    flrt::delete_local(array);
+    return loaded;
 }
 
 bool CFLRT_ArrayControl::LoadSelection()
@@ -177,8 +151,10 @@ jvalue CFLRT_ArrayControl::GetSelectedItem()
     const int index = GetCurSel();
     if (index == -1)
         return item;
-    if (jobject array = SelectedArray(kModule, __LINE__))
+    if (jobject array = SelectedArray(kModule, __LINE__)) {
         item.l = flrt::table()->GetObjectArrayElement(static_cast<jobjectArray>(array), index);
+        flrt::delete_local(array);
+    }
     return item;
 }
 

@@ -9,6 +9,7 @@
 #include "Listbox.hpp"
 #include "fl_constants.h"
 #include "gdi.hpp"
+#include "jni_rows.hpp"
 #include "runtime.hpp"
 #include "text.hpp"
 
@@ -51,10 +52,8 @@ private:
 
     bool ReadColumns();
     void InsertColumns();
-    // The elements of the array, as the table gives them.
-    std::vector<jobject> Elements(jobject array);
-    bool SameRows(const std::vector<jobject> &elements) const;
-    void Rebuild(const std::vector<jobject> &elements);
+    bool SameRows(jobject array) const;
+    void Rebuild(jobject array);
     void DrawCell(HDC dc, RECT cell, const Column &column, jobject row);
     void FillDisplayInfo(NMLVDISPINFOA *info);
     jobject RowObject(int index);
@@ -131,41 +130,23 @@ void CFLRT_ListViewControl::InsertColumns()
     }
 }
 
-std::vector<jobject> CFLRT_ListViewControl::Elements(jobject array)
+bool CFLRT_ListViewControl::SameRows(jobject array) const
 {
-    std::vector<jobject> elements;
-    if (!array)
-        return elements;
-    MeasureArray(array);
-    JNIEnv *env = flrt::table();
-    elements.reserve(static_cast<size_t>(count_ > 0 ? count_ : 0));
-    for (int i = 0; i < count_; ++i)
-        elements.push_back(env->GetObjectArrayElement(static_cast<jobjectArray>(array), i));
-    return elements;
+    const bool shown = SendMessageA(window_, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(rows_.size());
+    return shown && (array ? flrt::holds_rows(array, rows_) : rows_.empty());
 }
 
-bool CFLRT_ListViewControl::SameRows(const std::vector<jobject> &elements) const
-{
-    if (elements.size() != rows_.size() ||
-        SendMessageA(window_, LVM_GETITEMCOUNT, 0, 0) != static_cast<LRESULT>(rows_.size()))
-        return false;
-    JNIEnv *env = flrt::table();
-    for (size_t i = 0; i < rows_.size(); ++i)
-        if (!env->IsSameObject(rows_[i], elements[i]))
-            return false;
-    return true;
-}
-
-void CFLRT_ListViewControl::Rebuild(const std::vector<jobject> &elements)
+void CFLRT_ListViewControl::Rebuild(jobject array)
 {
     SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
     SendMessageA(window_, LVM_DELETEALLITEMS, 0, 0);
     rows_.clear();
     kept_rows_.Release();
-    SendMessageA(window_, LVM_SETITEMCOUNT, elements.size(), 0);
-    for (size_t i = 0; i < elements.size(); ++i) {
-        jobject row = kept_rows_.Keep(elements[i]);
-        rows_.push_back(row);
+    if (array)
+        rows_ = flrt::keep_rows(array, count_, kept_rows_);
+    SendMessageA(window_, LVM_SETITEMCOUNT, rows_.size(), 0);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        jobject row = rows_[i];
         LVITEMA item{};
         item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
         item.iItem = static_cast<int>(i);
@@ -190,19 +171,20 @@ bool CFLRT_ListViewControl::LoadValue(CFLRT_AbstractWidget *)
     loading_ = true;
     const int previous = GetCurSel();
     jobject array = Array();
-    const std::vector<jobject> elements = Elements(array);
-    if (SameRows(elements)) {
+    if (array)
+        MeasureArray(array);
+    if (SameRows(array)) {
         // The same objects in the same order: only their values may have changed.
-        for (jobject element : elements)
-            flrt::delete_local(element);
         InvalidateRect(window_, nullptr, FALSE);
     } else {
-        Rebuild(elements);
+        Rebuild(array);
     }
     if (array)
         SelectItem(LoadSelection() ? current_selection_ : previous);
     loading_ = false;
-    return array != nullptr;
+    const bool loaded = array != nullptr;
+    flrt::delete_local(array);
+    return loaded;
 }
 
 int CFLRT_ListViewControl::GetCurSel()

@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include "Form.hpp"
 #include "fl_constants.h"
+#include "jni_rows.hpp"
 #include "runtime.hpp"
 
 namespace {
@@ -13,26 +14,6 @@ namespace {
 constexpr const char *kModule = "Treeview";
 constexpr DWORD kTreeStyle =
     TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS | TVS_TRACKSELECT;
-
-// A routine of a node's class; reports the missing routine by its name.
-jmethodID node_routine(JNIEnv *env, jobject node, const char *name, const char *signature, const char *missing)
-{
-    jclass node_class = env->GetObjectClass(node);
-    jmethodID routine = env->GetMethodID(node_class, name, signature);
-    flrt::delete_local(node_class);
-    if (env->ExceptionOccurred() || !routine) {
-        // A virtual machine refuses further calls while its exception is pending.
-        env->ExceptionClear();
-        flrt_assert_msg(missing, kModule, __LINE__);
-        return nullptr;
-    }
-    return routine;
-}
-
-jmethodID count_routine(JNIEnv *env, jobject node)
-{
-    return node_routine(env, node, "count", "()I", "Function \"count\" not found in the TreeView class");
-}
 
 } // namespace
 
@@ -47,7 +28,6 @@ public:
 
 private:
     void InsertChildren(jobject node, HTREEITEM parent);
-    void InsertNode(JNIEnv *env, jobject child, HTREEITEM parent);
     void OnExpanding(const NMTREEVIEWA &change);
     void OnSelected(const NMTREEVIEWA &change);
 
@@ -91,54 +71,16 @@ bool CFLRT_TreeViewControl::LoadValue(CFLRT_AbstractWidget *)
 
 void CFLRT_TreeViewControl::InsertChildren(jobject node, HTREEITEM parent)
 {
-    if (!node) {
-        flrt_assert_msg("Void tree item", kModule, __LINE__);
-        return;
+    for (const flrt::TreeChild &child : flrt::tree_children(node, nodes_)) {
+        TVINSERTSTRUCTA insert{};
+        insert.hParent = parent;
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
+        insert.item.pszText = const_cast<char *>(child.label.c_str());
+        insert.item.cChildren = child.children;
+        insert.item.lParam = reinterpret_cast<LPARAM>(child.node);
+        SendMessageA(window_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
     }
-    JNIEnv *env = flrt::table();
-    jmethodID count = count_routine(env, node);
-    if (!count)
-        return;
-    const jint children = env->CallIntMethodA(node, count, nullptr);
-    if (children <= 0)
-        return;
-    jmethodID item = node_routine(env, node, "item", "(I)Ljava/lang/Object;",
-                                  "Function \"item\" not found in the TreeView class");
-    if (!item)
-        return;
-    // The application's containers count from 1, those of a virtual machine from 0.
-    const jint first = flrt::table_is_emulated() ? 1 : 0;
-    for (jint index = first; index < first + children; ++index) {
-        const jvalue argument = flrt::int_value(index);
-        if (jobject child = env->CallObjectMethodA(node, item, &argument))
-            InsertNode(env, child, parent);
-    }
-}
-
-void CFLRT_TreeViewControl::InsertNode(JNIEnv *env, jobject child, HTREEITEM parent)
-{
-    jmethodID text = node_routine(env, child, "text", "()Ljava/lang/String;",
-                                  "Function \"text\" not found in the TreeView class");
-    auto label = text ? static_cast<jstring>(env->CallObjectMethodA(child, text, nullptr)) : nullptr;
-    jmethodID count = label ? count_routine(env, child) : nullptr;
-    if (!count) {
-        flrt::delete_local(label);
-        flrt::delete_local(child);
-        return;
-    }
-    const jint grandchildren = env->CallIntMethodA(child, count, nullptr);
-    const char *characters = env->GetStringUTFChars(label, nullptr);
-    TVINSERTSTRUCTA insert{};
-    insert.hParent = parent;
-    insert.hInsertAfter = TVI_LAST;
-    insert.item.mask = TVIF_TEXT | TVIF_PARAM | TVIF_CHILDREN;
-    insert.item.pszText = const_cast<char *>(characters ? characters : "");
-    insert.item.cChildren = grandchildren;
-    insert.item.lParam = reinterpret_cast<LPARAM>(nodes_.Keep(child));
-    SendMessageA(window_, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert));
-    if (characters)
-        env->ReleaseStringUTFChars(label, characters);
-    flrt::delete_local(label);
 }
 
 LRESULT CFLRT_TreeViewControl::OnNotify(WPARAM, NMHDR *header)

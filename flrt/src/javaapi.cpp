@@ -1,5 +1,6 @@
 // Access paths: reading, assignment and procedure paths evaluated on an
 // object through the native interface table.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -10,7 +11,7 @@
 #include "cflrt_classes.hpp"
 #include "fl_constants.h"
 #include "jni_access.hpp"
-#include "runtime.hpp"
+#include "jni_runtime.hpp"
 
 namespace flrt {
 namespace {
@@ -25,9 +26,15 @@ JNIEnv *env()
     return table();
 }
 
+// A reference fills the whole value on a 64-bit virtual machine.
 bool is_null_object(jvalue value)
 {
-    return value.l == nullptr; // a virtual machine's reference fills the whole value
+    return value.l == nullptr;
+}
+
+bool is_reference_letter(char letter)
+{
+    return letter == 'L' || letter == '[';
 }
 
 // ---- Reading the description of one path element ----
@@ -137,7 +144,7 @@ jfieldID field_id(jclass cls, Feature &feature)
 
 bool lookup_failed()
 {
-    return env()->ExceptionOccurred() != nullptr;
+    return exception_taken();
 }
 
 // The object held by a field on the way along a path; nullopt after "field not found".
@@ -248,8 +255,31 @@ jvalue literal_value(FLF_ITEM element, int expected_tag, bool strings_as_objects
 
 jvalue evaluate_argument(jobject target, jobject root, FLF_ITEM path);
 
+// The number of parameters a routine signature declares.
+size_t parameter_count(const std::string &signature)
+{
+    size_t count = 0;
+    for (size_t i = signature.find('(') + 1; i > 0 && i < signature.size() && signature[i] != ')'; ++i) {
+        while (i < signature.size() && signature[i] == '[')
+            ++i;
+        if (i < signature.size() && signature[i] == 'L')
+            i = signature.find(';', i);
+        if (i == std::string::npos)
+            break;
+        ++count;
+    }
+    return count;
+}
+
 class ArgumentList {
 public:
+    // A virtual machine reads as many values as the routine has parameters:
+    // slots it was not given hold zero.
+    explicit ArgumentList(size_t parameters)
+        : slots_(std::max(parameters, static_cast<size_t>(kMaxArguments)), object_value())
+    {
+    }
+
     // Fills the slots, in property order, from the parameter items of the element.
     void Collect(FLF_ITEM element, jobject root, const std::string &feature)
     {
@@ -273,7 +303,7 @@ public:
     const jvalue *Slots() const { return slots_.data(); }
 
 private:
-    std::vector<jvalue> slots_ = std::vector<jvalue>(kMaxArguments, object_value());
+    std::vector<jvalue> slots_;
     int count_ = 0;
 };
 
@@ -308,31 +338,44 @@ std::optional<jvalue> invoke(jclass cls, jobject target, jmethodID id, const Fea
     return result;
 }
 
-jvalue call_routine(jobject target, jobject root, FLF_ITEM element)
+// The answer of a routine; an object is a new local reference of the caller's.
+struct RoutineResult {
+    jvalue value = object_value();
+    bool reference = false;
+};
+
+RoutineResult call_routine(jobject target, jobject root, FLF_ITEM element)
 {
     const char tag = read_tag(element);
     if (!tag)
-        return object_value();
+        return {};
     auto feature = read_feature(element, tag, FeatureKind::Routine);
     if (!feature)
-        return object_value();
+        return {};
     flrt_trace_call("qev_routine", feature->class_name.c_str(), feature->name.c_str());
+    // The class, the arguments and the call's own references end with the call.
+    LocalFrame frame;
     jclass cls = env()->FindClass(feature->class_name.c_str());
-    if (!cls) {
+    if (lookup_failed() || !cls) {
         flrt_assert_name("Unknown class", feature->class_name.c_str(), kModule, __LINE__);
-        return object_value();
+        return {};
     }
-    ArgumentList arguments;
+    ArgumentList arguments(parameter_count(feature->signature));
     arguments.Collect(element, root, feature->name);
     jmethodID id = method_id(cls, target, *feature);
-    if (lookup_failed()) {
+    if (lookup_failed() || !id) {
         flrt_assert_name("Unknown procedure", feature->name.c_str(), kModule, __LINE__);
-        return object_value();
+        return {};
     }
     const auto result = invoke(cls, target, id, *feature, arguments.Slots());
     if (lookup_failed())
         throw new CRoutineCallException(feature->class_name.c_str(), feature->name.c_str());
-    return result.value_or(object_value());
+    RoutineResult answer;
+    answer.value = result.value_or(object_value());
+    answer.reference = result && is_reference_letter(feature->result_letter());
+    if (answer.reference)
+        answer.value.l = frame.Keep(answer.value.l);
+    return answer;
 }
 
 // ---- The three kinds of path ----
@@ -344,6 +387,7 @@ public:
 
     jvalue Walk(jobject target, jobject root, FLF_ITEM element)
     {
+        reference_ = false;
         const char tag = read_tag(element);
         FLF_ITEM next = child(element, FL_path);
         switch (tag) {
@@ -362,6 +406,9 @@ public:
         JAVAAPI_ASSERT("Unknown tag value");
         return object_value();
     }
+
+    // Whether the value of the last walk is an object reference.
+    bool ResultIsReference() const { return reference_; }
 
 protected:
     virtual jvalue OnCurrent(jobject target, jobject root, FLF_ITEM next) = 0;
@@ -384,15 +431,27 @@ protected:
     // object it holds (a null object ends it with no value) or ends at it.
     jvalue ThroughField(jobject target, jobject root, FLF_ITEM element, char tag, FLF_ITEM next)
     {
+        // The class and the objects on the way end here; a value that is an object goes on.
+        LocalFrame frame;
         auto field = FieldClass(element, tag, FeatureKind::Field, "get_field");
         if (!field)
             return object_value();
         auto &[feature, cls] = *field;
         if (!next)
-            return AtTerminalField(cls, target, feature);
+            return KeepResult(frame, AtTerminalField(cls, target, feature));
         const auto object = object_field(cls, target, feature);
-        return object && *object ? Walk(*object, root, next) : object_value();
+        return object && *object ? KeepResult(frame, Walk(*object, root, next)) : object_value();
     }
+
+    // The value leaves the frame: an object as a reference of the enclosing frame.
+    jvalue KeepResult(LocalFrame &frame, jvalue value)
+    {
+        if (reference_)
+            value.l = frame.Keep(value.l);
+        return value;
+    }
+
+    bool reference_ = false;
 
     virtual jvalue AtTerminalField(jclass, jobject, Feature &) { return object_value(); }
 
@@ -411,7 +470,8 @@ protected:
             return std::nullopt;
         flrt_trace_call(label, feature->class_name.c_str(), feature->name.c_str());
         jclass cls = env()->FindClass(feature->class_name.c_str());
-        const bool missing = kind == FeatureKind::ProcedureField ? lookup_failed() : cls == nullptr;
+        const bool raised = lookup_failed();
+        const bool missing = kind == FeatureKind::ProcedureField ? raised : cls == nullptr;
         if (missing) {
             JAVAAPI_ASSERT("class not found");
             return std::nullopt;
@@ -424,9 +484,8 @@ class CFLRT_ReadingPath : public CFLRT_PathWalk {
 protected:
     jvalue OnCurrent(jobject target, jobject, FLF_ITEM) override
     {
-        jvalue value = object_value();
-        value.l = target;
-        return value;
+        reference_ = true;
+        return object_value(target);
     }
 
     jvalue OnVariable(jobject target, jobject root, FLF_ITEM element, char tag, FLF_ITEM next) override
@@ -441,10 +500,13 @@ protected:
 
     jvalue OnFunction(jobject target, jobject root, FLF_ITEM element, FLF_ITEM next) override
     {
-        const jvalue result = call_routine(target, root, element);
-        if (!next || is_null_object(result))
-            return result;
-        return Walk(result.l, root, next);
+        LocalFrame frame;
+        const RoutineResult result = call_routine(target, root, element);
+        if (!next || is_null_object(result.value)) {
+            reference_ = result.reference;
+            return KeepResult(frame, result.value);
+        }
+        return KeepResult(frame, Walk(result.value.l, root, next));
     }
 
     jvalue OnProcedure(jobject, jobject, FLF_ITEM, FLF_ITEM) override
@@ -457,10 +519,12 @@ protected:
     jvalue AtTerminalField(jclass cls, jobject target, Feature &feature) override
     {
         jfieldID id = field_id(cls, feature);
-        if (lookup_failed() && !feature.is_static)
+        const bool failed = lookup_failed();
+        if (failed && !feature.is_static)
             flrt_fatal_detail("field not found ", feature.name.c_str()); // ends the process
-        if (lookup_failed())
+        if (failed)
             return Refuse("field not found", __LINE__);
+        reference_ = is_reference_letter(feature.signature[0]);
         return read_typed_field(cls, target, id, feature);
     }
 };
@@ -493,10 +557,11 @@ protected:
 
     jvalue OnFunction(jobject target, jobject, FLF_ITEM element, FLF_ITEM next) override
     {
-        const jvalue result = call_routine(target, target, element);
-        if (!next || is_null_object(result))
-            return object_value();
-        return Walk(result.l, result.l, next);
+        LocalFrame frame;
+        const RoutineResult result = call_routine(target, target, element);
+        if (next && !is_null_object(result.value))
+            Walk(result.value.l, result.value.l, next);
+        return object_value();
     }
 
     jvalue OnProcedure(jobject, jobject, FLF_ITEM, FLF_ITEM) override
@@ -523,6 +588,7 @@ protected:
     {
         if (!next)
             return Refuse("Incorrect use of attribute instead of procedure call", __LINE__);
+        LocalFrame frame;
         auto field = FieldClass(element, tag, FeatureKind::ProcedureField, "qev_field");
         if (!field)
             return object_value();
@@ -544,10 +610,11 @@ protected:
     {
         if (!next)
             return Refuse("Incorrect use of function instead of procedure call", __LINE__);
-        const jvalue result = call_routine(target, root, element);
-        if (is_null_object(result))
+        LocalFrame frame;
+        const RoutineResult result = call_routine(target, root, element);
+        if (is_null_object(result.value))
             throw new CRoutineCallException("Void function result used in feature call", "");
-        return Walk(result.l, root, next);
+        return Walk(result.value.l, root, next);
     }
 
     jvalue OnProcedure(jobject target, jobject root, FLF_ITEM element, FLF_ITEM next) override
@@ -561,9 +628,18 @@ protected:
     jvalue OnLiteral(FLF_ITEM) override { return Refuse("Incorrect usage of Literal constant", __LINE__); }
 };
 
-jvalue read_path(jobject target, jobject root, FLF_ITEM path)
+// The value of a reading path; under a virtual machine an object is a new
+// local reference, which the caller gives back.
+jvalue read_path(jobject target, jobject root, FLF_ITEM path, bool *reference = nullptr)
 {
-    return CFLRT_ReadingPath().Walk(target, root, path);
+    LocalFrame frame;
+    CFLRT_ReadingPath walk;
+    jvalue value = walk.Walk(target, root, path);
+    if (walk.ResultIsReference())
+        value.l = frame.Keep(value.l);
+    if (reference)
+        *reference = walk.ResultIsReference();
+    return value;
 }
 
 void assign_path(jobject obj, FLF_ITEM path, const TypedValue &value)
@@ -583,9 +659,22 @@ jvalue evaluate_argument(jobject target, jobject root, FLF_ITEM path)
 }
 
 // A typed getter: literals must be stored with the expected tag.
-jvalue typed_value(jobject obj, FLF_ITEM path, int expected_tag)
+jvalue typed_value(jobject obj, FLF_ITEM path, int expected_tag, bool *reference = nullptr)
 {
-    return is_literal(path) ? literal_value(path, expected_tag, false) : read_path(obj, obj, path);
+    if (reference)
+        *reference = false;
+    return is_literal(path) ? literal_value(path, expected_tag, false) : read_path(obj, obj, path, reference);
+}
+
+// A value read as a number, boolean or character: an object the path
+// yielded instead is not kept.
+jvalue plain_value(jobject obj, FLF_ITEM path, int expected_tag)
+{
+    bool reference = false;
+    const jvalue value = typed_value(obj, path, expected_tag, &reference);
+    if (reference)
+        delete_local(value.l);
+    return value;
 }
 
 // Kept between calls and grown, never shrunk.
@@ -607,6 +696,7 @@ const char *read_string(jobject obj, FLF_ITEM path)
         env()->ReleaseStringUTFChars(string, chars);
     }
     g_string_buffer[length] = '\0';
+    delete_local(string);
     return g_string_buffer.data();
 }
 
@@ -615,13 +705,15 @@ const char *value_text(jobject obj, FLF_ITEM path, char code)
     if (!obj)
         return "";
     switch (code) {
-    case 'I': std::snprintf(g_text_buffer, sizeof g_text_buffer, "%ld", typed_value(obj, path, FLF_TAG_INTEGER).i); break;
-    case 'B': return typed_value(obj, path, FLF_TAG_BOOLEAN).z ? "True" : "False";
+    case 'I':
+        std::snprintf(g_text_buffer, sizeof g_text_buffer, "%d", static_cast<int>(plain_value(obj, path, FLF_TAG_INTEGER).i));
+        break;
+    case 'B': return plain_value(obj, path, FLF_TAG_BOOLEAN).z ? "True" : "False";
     case 'S': return read_string(obj, path);
     case 'D':
-    case 'R': std::snprintf(g_text_buffer, sizeof g_text_buffer, "%.3f", typed_value(obj, path, FLF_TAG_DOUBLE).d); break;
+    case 'R': std::snprintf(g_text_buffer, sizeof g_text_buffer, "%.3f", plain_value(obj, path, FLF_TAG_DOUBLE).d); break;
     case 'C':
-        g_text_buffer[0] = static_cast<char>(typed_value(obj, path, FLF_TAG_CHARACTER).c);
+        g_text_buffer[0] = static_cast<char>(plain_value(obj, path, FLF_TAG_CHARACTER).c);
         g_text_buffer[1] = '\0';
         break;
     default: return "?";
@@ -653,22 +745,22 @@ FLRT_API jvalue FLRT_CALL javaapi_get_argument(jobject target, jobject root, FLF
 
 FLRT_API jint FLRT_CALL javaapi_get_int(jobject obj, FLF_ITEM path)
 {
-    return typed_value(obj, path, FLF_TAG_INTEGER).i;
+    return plain_value(obj, path, FLF_TAG_INTEGER).i;
 }
 
 FLRT_API jboolean FLRT_CALL javaapi_get_bool(jobject obj, FLF_ITEM path)
 {
-    return typed_value(obj, path, FLF_TAG_BOOLEAN).z;
+    return plain_value(obj, path, FLF_TAG_BOOLEAN).z;
 }
 
 FLRT_API jchar FLRT_CALL javaapi_get_char(jobject obj, FLF_ITEM path)
 {
-    return typed_value(obj, path, FLF_TAG_CHARACTER).c;
+    return plain_value(obj, path, FLF_TAG_CHARACTER).c;
 }
 
 FLRT_API jdouble FLRT_CALL javaapi_get_double(jobject obj, FLF_ITEM path)
 {
-    return typed_value(obj, path, FLF_TAG_DOUBLE).d;
+    return plain_value(obj, path, FLF_TAG_DOUBLE).d;
 }
 
 FLRT_API const char *FLRT_CALL javaapi_get_string(jobject obj, FLF_ITEM path)
@@ -718,9 +810,9 @@ FLRT_API void FLRT_CALL javaapi_set_string(jobject obj, FLF_ITEM path, const cha
         JAVAAPI_ASSERT("Incorrect string value");
         return;
     }
-    jvalue v = object_value();
-    v.l = env()->NewStringUTF(text);
+    const jvalue v = object_value(env()->NewStringUTF(text));
     assign_path(obj, path, typed(ValueKind::Raw, v));
+    delete_local(v.l);
 }
 
 FLRT_API void FLRT_CALL javaapi_call_procedure(jobject obj, FLF_ITEM path)

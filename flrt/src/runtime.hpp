@@ -7,20 +7,18 @@
 #include <vector>
 
 #include "cflrt_services.h"
+#include "jni_runtime.hpp"
 
 namespace flrt {
 
 HINSTANCE module_instance();
 void set_module_instance(HINSTANCE instance);
 
-JNIEnv *table();
 // The window of the form the user works in (the owner of the file dialogs);
 // none while no form is open.
 HWND current_form_window();
 // Whether the bytes can be written (a caller's text may be a literal in read-only memory).
 bool is_writable(const void *address, size_t size);
-void set_table(JNIEnv *env);
-bool table_is_emulated();
 
 // Removes a pending WM_QUIT while a box shows and posts it again afterwards,
 // so that a box still appears while the application is quitting.
@@ -52,45 +50,6 @@ private:
 
 // A message box shown with a pending quit request set aside.
 int show_box(HWND owner, const char *text, const char *caption, UINT flags);
-
-// Values for the table's calls, their unused bytes zero.
-inline jvalue object_value(jobject object = nullptr)
-{
-    jvalue value;
-    value.j = 0;
-    value.l = object;
-    return value;
-}
-
-inline jvalue int_value(jint number)
-{
-    jvalue value;
-    value.j = 0;
-    value.i = number;
-    return value;
-}
-
-// Objects that windows keep as item data beyond the call that gave them.
-// Under a virtual machine each becomes a global reference, released with the
-// items; the application's table needs none (its objects live while the
-// array that holds them does, and the items are rebuilt with the array).
-class KeptObjects {
-public:
-    KeptObjects() = default;
-    ~KeptObjects() { Release(); }
-    KeptObjects(const KeptObjects &) = delete;
-    KeptObjects &operator=(const KeptObjects &) = delete;
-
-    // The reference to store for a local one (which it replaces).
-    jobject Keep(jobject local);
-    void Release();
-
-private:
-    std::vector<jobject> references_;
-};
-
-// Gives back a local reference a virtual machine handed out.
-void delete_local(jobject local);
 
 void trace_object_create();
 void trace_object_destroy();

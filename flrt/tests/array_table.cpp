@@ -10,7 +10,8 @@ Arrays *g_arrays = nullptr;
 struct Arrays::Functions {
     static std::vector<jvalue> *of(jobject array)
     {
-        auto found = g_arrays->elements_.find(array);
+        TestObject *object = TestObject::from(array);
+        auto found = g_arrays->elements_.find(object ? object->handle() : nullptr);
         return found == g_arrays->elements_.end() ? nullptr : &found->second;
     }
 
@@ -23,8 +24,10 @@ struct Arrays::Functions {
     static jobject JNICALL GetObjectArrayElement(JNIEnv *, jobjectArray array, jsize index)
     {
         const std::vector<jvalue> *elements = of(array);
-        return elements && index >= 0 && static_cast<size_t>(index) < elements->size() ? (*elements)[index].l
-                                                                                       : nullptr;
+        jobject element = elements && index >= 0 && static_cast<size_t>(index) < elements->size()
+                              ? (*elements)[index].l
+                              : nullptr;
+        return g_arrays->table_.new_local(element);
     }
 
     static jint *JNICALL GetIntArrayElements(JNIEnv *, jintArray array, jboolean *is_copy)
@@ -54,9 +57,10 @@ struct Arrays::Functions {
             out[i] = (*elements)[static_cast<size_t>(start + i)].i;
     }
 
-    static void JNICALL DeleteLocalRef(JNIEnv *, jobject)
+    static void JNICALL DeleteLocalRef(JNIEnv *env, jobject obj)
     {
         ++g_arrays->deleted_local_references_;
+        g_arrays->table_delete_local_(env, obj);
     }
 };
 
@@ -72,6 +76,7 @@ Arrays::Arrays(TestTable &table)
     functions->GetIntArrayElements = Functions::GetIntArrayElements;
     functions->ReleaseIntArrayElements = Functions::ReleaseIntArrayElements;
     functions->GetIntArrayRegion = Functions::GetIntArrayRegion;
+    table_delete_local_ = functions->DeleteLocalRef;
     functions->DeleteLocalRef = Functions::DeleteLocalRef;
 }
 

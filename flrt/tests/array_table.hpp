@@ -44,6 +44,7 @@ private:
     std::map<jobject, std::vector<jvalue>> elements_;
     int open_buffers_ = 0;
     int deleted_local_references_ = 0;
+    void(JNICALL *table_delete_local_)(JNIEnv *, jobject) = nullptr;
 };
 
 } // namespace fltest

@@ -361,6 +361,32 @@ TEST(JavaLists, JavaArraysStartAtZero)
     EXPECT_TRUE(script.boxes().boxes().empty());
 }
 
+// A control that shows a sub-object is found by that object, whichever reference names it.
+TEST(JavaLists, AListIsRefreshedByItsArray)
+{
+    Controls controls(TestTable::Mode::JvmLike);
+    TestObject *object = controls.object;
+    object->set_object("names", controls.arrays.strings({"a", "b"}));
+    object->set_int("names_index", -1);
+    object->set_object("numbers", controls.arrays.integers({7, 8}));
+    TestObject *more_names = controls.arrays.strings({"x", "y", "z"});
+    HWND form = nullptr;
+    LRESULT items = 0;
+    Script script;
+    script.window("Lists", form)
+        .wait("the form active", active(form))
+        .then([&] {
+            object->set_object("names", more_names);
+            flrt_update_widget(more_names->handle(), JNI_FALSE);
+            items = SendMessageA(Script::control(form, kNames), LB_GETCOUNT, 0, 0);
+        })
+        .click(in(form, kListCancel));
+    EXPECT_FALSE(controls.display(2));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(items, 3) << "the list shows the new array";
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+}
+
 // ---- Radio buttons, progress bars, trackbars, up-downs ----
 
 enum SimpleIndex { kOne = 0, kTwo, kThree, kFixedProgress, kVariableProgress, kTrackbar, kSmallTrackbar, kUpDown,

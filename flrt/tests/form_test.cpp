@@ -63,7 +63,7 @@ struct Engine {
                      }))
             .routine("open_child", "()V", procedure([this](TestObject *self) {
                          TestObject *target = child_object ? child_object : self;
-                         child_results.push_back(display(target, next_form));
+                         child_results.push_back(display_from_routine(target, next_form));
                      }));
         first = make();
         second = make();
@@ -90,6 +90,19 @@ struct Engine {
     {
         char class_name[] = "test.Form";
         return flrt_display_form(object->handle(), class_name, number) != 0;
+    }
+
+    // A routine showing a form: under a virtual machine it passes a local
+    // reference of its own native call, which ends when the call returns.
+    bool display_from_routine(TestObject *object, int number)
+    {
+        if (table.mode() != TestTable::Mode::JvmLike)
+            return display(object, number);
+        table.enter_native_call();
+        char class_name[] = "test.Form";
+        const bool shown = flrt_display_form(table.new_local(object->handle()), class_name, number) != 0;
+        table.leave_native_call();
+        return shown;
     }
 
     TestTable table;
@@ -295,6 +308,35 @@ TEST_F(Forms, SeparateFormReturnsAtOnceAndLivesOn)
     EXPECT_FINISHED(script);
     EXPECT_EQ(engine.child_results, std::vector<bool>{true});
     EXPECT_TRUE(parent_enabled);
+}
+
+// The separate form outlives the call that showed it: it holds its object itself.
+TEST(SeparateForms, HoldTheirObjectUnderAVirtualMachine)
+{
+    add_test_forms();
+    Engine engine(TestTable::Mode::JvmLike);
+    engine.next_form = 7;
+    const int globals_before = engine.table.global_references();
+    int globals_while_open = 0;
+    bool accepted_by_separate = false;
+    HWND dialog = nullptr, separate = nullptr;
+    Script script;
+    script.window("Dialog form", dialog)
+        .click(in(dialog, kChildButton))
+        .window("Separate window", separate)
+        .wait("the display to return", [&] { return engine.child_results.size() == 1; })
+        .then([&] { globals_while_open = engine.table.global_references() - globals_before; })
+        .click(in(separate, 0))
+        .gone(the(separate))
+        .then([&] { accepted_by_separate = engine.first->get_bool("data_was_accepted"); })
+        .click(in(dialog, kOk));
+    EXPECT_TRUE(Engine::display(engine.first, 1));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(engine.child_results, std::vector<bool>{true});
+    EXPECT_EQ(globals_while_open, 1);
+    EXPECT_TRUE(accepted_by_separate) << "the separate form's OK reached its object";
+    EXPECT_EQ(engine.table.global_references(), globals_before) << "closing released the object";
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
 }
 
 TEST_F(Forms, SingleInstanceFormOpensOncePerObject)

@@ -16,7 +16,15 @@ namespace {
 constexpr unsigned long kExitMinusOne = 0xFFFFFFFF;
 
 // Exit codes of the scenarios: 0 when everything held, else the first check that failed.
-enum Check { kAllHeld = 0, kNotAccepted = 10, kNoCurrentObject, kNoFlag, kNotCancelled, kScriptUnfinished };
+enum Check {
+    kAllHeld = 0,
+    kNotAccepted = 10,
+    kNoCurrentObject,
+    kNoFlag,
+    kNotCancelled,
+    kScriptUnfinished,
+    kCurrentObjectKept
+};
 
 // The entry points found by their undecorated names, as a Java virtual machine finds them.
 template <class Function>
@@ -56,8 +64,11 @@ struct JavaWorld {
     bool display(TestObject *object, const char *class_name)
     {
         jstring name = static_cast<jstring>(table.make_string(class_name)->handle());
-        return entry<Display>("Java_qk_fllocal_DisplayManager_display")(table.env(), nullptr, object->handle(), name, 1) !=
-               0;
+        const bool shown =
+            entry<Display>("Java_qk_fllocal_DisplayManager_display")(table.env(), nullptr, object->handle(), name, 1);
+        // Back in Java: the references the runtime was given in the call end.
+        table.native_call_returned();
+        return shown;
     }
 
     TestTable table;
@@ -77,6 +88,9 @@ FLTEST_CHILD_SCENARIO(java_display_adds_the_class_file)
         return kNotAccepted;
     if (world.current_at_close != object->handle())
         return kNoCurrentObject;
+    // No form is open any more: Java holds no current object.
+    if (world.table.display_manager().static_values["curObject"].l)
+        return kCurrentObjectKept;
     if (!object->get_bool("data_was_accepted"))
         return kNoFlag;
     if (!accept.finished())

@@ -388,6 +388,27 @@ TEST(ListViewUnderAVirtualMachine, RowsAreKeptAsGlobalReferencesWhileShown)
     EXPECT_EQ(views.table.global_references(), before) << "closing released the rest";
 }
 
+// Every row is a local reference of its own: they must never be alive at once.
+TEST(ListViewUnderAVirtualMachine, ManyRowsStayWithinALocalFrame)
+{
+    Views views(TestTable::Mode::JvmLike);
+    std::vector<TestObject *> made;
+    for (int i = 0; i < 200; ++i)
+        made.push_back(views.row("Row " + std::to_string(i), i, 0, false, 'r', ""));
+    views.object->set_object("rows", views.arrays.objects(made));
+    HWND form = nullptr;
+    Script script;
+    script.window("List view", form)
+        .wait("the list filled",
+              [&] { return SendMessageA(Script::control(form, kList), LVM_GETITEMCOUNT, 0, 0) == 200; })
+        .click(in(form, kListOk));
+    EXPECT_TRUE(views.display(1));
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+    EXPECT_LE(views.table.most_local_references(), TestTable::kNativeCallCapacity);
+    EXPECT_EQ(views.table.framed_local_references(), 0) << "every frame was given back";
+}
+
 // ---- Tree view ----
 
 std::vector<std::string> labels_under(HWND tree, HTREEITEM parent)
@@ -506,6 +527,27 @@ INSTANTIATE_TEST_SUITE_P(BothTables, TreeView,
                          [](const testing::TestParamInfo<TestTable::Mode> &info) {
                              return info.param == TestTable::Mode::Emulated ? "Emulated" : "JvmLike";
                          });
+
+// The root is the form's own object: the tree gives back only the references it made.
+TEST(TreeViewNodes, ATreeOfTheFormsOwnObjectUnderAVirtualMachine)
+{
+    Views views(TestTable::Mode::JvmLike);
+    TestObject *root = views.node("root", {views.node("First"), views.node("Second")});
+    HWND form = nullptr;
+    std::vector<std::string> labels;
+    Script script;
+    script.window("Own tree", form)
+        .wait("the tree filled", [&] { return !labels_under(Script::control(form, 0), nullptr).empty(); })
+        .then([&] {
+            labels = labels_under(Script::control(form, 0), nullptr);
+            PostMessageA(form, WM_COMMAND, IDCANCEL, 0);
+        });
+    char class_name[] = "test/Node";
+    EXPECT_FALSE(flrt_display_form(root->handle(), class_name, 1));
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+    EXPECT_EQ(labels, (std::vector<std::string>{"First", "Second"}));
+}
 
 TEST(TreeViewNodes, AnEmptyRootShowsNothingAndANodeWithoutTextIsReported)
 {

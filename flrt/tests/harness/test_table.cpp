@@ -1,7 +1,10 @@
 #include "test_table.hpp"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 namespace fltest {
 
@@ -32,6 +35,32 @@ TestClass &TestClass::static_routine(const std::string &name, const std::string 
 struct TestTable::Env : JNIEnv_ {
     TestTable *owner;
 };
+
+namespace {
+
+// Every local reference any JVM-like table made: a handle is looked up, never read, to tell.
+std::set<const void *> &local_reference_handles()
+{
+    static std::set<const void *> handles;
+    return handles;
+}
+
+bool is_local_reference(const void *handle)
+{
+    return handle && local_reference_handles().count(handle) != 0;
+}
+
+} // namespace
+
+TestObject *TestObject::from(jobject handle)
+{
+    if (!is_local_reference(handle))
+        return reinterpret_cast<TestObject *>(handle);
+    auto *reference = reinterpret_cast<TestTable::LocalReference *>(handle);
+    if (!reference->alive)
+        ADD_FAILURE() << "a local reference used after its frame ended or it was deleted";
+    return reference->target;
+}
 
 namespace {
 
@@ -80,6 +109,114 @@ struct TestTable::Access {
 
     static bool emulated(TestTable &t) { return t.mode_ == Mode::Emulated; }
 
+    // Counts a call; a virtual machine allows none but the exception
+    // functions and the releases while an exception is pending.
+    static void called(TestTable &t, const std::string &function)
+    {
+        ++t.calls_[function];
+        if (!emulated(t) && t.failed_)
+            ADD_FAILURE() << function << " called while an exception is pending";
+    }
+
+    // A new local reference in the current frame (a virtual machine's only).
+    template <class T>
+    static T local(TestTable &t, T reference)
+    {
+        if constexpr (!std::is_pointer_v<T>)
+            return reference;
+        else if (emulated(t) || !reference)
+            return reference;
+        else
+            return remember_local(t, reference);
+    }
+
+    // Objects get a handle of their own; classes and the exception marker are counted as they are.
+    template <class T>
+    static T remember_local(TestTable &t, T reference)
+    {
+        const void *handle = reference;
+        if (is_local_reference(handle) || t.is_object(handle)) {
+            TestObject *target = is_local_reference(handle)
+                                     ? static_cast<const LocalReference *>(handle)->target
+                                     : static_cast<TestObject *>(const_cast<void *>(handle));
+            t.local_references_.push_back(std::make_unique<LocalReference>());
+            t.local_references_.back()->target = target;
+            reference = reinterpret_cast<T>(t.local_references_.back().get());
+            local_reference_handles().insert(reference);
+        }
+        Frame &frame = t.frames_.back();
+        frame.references.insert(reference);
+        const int live = static_cast<int>(frame.references.size());
+        if (t.frames_.size() > 1 && live > t.most_locals_)
+            t.most_locals_ = live;
+        if (t.frames_.size() > 1 && live == frame.capacity + 1)
+            ADD_FAILURE() << "more than " << frame.capacity << " local references alive in one frame";
+        return reference;
+    }
+
+    static void JNICALL DeleteLocalRef(JNIEnv *env, jobject obj)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["DeleteLocalRef"]; // allowed while an exception is pending
+        if (emulated(t) || !obj)
+            return;
+        if (is_local_reference(obj)) {
+            auto *reference = reinterpret_cast<LocalReference *>(obj);
+            if (!reference->alive)
+                ADD_FAILURE() << "DeleteLocalRef of a local reference that had ended";
+            reference->alive = false;
+        }
+        for (auto frame = t.frames_.rbegin(); frame != t.frames_.rend(); ++frame) {
+            auto found = frame->references.find(obj);
+            if (found != frame->references.end()) {
+                frame->references.erase(found);
+                return;
+            }
+        }
+        ADD_FAILURE() << "DeleteLocalRef of a reference that is no live local reference";
+    }
+
+    static jint JNICALL PushLocalFrame(JNIEnv *env, jint capacity)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["PushLocalFrame"]; // allowed while an exception is pending
+        t.frames_.push_back(Frame{capacity, {}});
+        return 0;
+    }
+
+    static jobject JNICALL PopLocalFrame(JNIEnv *env, jobject result)
+    {
+        TestTable &t = of(env);
+        ++t.calls_["PopLocalFrame"]; // allowed while an exception is pending
+        if (t.frames_.size() < 2) {
+            ADD_FAILURE() << "PopLocalFrame without a frame";
+            return result;
+        }
+        end_frame(t.frames_.back());
+        t.frames_.pop_back();
+        return local(t, result);
+    }
+
+    static void end_frame(Frame &frame)
+    {
+        for (const void *handle : frame.references)
+            if (is_local_reference(handle))
+                static_cast<LocalReference *>(const_cast<void *>(handle))->alive = false;
+        frame.references.clear();
+    }
+
+    static jobject JNICALL NewLocalRef(JNIEnv *env, jobject obj)
+    {
+        TestTable &t = of(env);
+        called(t, "NewLocalRef");
+        return local(t, obj);
+    }
+
+    static jboolean JNICALL ExceptionCheck(JNIEnv *env)
+    {
+        return of(env).failed_ ? JNI_TRUE : JNI_FALSE;
+    }
+
     // Records the outcome of a lookup: the emulated table keeps the last
     // status; a virtual machine keeps an exception pending until cleared.
     static bool status(TestTable &t, bool found)
@@ -123,17 +260,17 @@ struct TestTable::Access {
     static jint JNICALL GetVersion(JNIEnv *env)
     {
         TestTable &t = of(env);
-        ++t.calls_["GetVersion"];
+        called(t, "GetVersion");
         return emulated(t) ? 0xEFFE : JNI_VERSION_1_1;
     }
 
     static jclass JNICALL FindClass(JNIEnv *env, const char *name)
     {
         TestTable &t = of(env);
-        ++t.calls_["FindClass"];
+        called(t, "FindClass");
         for (auto &cls : t.classes_)
             if (same_name(cls->name, name, emulated(t)))
-                return status(t, true), handle_of(*cls);
+                return status(t, true), local(t, handle_of(*cls));
         status(t, false);
         return nullptr;
     }
@@ -141,7 +278,8 @@ struct TestTable::Access {
     static jthrowable JNICALL ExceptionOccurred(JNIEnv *env)
     {
         static char marker[] = "none";
-        return of(env).failed_ ? reinterpret_cast<jthrowable>(marker) : nullptr;
+        TestTable &t = of(env);
+        return t.failed_ ? local(t, reinterpret_cast<jthrowable>(marker)) : nullptr;
     }
 
     static void JNICALL ExceptionClear(JNIEnv *env)
@@ -153,16 +291,21 @@ struct TestTable::Access {
     static jclass JNICALL GetObjectClass(JNIEnv *env, jobject obj)
     {
         TestTable &t = of(env);
-        ++t.calls_["GetObjectClass"];
-        return obj ? handle_of(TestObject::from(obj)->cls()) : nullptr;
+        called(t, "GetObjectClass");
+        return obj ? local(t, handle_of(TestObject::from(obj)->cls())) : nullptr;
     }
 
-    static jboolean JNICALL IsSameObject(JNIEnv *, jobject a, jobject b) { return a == b; }
+    static jboolean JNICALL IsSameObject(JNIEnv *env, jobject a, jobject b)
+    {
+        called(of(env), "IsSameObject");
+        return TestObject::from(a) == TestObject::from(b);
+    }
 
     static jobject JNICALL NewGlobalRef(JNIEnv *env, jobject obj)
     {
+        called(of(env), "NewGlobalRef");
         ++of(env).global_references_;
-        return obj;
+        return obj ? TestObject::from(obj)->handle() : nullptr;
     }
 
     static void JNICALL DeleteGlobalRef(JNIEnv *env, jobject)
@@ -173,7 +316,7 @@ struct TestTable::Access {
     static jfieldID JNICALL GetFieldID(JNIEnv *env, jclass cls, const char *name, const char *sig)
     {
         TestTable &t = of(env);
-        ++t.calls_["GetFieldID"];
+        called(t, "GetFieldID");
         TestClass *c = class_of(t, cls);
         const Attribute *a = c ? find_attribute(t, c->attributes, name, sig) : nullptr;
         if (!status(t, a != nullptr))
@@ -186,7 +329,7 @@ struct TestTable::Access {
     static jfieldID JNICALL GetStaticFieldID(JNIEnv *env, jclass cls, const char *name, const char *sig)
     {
         TestTable &t = of(env);
-        ++t.calls_["GetStaticFieldID"];
+        called(t, "GetStaticFieldID");
         if (emulated(t))
             return nullptr; // the application has no static members
         TestClass *c = class_of(t, cls);
@@ -218,14 +361,16 @@ struct TestTable::Access {
     template <class T>
     static T load(TestTable &t, const char *family, jvalue *slot)
     {
-        ++t.calls_[std::string(family) + JType<T>::name + "Field"];
+        called(t, std::string(family) + JType<T>::name + "Field");
         return slot ? slot->*JType<T>::slot : T{};
     }
 
     template <class T>
     static void store(TestTable &t, const char *family, jvalue *slot, T value)
     {
-        ++t.calls_[std::string(family) + JType<T>::name + "Field"];
+        called(t, std::string(family) + JType<T>::name + "Field");
+        if constexpr (std::is_same_v<T, jobject>)
+            value = value ? TestObject::from(value)->handle() : nullptr; // objects are stored, not references
         if (slot) {
             slot->j = 0;
             slot->*JType<T>::slot = value;
@@ -235,7 +380,7 @@ struct TestTable::Access {
     template <class T>
     static T JNICALL GetField(JNIEnv *env, jobject obj, jfieldID id)
     {
-        return load<T>(of(env), "Get", instance_slot(of(env), obj, id));
+        return local(of(env), load<T>(of(env), "Get", instance_slot(of(env), obj, id)));
     }
 
     template <class T>
@@ -247,7 +392,7 @@ struct TestTable::Access {
     template <class T>
     static T JNICALL GetStaticField(JNIEnv *env, jclass cls, jfieldID id)
     {
-        return load<T>(of(env), "GetStatic", static_slot(of(env), cls, id));
+        return local(of(env), load<T>(of(env), "GetStatic", static_slot(of(env), cls, id)));
     }
 
     template <class T>
@@ -259,7 +404,7 @@ struct TestTable::Access {
     static jmethodID JNICALL GetMethodID(JNIEnv *env, jclass cls, const char *name, const char *sig)
     {
         TestTable &t = of(env);
-        ++t.calls_["GetMethodID"];
+        called(t, "GetMethodID");
         TestClass *c = class_of(t, cls);
         const Method *m = c ? find_method(t, c->routines, name, sig) : nullptr;
         return status(t, m != nullptr) ? reinterpret_cast<jmethodID>(const_cast<char *>(intern(t, m->name)))
@@ -269,7 +414,7 @@ struct TestTable::Access {
     static jmethodID JNICALL GetStaticMethodID(JNIEnv *env, jclass cls, const char *name, const char *sig)
     {
         TestTable &t = of(env);
-        ++t.calls_["GetStaticMethodID"];
+        called(t, "GetStaticMethodID");
         if (emulated(t))
             return nullptr;
         TestClass *c = class_of(t, cls);
@@ -292,16 +437,16 @@ struct TestTable::Access {
     static T JNICALL CallMethodA(JNIEnv *env, jobject obj, jmethodID id, const jvalue *args)
     {
         TestTable &t = of(env);
-        ++t.calls_[std::string("Call") + JType<T>::name + "MethodA"];
+        called(t, std::string("Call") + JType<T>::name + "MethodA");
         TestObject *self = TestObject::from(obj);
         const jvalue result = self ? run(t, self->cls().routines, self, id, args) : jvalue{};
-        return result.*JType<T>::slot;
+        return local(t, result.*JType<T>::slot);
     }
 
     static void JNICALL CallVoidMethodA(JNIEnv *env, jobject obj, jmethodID id, const jvalue *args)
     {
         TestTable &t = of(env);
-        ++t.calls_["CallVoidMethodA"];
+        called(t, "CallVoidMethodA");
         if (TestObject *self = TestObject::from(obj))
             run(t, self->cls().routines, self, id, args);
     }
@@ -310,16 +455,16 @@ struct TestTable::Access {
     static T JNICALL CallStaticMethodA(JNIEnv *env, jclass cls, jmethodID id, const jvalue *args)
     {
         TestTable &t = of(env);
-        ++t.calls_[std::string("CallStatic") + JType<T>::name + "MethodA"];
+        called(t, std::string("CallStatic") + JType<T>::name + "MethodA");
         TestClass *c = class_of(t, cls);
         const jvalue result = c && !emulated(t) ? run(t, c->static_routines, nullptr, id, args) : jvalue{};
-        return result.*JType<T>::slot;
+        return local(t, result.*JType<T>::slot);
     }
 
     static void JNICALL CallStaticVoidMethodA(JNIEnv *env, jclass cls, jmethodID id, const jvalue *args)
     {
         TestTable &t = of(env);
-        ++t.calls_["CallStaticVoidMethodA"];
+        called(t, "CallStaticVoidMethodA");
         if (TestClass *c = class_of(t, cls); c && !emulated(t))
             run(t, c->static_routines, nullptr, id, args);
     }
@@ -327,18 +472,20 @@ struct TestTable::Access {
     static jstring JNICALL NewStringUTF(JNIEnv *env, const char *text)
     {
         TestTable &t = of(env);
-        ++t.calls_["NewStringUTF"];
-        return text ? static_cast<jstring>(t.make_string(text)->handle()) : nullptr;
+        called(t, "NewStringUTF");
+        return text ? local(t, static_cast<jstring>(t.make_string(text)->handle())) : nullptr;
     }
 
-    static jsize JNICALL GetStringUTFLength(JNIEnv *, jstring str)
+    static jsize JNICALL GetStringUTFLength(JNIEnv *env, jstring str)
     {
+        called(of(env), "GetStringUTFLength");
         return str ? static_cast<jsize>(TestObject::from(str)->text.size()) : 0;
     }
 
     static const char *JNICALL GetStringUTFChars(JNIEnv *env, jstring str, jboolean *is_copy)
     {
         TestTable &t = of(env);
+        called(t, "GetStringUTFChars");
         const std::string &text = TestObject::from(str)->text;
         char *copy = static_cast<char *>(std::malloc(text.size() + 1));
         std::memcpy(copy, text.c_str(), text.size() + 1);
@@ -372,6 +519,11 @@ void fill(JNINativeInterface_ &f)
     f.FindClass = A::FindClass;
     f.ExceptionOccurred = A::ExceptionOccurred;
     f.ExceptionClear = A::ExceptionClear;
+    f.ExceptionCheck = A::ExceptionCheck;
+    f.DeleteLocalRef = A::DeleteLocalRef;
+    f.PushLocalFrame = A::PushLocalFrame;
+    f.PopLocalFrame = A::PopLocalFrame;
+    f.NewLocalRef = A::NewLocalRef;
     f.GetObjectClass = A::GetObjectClass;
     f.IsSameObject = A::IsSameObject;
     f.NewGlobalRef = A::NewGlobalRef;
@@ -407,6 +559,7 @@ TestTable::TestTable(Mode mode)
     fill(*functions_);
     env_->functions = functions_.get();
     env_->owner = this;
+    frames_.push_back(Frame{kNativeCallCapacity, {}});
     const bool vm = mode == Mode::JvmLike;
     string_class_ = &define_class(vm ? "java/lang/String" : "STRING");
     display_manager_ = &define_class("qk/fllocal/DisplayManager");
@@ -414,7 +567,11 @@ TestTable::TestTable(Mode mode)
         display_manager_->static_field("curObject", Kind::Object, "Ljava/lang/Object;");
 }
 
-TestTable::~TestTable() = default;
+TestTable::~TestTable()
+{
+    for (const auto &reference : local_references_)
+        local_reference_handles().erase(reference.get());
+}
 
 JNIEnv *TestTable::env()
 {
@@ -433,6 +590,7 @@ TestClass &TestTable::define_class(const std::string &name)
 TestObject *TestTable::make(TestClass &cls)
 {
     objects_.push_back(std::make_unique<TestObject>(&cls));
+    object_handles_.insert(objects_.back().get());
     return objects_.back().get();
 }
 
@@ -441,6 +599,54 @@ TestObject *TestTable::make_string(const std::string &text)
     TestObject *string = make(*string_class_);
     string->text = text;
     return string;
+}
+
+jobject TestTable::new_local(jobject reference)
+{
+    return Access::local(*this, reference);
+}
+
+bool TestTable::is_object(const void *handle) const
+{
+    return object_handles_.count(handle) != 0;
+}
+
+jvalue TestTable::resolved(jvalue value)
+{
+    if (is_local_reference(value.l))
+        value.l = TestObject::from(value.l)->handle();
+    return value;
+}
+
+void TestTable::enter_native_call()
+{
+    frames_.push_back(Frame{kNativeCallCapacity, {}});
+}
+
+void TestTable::leave_native_call()
+{
+    if (frames_.size() < 2) {
+        ADD_FAILURE() << "a native call left that was not entered";
+        return;
+    }
+    Access::end_frame(frames_.back());
+    frames_.pop_back();
+}
+
+void TestTable::native_call_returned()
+{
+    if (frames_.size() > 1)
+        ADD_FAILURE() << frames_.size() - 1 << " local frames pushed and never popped";
+    frames_.resize(1);
+    Access::end_frame(frames_.front());
+}
+
+int TestTable::framed_local_references() const
+{
+    int live = 0;
+    for (size_t i = 1; i < frames_.size(); ++i)
+        live += static_cast<int>(frames_[i].references.size());
+    return live;
 }
 
 int TestTable::calls(const std::string &function) const

@@ -1,12 +1,16 @@
 // A native interface table over C++ test objects, in two modes: emulated
 // (GetVersion answers 0xEFFE, GetFieldID writes the attribute's kind letter
 // into the signature) and JVM-like (a JNI version, exact signatures, static
-// members and pending exceptions as a Java virtual machine has them).
+// members and pending exceptions as a Java virtual machine has them, and as
+// strict as one: a call made while an exception is pending, a local
+// reference deleted that is none, and more live local references in a frame
+// than its capacity each fail the running test).
 #ifndef FLRT_TEST_TABLE_HPP
 #define FLRT_TEST_TABLE_HPP
 
 #include <jni.h>
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -66,7 +70,9 @@ public:
 
     std::string text; // the characters of a string object
 
-    static TestObject *from(jobject handle) { return reinterpret_cast<TestObject *>(handle); }
+    // The object of a handle: the object's own address, or a local reference
+    // of the JVM-like table (a local reference used after it ended fails the test).
+    static TestObject *from(jobject handle);
 
 private:
     TestClass *cls_;
@@ -98,10 +104,34 @@ public:
     void clear_exception() { failed_ = false; }
     int open_string_buffers() const { return open_buffers_; }
     int global_references() const { return global_references_; }
+    // A local reference to an object handed to the runtime (by functions added to the table).
+    jobject new_local(jobject reference);
+    // The runtime's entry point called by the test returned: the local
+    // references it was given in that call end (later use fails the test).
+    void native_call_returned();
+    // A native call made from inside a routine (Java code calling the runtime
+    // again): the local references made in it end when it returns.
+    void enter_native_call();
+    void leave_native_call();
+    // The value with a local reference replaced by its object (what a Java method receives).
+    jvalue resolved(jvalue value);
+    bool is_object(const void *handle) const;
+    // Local references alive in the frames the runtime pushed, and the most seen in one frame.
+    int framed_local_references() const;
+    int most_local_references() const { return most_locals_; }
+    // A frame of local references a virtual machine gives every native call.
+    static constexpr int kNativeCallCapacity = 16;
 
     // Used by the table functions.
     struct Access;
     friend struct Access;
+
+    // A local reference of the JVM-like table: a handle of its own for an
+    // object, alive until its frame ends or it is deleted.
+    struct LocalReference {
+        TestObject *target;
+        bool alive = true;
+    };
 
 private:
     Mode mode_;
@@ -110,6 +140,7 @@ private:
     std::unique_ptr<Env> env_;
     std::vector<std::unique_ptr<TestClass>> classes_;
     std::vector<std::unique_ptr<TestObject>> objects_;
+    std::set<const void *> object_handles_;
     std::set<std::string> ids_;
     std::map<std::string, int> calls_;
     TestClass *display_manager_ = nullptr;
@@ -117,6 +148,15 @@ private:
     bool failed_ = false;
     int open_buffers_ = 0;
     int global_references_ = 0;
+    // JVM-like: the local references of each frame, the first one the
+    // native call's own (never released here: it holds what the test passes).
+    struct Frame {
+        int capacity;
+        std::multiset<const void *> references;
+    };
+    std::deque<std::unique_ptr<LocalReference>> local_references_;
+    std::vector<Frame> frames_;
+    int most_locals_ = 0;
 };
 
 } // namespace fltest

@@ -1,29 +1,20 @@
-// Feeds arbitrary text to the form source parser. Whatever it accepts must
-// write back as text that reads to the same document and writes identically.
+// Feeds arbitrary text to the form source parser and the schema check.
+// Whatever the parser accepts must write back as text that reads to the same
+// document and writes identically.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "checker.hpp"
 #include "diagnostics.hpp"
 #include "parser.hpp"
+#include "schema.hpp"
 #include "writer.hpp"
 
 namespace {
 
-const flftool::NameTable &names()
-{
-    static const flftool::NameTable table = [] {
-        flftool::NameTable t;
-        const std::pair<const char *, int32_t> entries[] = {
-            {"caption", 46}, {"geometry", 41}, {"left", 7},   {"items", 51},        {"value", 114},
-            {"path", 93},    {"tag", 71},      {"static", 94}, {"conditions", 94}, {"kind_up_down", 7},
-            {"up_down", 144}, {"kind_label", 2}};
-        for (const auto &[name, sign] : entries)
-            t.add(name, sign);
-        return t;
-    }();
-    return table;
-}
+// The whole vocabulary, so styles, colors and flags by name are fed too.
+const flftool::NameTable &names() { return flftool::Schema::builtin_vocabulary(); }
 
 } // namespace
 
@@ -36,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     } catch (const flftool::SourceError &) {
         return 0;
     }
+    flftool::check_document(document); // must not fail on any document
     flftool::Writer writer(names());
     std::string written = writer.write(document);
     try {

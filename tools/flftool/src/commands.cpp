@@ -1,10 +1,13 @@
 #include "commands.hpp"
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <random>
 
+#include "checker.hpp"
 #include "diagnostics.hpp"
 #include "files.hpp"
 #include "literals.hpp"
@@ -23,10 +26,13 @@ const char kUsage[] = R"(usage: flftool COMMAND [ARGUMENTS]
 Form sources (readable text for form resource files):
   flftool dump FILE.flf [--names BASE] [-o SOURCE]
       write the whole resource file as form source (standard output or SOURCE)
-  flftool build SOURCE -o FILE.flf [--names BASE]
+  flftool build SOURCE -o FILE.flf [--names BASE] [--lenient]
       compile a form source into a resource file; nothing is written on an error
-  flftool check SOURCE [--names BASE]
+  flftool check SOURCE [--names BASE] [--lenient]
       read a form source and report its errors without building it
+  flftool preview SOURCE-or-FILE.flf CLASS ID [-o FORM.png] [--names BASE]
+      show the form as the runtime builds it, bound to a stand-in object
+      (under Wine); with -o write a picture of its window instead
 
 Name bases (the names of the signs; --names BASE lets sources use them):
   flftool names new BASE              create an empty name base
@@ -40,6 +46,8 @@ Name bases (the names of the signs; --names BASE lets sources use them):
 Options:
   -o FILE        the output file
   --names BASE   the name base that names the signs of a form source
+  --lenient      report what the form schema does not allow as warnings and
+                 build anyway (a form the runtime reads differently)
   --help         this text
 )";
 
@@ -52,6 +60,7 @@ struct CommandLine {
     std::vector<std::string> positional;
     std::optional<std::string> output;
     std::optional<std::string> names;
+    bool lenient = false;
 };
 
 CommandLine split_options(const std::vector<std::string> &arguments, size_t first)
@@ -63,6 +72,8 @@ CommandLine split_options(const std::vector<std::string> &arguments, size_t firs
             if (i + 1 >= arguments.size())
                 throw UsageError(argument + " needs a file name");
             (argument == "-o" ? line.output : line.names) = arguments[++i];
+        } else if (argument == "--lenient") {
+            line.lenient = true;
         } else if (argument.size() > 1 && argument[0] == '-') {
             throw UsageError("unknown option " + argument);
         } else {
@@ -97,6 +108,23 @@ public:
         }
     }
 
+    // Schema problems are errors, or warnings that let a lenient build go on.
+    void check(const Document &document, bool lenient, std::ostream &err) const
+    {
+        std::string errors;
+        for (const SchemaProblem &problem : check_document(document)) {
+            std::string line = name_ + ":" + std::to_string(problem.pos.line) + ":" +
+                               std::to_string(problem.pos.column) + (lenient ? ": warning: " : ": error: ") +
+                               problem.message;
+            if (lenient)
+                err << line << "\n";
+            else
+                errors += (errors.empty() ? "" : "\n") + line;
+        }
+        if (!errors.empty())
+            throw ToolError(errors);
+    }
+
     void build(const Document &document, const std::string &output) const
     {
         try {
@@ -127,21 +155,63 @@ int dump_command(const CommandLine &line, std::ostream &out, std::ostream &err)
     return 0;
 }
 
-int build_command(const CommandLine &line, std::ostream &, std::ostream &)
+int build_command(const CommandLine &line, std::ostream &, std::ostream &err)
 {
     require(line.positional.size() == 1, "build takes one form source");
     require(line.output.has_value(), "build needs the resource file to write: -o FILE.flf");
     NameTable names = names_of(line);
     SourceFile source(line.positional[0]);
-    source.build(source.parse(names), *line.output);
+    Document document = source.parse(names);
+    source.check(document, line.lenient, err);
+    source.build(document, *line.output);
     return 0;
 }
 
-int check_command(const CommandLine &line, std::ostream &, std::ostream &)
+int check_command(const CommandLine &line, std::ostream &, std::ostream &err)
 {
     require(line.positional.size() == 1, "check takes one form source");
     NameTable names = names_of(line);
-    SourceFile(line.positional[0]).parse(names);
+    SourceFile source(line.positional[0]);
+    source.check(source.parse(names), line.lenient, err);
+    return 0;
+}
+
+// The preview runs the Windows preview program through a script that knows
+// the Windows build tree and Wine.
+int preview_command(const CommandLine &line, std::ostream &out, std::ostream &err)
+{
+    require(line.positional.size() == 3, "preview takes a form source or resource file, a class and a form id");
+    const std::string &input = line.positional[0];
+    std::string file = input;
+    std::filesystem::path scratch;
+    if (std::filesystem::path(input).extension() != ".flf") {
+        NameTable names = names_of(line);
+        SourceFile source(input);
+        Document document = source.parse(names);
+        source.check(document, line.lenient, err);
+        scratch = std::filesystem::temp_directory_path() /
+                  ("flftool-preview-" + std::to_string(std::random_device()()) + ".flf");
+        source.build(document, scratch.string());
+        file = scratch.string();
+    }
+    if (!line.output && !std::getenv("DISPLAY"))
+        throw ToolError("no display to show the form on: give -o FORM.png for a picture");
+    auto quoted = [](const std::string &text) {
+        std::string q = "'";
+        for (char c : text)
+            q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return q + "'";
+    };
+    std::string command = "sh " + quoted(FLFTOOL_PREVIEW_SCRIPT) + " " + quoted(file) + " " +
+                          quoted(line.positional[1]) + " " + quoted(line.positional[2]);
+    if (line.output)
+        command += " " + quoted(*line.output);
+    out.flush();
+    int status = std::system(command.c_str());
+    if (!scratch.empty())
+        std::filesystem::remove(scratch);
+    if (status != 0)
+        throw ToolError("the preview of " + line.positional[1] + " " + line.positional[2] + " failed");
     return 0;
 }
 
@@ -269,6 +339,7 @@ const std::map<std::string, Handler> &commands()
 {
     static const std::map<std::string, Handler> table = {
         {"dump", dump_command},          {"build", build_command},       {"check", check_command},
+        {"preview", preview_command},
         {"names new", names_new},        {"names import", names_import}, {"names list", names_list},
         {"names add", names_add},        {"names remove", names_remove}, {"names header", names_header},
         {"names class", names_class}};

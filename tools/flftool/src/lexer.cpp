@@ -59,6 +59,7 @@ std::string describe_kind(TokenKind kind)
     case TokenKind::Colon: return "':'";
     case TokenKind::Arrow: return "'->'";
     case TokenKind::Star: return "'*'";
+    case TokenKind::Pipe: return "'|'";
     }
     return "a token";
 }
@@ -127,7 +128,7 @@ Token Lexer::next()
         {'{', TokenKind::LeftBrace},  {'}', TokenKind::RightBrace}, {'[', TokenKind::LeftBracket},
         {']', TokenKind::RightBracket}, {'(', TokenKind::LeftParen}, {')', TokenKind::RightParen},
         {'=', TokenKind::Equals},     {',', TokenKind::Comma},      {'.', TokenKind::Dot},
-        {':', TokenKind::Colon},      {'*', TokenKind::Star}};
+        {':', TokenKind::Colon},      {'*', TokenKind::Star},       {'|', TokenKind::Pipe}};
     if (c == '-' && peek(1) == '>') {
         advance();
         advance();

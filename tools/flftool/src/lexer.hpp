@@ -28,7 +28,8 @@ enum class TokenKind {
     Dot,
     Colon,
     Arrow,
-    Star
+    Star,
+    Pipe
 };
 
 struct Token {

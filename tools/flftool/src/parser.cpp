@@ -41,7 +41,10 @@ Document parse_source(std::string_view source, const NameTable &names)
     return Parser(source, names).parse_document();
 }
 
-Parser::Parser(std::string_view source, const NameTable &names) : lexer_(source), names_(names) {}
+Parser::Parser(std::string_view source, const NameTable &names)
+    : lexer_(source), names_(names), schema_(Schema::builtin())
+{
+}
 
 const Token &Parser::peek(size_t ahead)
 {
@@ -176,7 +179,7 @@ void Parser::parse_form(Document &document)
     if (peek().is(TokenKind::LeftBrace)) {
         Item body = make_compound(FLF_TAG_SORTED, 0);
         body.pos = peek().pos;
-        parse_children(body, 1);
+        parse_children(body, 1, Where{"widget", kFormKind});
         form.body = std::move(body);
     }
     document.forms.push_back(std::move(form));
@@ -219,13 +222,24 @@ std::string Parser::parse_text(const std::string &what)
     return expect(TokenKind::String, what).text;
 }
 
-Item Parser::parse_item(NameContext context, int level)
+// Styles, colors and flags take their names only after a sign written as a
+// name: "76 none" stays the string none wherever it stands.
+Item Parser::parse_item(NameContext context, int level, const Where &parent)
 {
     Item item;
     item.pos = peek().pos;
     check_level(level, item.pos);
+    bool named = peek().is(TokenKind::Identifier);
     item.sign = parse_sign(context);
-    parse_value(item, level);
+    if (context == NameContext::List) {
+        parse_value(item, level, schema_.list_item(parent, item.sign));
+        return item;
+    }
+    const SchemaEntry *entry = schema_.entry(parent, item.sign);
+    if (named && entry && at_named_value(*entry))
+        parse_named_value(item, *entry, parent.kind);
+    else
+        parse_value(item, level, schema_.child(parent, item.sign));
     return item;
 }
 
@@ -253,12 +267,12 @@ int32_t Parser::parse_sign(NameContext context)
     throw SourceError(token.pos, message);
 }
 
-void Parser::parse_value(Item &item, int level)
+void Parser::parse_value(Item &item, int level, const Where &where)
 {
     const Token &token = peek();
     if (token.is(TokenKind::LeftBrace) || token.is(TokenKind::LeftBracket)) {
         item.tag = token.is(TokenKind::LeftBrace) ? FLF_TAG_SORTED : FLF_TAG_ORDERED;
-        parse_children(item, level);
+        parse_children(item, level, where);
     } else if (token.is(TokenKind::Equals)) {
         take();
         parse_path_value(item, level);
@@ -269,7 +283,7 @@ void Parser::parse_value(Item &item, int level)
     }
 }
 
-void Parser::parse_children(Item &compound, int level)
+void Parser::parse_children(Item &compound, int level, const Where &where)
 {
     bool ordered = compound.tag == FLF_TAG_ORDERED;
     Token open = take();
@@ -280,7 +294,7 @@ void Parser::parse_children(Item &compound, int level)
             throw SourceError(peek().pos, "expected " + describe_kind(close) + " to close the " +
                                               describe_kind(open.kind) + " opened at " + position_text(open.pos) +
                                               ", found the end of the file");
-        compound.children.push_back(parse_item(context, level + 1));
+        compound.children.push_back(parse_item(context, level + 1, where));
     }
     take();
     if (!ordered)

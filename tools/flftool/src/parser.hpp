@@ -10,6 +10,7 @@
 #include "lexer.hpp"
 #include "names.hpp"
 #include "path_notation.hpp"
+#include "schema.hpp"
 #include "tree.hpp"
 
 namespace flftool {
@@ -41,10 +42,18 @@ private:
     std::string parse_text(const std::string &what);
     std::string parse_class_name(const std::string &what);
 
-    Item parse_item(NameContext context, int level);
+    Item parse_item(NameContext context, int level, const Where &parent);
     int32_t parse_sign(NameContext context);
-    void parse_value(Item &item, int level);
-    void parse_children(Item &compound, int level);
+    void parse_value(Item &item, int level, const Where &where = {});
+    void parse_children(Item &compound, int level, const Where &where = {});
+
+    // Styles, colors and flags by name (value_names.cpp).
+    bool at_named_value(const SchemaEntry &entry);
+    void parse_named_value(Item &item, const SchemaEntry &entry, int32_t widget_kind);
+    void parse_color(Item &item);
+    uint32_t parse_color_channel();
+    void parse_bits(Item &item, const BitNames &names, int32_t style_kind);
+    std::string unknown_bit_name(const std::string &name, const BitNames &names, int32_t style_kind) const;
     bool at_simple_value();
     void parse_simple(Item &item);
 
@@ -64,6 +73,7 @@ private:
     Lexer lexer_;
     std::deque<Token> lookahead_;
     const NameTable &names_;
+    const Schema &schema_;
     std::map<std::string, SourcePos> header_seen_;
 };
 

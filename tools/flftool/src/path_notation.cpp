@@ -9,6 +9,7 @@ namespace {
 Item element_to_tree(const PathElement &element, int32_t sign, std::optional<Item> next)
 {
     Item compound = make_compound(FLF_TAG_SORTED, sign);
+    compound.pos = element.pos;
     auto &children = compound.children;
     children.push_back(make_character(kTag, static_cast<unsigned char>(element.tag)));
     if (element.class_name)

@@ -43,6 +43,7 @@ struct PathElement {
     std::vector<Path> arguments;
     std::optional<Item> literal;        // any value item, sign 109
     std::vector<Item> extras;           // children of other signs, kept as they are
+    SourcePos pos;                      // where a source wrote it, for messages
     bool has_target() const { return class_name || feature; }
 };
 

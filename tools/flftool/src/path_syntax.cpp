@@ -51,6 +51,7 @@ PathElement Parser::parse_element(int level)
 {
     check_level(level, peek().pos);
     PathElement element;
+    element.pos = peek().pos;
     if (take_word("static")) {
         Item marker = make_boolean(path_sign::kStatic, 1);
         if (take_if(TokenKind::LeftParen)) {

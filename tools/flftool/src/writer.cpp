@@ -91,7 +91,7 @@ std::string Writer::form_text(const FormDecl &form, bool show_sign) const
     if (show_sign)
         out += " sign " + std::to_string(form.sign);
     if (form.body)
-        out += " " + children_text(*form.body, 0);
+        out += " " + children_text(*form.body, 0, Where{"widget", kFormKind});
     return out;
 }
 
@@ -116,7 +116,7 @@ std::string Writer::simple_text(const Item &item) const
     }
 }
 
-std::string Writer::value_text(const Item &item, int indent) const
+std::string Writer::value_text(const Item &item, int indent, const Where &where) const
 {
     if (!item.is_compound())
         return simple_text(item);
@@ -124,10 +124,37 @@ std::string Writer::value_text(const Item &item, int indent) const
         return "= " + path_text(*path, indent);
     if (std::optional<std::vector<Path>> paths = path_list(item))
         return "= " + path_list_text(*paths, indent);
-    return children_text(item, indent);
+    return children_text(item, indent, where);
 }
 
-std::string Writer::children_text(const Item &compound, int indent) const
+// "sign value". Styles, colors and flags are written by name after a sign
+// written as a name; a none string where a color stands keeps its sign as a
+// number, so that it does not read back as no color.
+std::string Writer::child_text(const Item &child, NameContext context, int indent, const Where &parent) const
+{
+    const Schema &schema = Schema::builtin();
+    std::string sign = sign_text(child.sign, context);
+    if (context == NameContext::List) {
+        // Menu items and tab pages are no widgets: their signs stay numbers.
+        if (parent.known() && parent.scope != "widget")
+            sign = std::to_string(child.sign);
+        return sign + " " + value_text(child, indent, schema.list_item(parent, child.sign));
+    }
+    const SchemaEntry *entry = schema.entry(parent, child.sign);
+    bool named = sign != std::to_string(child.sign);
+    if (entry && named && entry->kind == ValueKind::Color) {
+        if (child.tag == FLF_TAG_INTEGER)
+            return sign + " " + color_text(static_cast<uint32_t>(child.number));
+        if (child.tag == FLF_TAG_STRING && !child.text)
+            return std::to_string(child.sign) + " none";
+    }
+    if (const BitNames *names = entry && named ? bit_names_for(*entry, parent.kind ? parent.kind : kFormKind) : nullptr)
+        if (child.tag == FLF_TAG_INTEGER)
+            return sign + " " + names->text(static_cast<uint32_t>(child.number));
+    return sign + " " + value_text(child, indent, schema.child(parent, child.sign));
+}
+
+std::string Writer::children_text(const Item &compound, int indent, const Where &where) const
 {
     bool ordered = compound.tag == FLF_TAG_ORDERED;
     std::string open = ordered ? "[" : "{";
@@ -139,11 +166,12 @@ std::string Writer::children_text(const Item &compound, int indent) const
     bool fits_one_line = true;
     size_t width = static_cast<size_t>(indent) + 2 * open.size() + 16;
     for (const Item &child : compound.children) {
-        std::string value = value_text(child, indent + 2);
+        std::string line = child_text(child, context, indent + 2, where);
+        std::string value = line.substr(line.find(' ') + 1);
         // Values and one-line paths may share a line; groups and lists may not.
         if (child.is_compound() && (value[0] != '=' || value.find('\n') != std::string::npos))
             fits_one_line = false;
-        lines.push_back(sign_text(child.sign, context) + " " + value);
+        lines.push_back(line);
         width += lines.back().size() + 1;
     }
     if (fits_one_line && width <= kLineWidth) {

@@ -6,6 +6,7 @@
 
 #include "names.hpp"
 #include "path_notation.hpp"
+#include "schema.hpp"
 #include "tree.hpp"
 
 namespace flftool {
@@ -16,14 +17,15 @@ public:
 
     std::string write(const Document &document) const;
     // The text after "sign " of one item: a value, a group, a list or a path.
-    std::string value_text(const Item &item, int indent) const;
+    std::string value_text(const Item &item, int indent, const Where &where = {}) const;
 
 private:
     std::string header_text(const Document &document) const;
     std::string form_text(const FormDecl &form, bool show_sign) const;
     std::string sign_text(int32_t sign, NameContext context) const;
     std::string simple_text(const Item &item) const;
-    std::string children_text(const Item &compound, int indent) const;
+    std::string children_text(const Item &compound, int indent, const Where &where = {}) const;
+    std::string child_text(const Item &child, NameContext context, int indent, const Where &parent) const;
     std::string path_list_text(const std::vector<Path> &paths, int indent) const;
     std::string path_text(const Path &path, int indent) const;
     std::string element_text(const PathElement &element, int indent) const;

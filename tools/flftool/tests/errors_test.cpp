@@ -2,6 +2,7 @@
 // and column and what was expected; and no output file from a failed build.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 #include "commands.hpp"
@@ -160,15 +161,15 @@ TEST(Commands, FailedBuildLeavesTheOutputAlone)
 TEST(Commands, BuildDumpAndCheckFromTheCommandLine)
 {
     ScratchDir dir;
-    put_file(dir.file("form.fls"), "project \"p\"\nform A 1 \"a\" { 7 5 }\n");
-    Outcome build = run({"build", dir.file("form.fls"), "-o", dir.file("form.flf")});
+    put_file(dir.file("form.fls"), "project \"p\"\nform A 1 \"a\" { 7 5 }\n"); // no form to display
+    Outcome build = run({"build", dir.file("form.fls"), "-o", dir.file("form.flf"), "--lenient"});
     EXPECT_EQ(build.code, 0) << build.err;
     Outcome dump = run({"dump", dir.file("form.flf")});
     EXPECT_EQ(dump.code, 0);
     EXPECT_EQ(dump.out, "project \"p\"\n\nform A 1 \"a\" { 7 5 }\n");
     EXPECT_EQ(run({"dump", dir.file("form.flf"), "-o", dir.file("again.fls")}).code, 0);
     EXPECT_EQ(bytes_of_file(dir.file("again.fls")), dump.out);
-    EXPECT_EQ(run({"check", dir.file("again.fls")}).code, 0);
+    EXPECT_EQ(run({"check", dir.file("again.fls"), "--lenient"}).code, 0);
 
     put_file(dir.file("not.flf"), "no resource file");
     Outcome bad = run({"dump", dir.file("not.flf")});
@@ -190,7 +191,31 @@ TEST(Commands, MisuseIsReportedWithTheUsageHint)
               "flftool: build needs the resource file to write: -o FILE.flf\nTry 'flftool --help'.\n");
     EXPECT_EQ(run({"dump", "x.flf", "--names"}).code, 2);
     EXPECT_EQ(run({"dump", "x.flf", "--verbose"}).err, "flftool: unknown option --verbose\nTry 'flftool --help'.\n");
+    EXPECT_EQ(run({"preview", "x.flf", "A"}).err,
+              "flftool: preview takes a form source or resource file, a class and a form id\nTry 'flftool --help'.\n");
 }
+
+#ifndef _WIN32
+// A preview without -o shows the form on the display; without one it says so
+// before anything runs, and a broken source is reported as by check.
+TEST(Commands, PreviewNeedsADisplayOrAPicture)
+{
+    ScratchDir dir;
+    put_file(dir.file("form.flf"), "");
+    const char *display = std::getenv("DISPLAY");
+    std::string saved = display ? display : "";
+    unsetenv("DISPLAY");
+    Outcome blind = run({"preview", dir.file("form.flf"), "A", "1"});
+    if (display)
+        setenv("DISPLAY", saved.c_str(), 1);
+    EXPECT_EQ(blind.code, 1);
+    EXPECT_EQ(blind.err, "flftool: no display to show the form on: give -o FORM.png for a picture\n");
+    put_file(dir.file("broken.fls"), "form A 1 \"a\" { 41 { 7 0 22 0 42 \"1\" 43 1 } 44 { 103 { 123 0 } } }\n");
+    Outcome broken = run({"preview", dir.file("broken.fls"), "A", "1", "-o", dir.file("a.png")});
+    EXPECT_EQ(broken.code, 1);
+    EXPECT_EQ(broken.err, dir.file("broken.fls") + ":1:30: error: width takes an integer, found a string\n");
+}
+#endif
 
 } // namespace
 } // namespace flftool::test
