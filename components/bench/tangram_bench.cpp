@@ -10,7 +10,7 @@
 // from beside the program. The local server and its proxy/stub DLL, also
 // beside it, are registered for the run unless they already are.
 #include "com_ptr.hpp"
-#include "geometry.hpp"
+#include "figures.hpp"
 #include "tangram.h"
 #include "test_support.hpp"
 
@@ -123,7 +123,8 @@ private:
 
 // Builds the seven pieces as the puzzle does; the time it took goes to build_ms.
 bool build(Scene& scene, const CLSID& world_class, HWND window, const ModelHome& home, double& build_ms) {
-    factory(L"tangram_worlds.dll", world_class)->CreateInstance(nullptr, IID_ITangramWorld, scene.world.put_void());
+    const ComPtr<IClassFactory> worlds = factory(L"tangram_worlds.dll", world_class);
+    if (worlds) worlds->CreateInstance(nullptr, IID_ITangramWorld, scene.world.put_void());
     if (!scene.world) return false;
     scene.world->Initialize(window, 20, 20);
     const double start = now_ms();
@@ -146,12 +147,13 @@ bool build(Scene& scene, const CLSID& world_class, HWND window, const ModelHome&
 
 // Most pieces on the figure's solution, the rest about to join it.
 void arrange(Scene& scene, const Figure& figure, int placed) {
-    const auto poses = solution_poses(figure);
+    const auto solved = solution(figure);
     for (int i = 0; i < piece_count; ++i) {
         const bool on_figure = i < placed;
-        scene.pieces[i]->Rotate(on_figure ? poses[i].degrees : 45.0 * i);
-        scene.pieces[i]->Translate(poses[i].translation.x + (on_figure ? 0 : 4.0 + i % 3),
-                                   poses[i].translation.y + (on_figure ? 0 : 3.5));
+        const Pose& pose = solved[i].pose;
+        scene.pieces[i]->Rotate(on_figure ? pose.degrees : 45.0 * i);
+        scene.pieces[i]->Translate(pose.translation.x + (on_figure ? 0 : 4.0 + i % 3),
+                                   pose.translation.y + (on_figure ? 0 : 3.5));
     }
 }
 
@@ -193,19 +195,20 @@ void show(Scene& scene, HWND window, DWORD milliseconds) {
     shown_canvas = nullptr;
 }
 
-void run_world(const char* name, const CLSID& world_class, const ModelHome& home, HWND window, HDC target,
+// Returns false when the world could not be measured.
+bool run_world(const char* name, const CLSID& world_class, const ModelHome& home, HWND window, HDC target,
                DWORD show_ms) {
     const bool silhouette = world_class == CLSID_TangramSilhouetteWorld;
     Scene scene;
     double build_ms = 0;
     if (!build(scene, world_class, window, home, build_ms)) {
-        std::printf("%s, %s: the pieces could not be built\n", name, home.name);
-        return;
+        std::fprintf(stderr, "%s, %s: the pieces could not be built\n", name, home.name);
+        return false;
     }
-    if (silhouette) scene.world.as<ITangramSilhouette>()->SetFigure(1);
-    arrange(scene, figures()[silhouette ? 1 : 0], silhouette ? piece_count : 5);
+    arrange(scene, figures()[0], silhouette ? piece_count : 5);
     benchmark(name, home, build_ms, scene, target);
     if (show_ms) show(scene, window, show_ms);
+    return true;
 }
 
 } // namespace
@@ -218,15 +221,22 @@ int main(int argc, char** argv) {
     HDC target = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HGDIOBJ previous = SelectObject(target, bitmap);
+    bool measured = true;
     {
         ServerRegistration registration;
         for (const ModelHome* home : {&in_process, &in_server}) {
             // The first model loads the DLL or starts the server; it keeps the server running.
             const double start = now_ms();
             const ComPtr<ITangramModel> first = home->create();
+            if (!first) {
+                std::fprintf(stderr, "First model, %s: could not be made\n", home->name);
+                measured = false;
+                continue;
+            }
             std::printf("First model, %s: %.1f ms\n", home->name, now_ms() - start);
-            run_world("Classic world", CLSID_TangramClassicWorld, *home, window, target, show_ms);
-            run_world("Silhouette world", CLSID_TangramSilhouetteWorld, *home, window, target, show_ms);
+            measured = run_world("Classic world", CLSID_TangramClassicWorld, *home, window, target, show_ms) && measured;
+            measured =
+                run_world("Silhouette world", CLSID_TangramSilhouetteWorld, *home, window, target, show_ms) && measured;
         }
     }
     SelectObject(target, previous);
@@ -238,6 +248,7 @@ int main(int argc, char** argv) {
     // Under emulation Wine can fault while ExitProcess tears down the RPC
     // threads the local server's connection left: end here instead.
     std::fflush(stdout);
-    TerminateProcess(GetCurrentProcess(), 0);
+    std::fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), measured ? 0 : 1);
     return 0;
 }

@@ -26,8 +26,6 @@ double area(std::span<const Vec> polygon);
 // Even-odd test; points on an edge may answer either way.
 bool contains(std::span<const Vec> polygon, Vec point);
 
-// The translation that puts the first vertex of shape, turned by degrees, onto anchor.
-Vec translation_for_anchor(std::span<const Vec> shape, double degrees, Vec anchor);
 
 // The seven pieces as the puzzle builds them, in its order.
 struct PieceShape {
@@ -37,31 +35,5 @@ struct PieceShape {
 };
 constexpr int piece_count = 7;
 const std::array<PieceShape, piece_count>& standard_pieces();
-
-// A target figure: for each piece, its turn and where its first vertex lies.
-struct Placement {
-    double degrees;
-    Vec anchor;
-};
-struct Figure {
-    const wchar_t* name;
-    std::array<Placement, piece_count> pieces;
-};
-std::span<const Figure> figures();
-std::array<Pose, piece_count> solution_poses(const Figure& figure);
-std::vector<Outline> figure_polygons(const Figure& figure);
-
-// How well convex pieces cover a target made of convex outlines, measured
-// along horizontal lines 0.02 units apart across the target.
-struct Coverage {
-    double target_area = 0;    // area of the union of the target polygons
-    double uncovered_area = 0; // target area that no piece covers
-    double outside_area = 0;   // piece area lying outside the target
-    bool covered(double tolerance_share) const {
-        const double tolerance = tolerance_share * target_area;
-        return target_area > 0 && uncovered_area <= tolerance && outside_area <= tolerance;
-    }
-};
-Coverage measure_coverage(const std::vector<Outline>& target, const std::vector<Outline>& pieces);
 
 } // namespace tangram

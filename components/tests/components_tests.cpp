@@ -2,7 +2,9 @@
 // found through their category, created on a real window, with the seven
 // pieces built, painted, hit-tested, dragged and turned.
 #include "com_object.hpp"
+#include "figures.hpp"
 #include "test_support.hpp"
+#include "world_classes.hpp"
 
 #include <gtest/gtest.h>
 #include <ocidl.h>
@@ -53,13 +55,23 @@ Vec translation_of(ITangramTransform* transform) {
     return {t.x, t.y};
 }
 
+// Gives the model of a piece its own vertices or their mirror image.
+void set_hand(const Puzzle& puzzle, int piece, bool mirror) {
+    const auto points = standard_pieces()[piece].points();
+    const Outline shape = mirror ? mirrored(points) : Outline(points.begin(), points.end());
+    point2d slots[4]{};
+    for (size_t i = 0; i < shape.size(); ++i) slots[i] = {shape[i].x, shape[i].y};
+    puzzle.models[piece]->SetVertices(static_cast<long>(shape.size()), slots);
+}
+
 // Places every piece on a figure's solution, shifted by offset.
 void place_on_figure(const Puzzle& puzzle, const Figure& figure, Vec offset = {}) {
-    const auto poses = solution_poses(figure);
+    const auto poses = solution(figure);
     for (int i = 0; i < piece_count; ++i) {
         auto transform = puzzle.transform(i);
-        transform->Rotate(poses[i].degrees);
-        transform->Translate(poses[i].translation.x + offset.x, poses[i].translation.y + offset.y);
+        set_hand(puzzle, i, poses[i].mirrored);
+        transform->Rotate(poses[i].pose.degrees);
+        transform->Translate(poses[i].pose.translation.x + offset.x, poses[i].pose.translation.y + offset.y);
     }
 }
 
@@ -97,18 +109,22 @@ TEST(Registration, Regsvr32RegistersAndUnregistersBothComponents) {
     ASSERT_EQ(run_regsvr32(L"/u /s " + model), 0u);
     EXPECT_FALSE(class_key_exists(CLSID_TangramModel));
     EXPECT_FALSE(class_key_exists(CLSID_TangramClassicWorld));
-    EXPECT_FALSE(class_key_exists(CLSID_TangramSilhouetteWorld));
-    EXPECT_FALSE(listed(world_classes(), CLSID_TangramClassicWorld));
+    for (size_t i = 0; i < figures().size(); ++i) EXPECT_FALSE(class_key_exists(silhouette_world_class(i))) << i;
+    EXPECT_TRUE(world_classes().empty());
     EXPECT_EQ(friendly_name(CLSID_TangramClassicWorld), L"{N/A}");
 
     ASSERT_EQ(run_regsvr32(L"/s " + model), 0u);
     ASSERT_EQ(run_regsvr32(L"/s " + worlds), 0u);
     const auto worlds_found = world_classes();
     EXPECT_TRUE(listed(worlds_found, CLSID_TangramClassicWorld));
-    EXPECT_TRUE(listed(worlds_found, CLSID_TangramSilhouetteWorld));
+    EXPECT_EQ(worlds_found.size(), 1 + figures().size());
+    for (size_t i = 0; i < figures().size(); ++i) {
+        EXPECT_TRUE(listed(worlds_found, silhouette_world_class(i))) << i;
+        EXPECT_EQ(friendly_name(silhouette_world_class(i)), std::wstring(L"ZOTangram Silhouette: ") + figures()[i].name);
+    }
+    EXPECT_EQ(friendly_name(silhouette_world_class(3)), L"ZOTangram Silhouette: Swan");
     EXPECT_FALSE(listed(worlds_found, CLSID_TangramModel)); // a model is no world
     EXPECT_EQ(friendly_name(CLSID_TangramClassicWorld), L"ZOTangram Classic World");
-    EXPECT_EQ(friendly_name(CLSID_TangramSilhouetteWorld), L"ZOTangram Silhouette World");
     EXPECT_EQ(friendly_name(CLSID_TangramModel), L"ZOTangram Piece Model");
     const std::wstring server = L"CLSID\\{B53313C4-20C4-11D0-9C6C-00A0C90A632C}\\InprocServer32";
     EXPECT_EQ(registry_value(server, L"ThreadingModel"), L"Apartment");
@@ -165,18 +181,6 @@ TEST(Model, TellsAdvisedSinksOfEveryChangeUntilUnadvised) {
     EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
     model.as<ITangramTransform>()->Rotate(90);
     EXPECT_EQ(sink->calls, 3);
-}
-
-TEST(Figures, EachFigureIsTiledByTheSevenPiecesWithoutOverlap) {
-    for (const Figure& figure : figures()) {
-        const auto target = figure_polygons(figure);
-        double sum = 0;
-        for (const auto& piece : target) sum += area(piece);
-        EXPECT_NEAR(sum, 8.0, 1e-9);
-        const Coverage self = measure_coverage(target, target);
-        EXPECT_NEAR(self.target_area, 8.0, 0.05) << "pieces overlap in the figure";
-        EXPECT_TRUE(self.covered(0.01));
-    }
 }
 
 class WorldTest : public ::testing::TestWithParam<CLSID> {
@@ -390,38 +394,123 @@ INSTANTIATE_TEST_SUITE_P(Worlds, WorldTest, ::testing::Values(CLSID_TangramClass
                              return std::string(info.param == CLSID_TangramClassicWorld ? "Classic" : "Silhouette");
                          });
 
-using SilhouetteTest = WorldTest;
+class SilhouetteTest : public WorldTest {
+protected:
+    // The piece picked up at its centre, as the puzzle picks it up.
+    ComPtr<ITangramVisual> pick_up(int piece) {
+        ComPtr<ITangramVisual> visual;
+        const Vec c = start_centre(piece, translation_of(puzzle.transform(piece).get()));
+        puzzle.world->VisualFromPoint(at(c), IID_ITangramVisual, visual.put_void());
+        if (visual) puzzle.world->SelectVisual(visual.get(), TRUE);
+        return visual;
+    }
+};
 
-TEST_P(SilhouetteTest, CoveredOnlyWhenThePiecesLieOnTheFigure) {
+TEST_P(SilhouetteTest, DroppedPiecesSnapIntoTheirPlacesAndTheFigureIsSolvedExactly) {
     auto silhouette = puzzle.world.as<ITangramSilhouette>();
     ASSERT_TRUE(silhouette);
-    long count = 0;
-    silhouette->GetFigureCount(&count);
-    ASSERT_GE(count, 3);
-    EXPECT_EQ(silhouette->SetFigure(count), E_INVALIDARG);
+    long index = -1, placed = -1, time = 0;
+    silhouette->GetFigure(&index);
+    const Figure& figure = figures()[static_cast<size_t>(index)];
     BOOL covered = TRUE;
     silhouette->IsCovered(&covered);
     EXPECT_FALSE(covered) << "pieces in their start row cover nothing";
-    for (long index = 0; index < count; ++index) {
-        SCOPED_TRACE(index);
-        ASSERT_HRESULT_SUCCEEDED(silhouette->SetFigure(index));
-        const Figure& figure = figures()[index];
-        place_on_figure(puzzle, figure);
+    EXPECT_EQ(silhouette->GetSolvedTime(&time), S_FALSE);
+    EXPECT_EQ(time, -1);
+
+    const auto poses = solution(figure);
+    for (int i = 0; i < piece_count; ++i) {
+        SCOPED_TRACE(i);
+        auto visual = pick_up(i);
+        ASSERT_TRUE(visual);
+        auto transform = puzzle.transform(i);
+        // Held a little off, the parallelogram of a mirrored place still in its own hand.
+        const bool flip = poses[i].mirrored;
+        transform->Rotate(poses[i].pose.degrees + (flip ? 90 : 0) + 360 + 3);
+        transform->Translate(poses[i].pose.translation.x + 0.2, poses[i].pose.translation.y - 0.15);
+        ASSERT_HRESULT_SUCCEEDED(puzzle.world->SelectVisual(visual.get(), FALSE));
+        const Vec t = translation_of(transform.get());
+        EXPECT_EQ(t.x, poses[i].pose.translation.x) << "snapped exactly";
+        EXPECT_EQ(t.y, poses[i].pose.translation.y);
+        double degrees = 0;
+        transform->GetRotation(&degrees);
+        const double period = i == 0 ? 90 : i == piece_count - 1 ? 180 : 360;
+        EXPECT_NEAR(std::remainder(degrees - poses[i].pose.degrees, period), 0, 1e-9);
+        silhouette->GetPlacedCount(&placed);
+        EXPECT_EQ(placed, i + 1);
         silhouette->IsCovered(&covered);
-        EXPECT_TRUE(covered);
-        place_on_figure(puzzle, figure, {0.03, -0.02}); // a careful hand, a pixel off
-        silhouette->IsCovered(&covered);
-        EXPECT_TRUE(covered);
-        auto large = puzzle.transform(4);
-        const Vec t = translation_of(large.get());
-        large->Translate(t.x + 1, t.y);
-        silhouette->IsCovered(&covered);
-        EXPECT_FALSE(covered) << "a large triangle is off";
-        place_on_figure(puzzle, figure);
-        puzzle.transform(1)->Translate(1, 17);
-        silhouette->IsCovered(&covered);
-        EXPECT_FALSE(covered) << "a small triangle is away";
+        EXPECT_EQ(covered != FALSE, i == piece_count - 1);
     }
+    EXPECT_EQ(silhouette->GetSolvedTime(&time), S_OK);
+    EXPECT_GE(time, 0);
+
+    // Carried away and dropped far off, a piece leaves its place free again.
+    auto visual = pick_up(4);
+    puzzle.transform(4)->Translate(1, 16);
+    puzzle.world->SelectVisual(visual.get(), FALSE);
+    EXPECT_EQ(translation_of(puzzle.transform(4).get()).x, 1.0) << "nothing near: no snap";
+    silhouette->GetPlacedCount(&placed);
+    EXPECT_EQ(placed, 6);
+    silhouette->IsCovered(&covered);
+    EXPECT_FALSE(covered);
+    EXPECT_EQ(silhouette->GetSolvedTime(&time), S_FALSE);
+    // Put straight on the place without being dropped, it counts as well.
+    place_on_figure(puzzle, figure);
+    silhouette->IsCovered(&covered);
+    EXPECT_TRUE(covered);
+    place_on_figure(puzzle, figure, {0.01, 0});
+    silhouette->IsCovered(&covered);
+    EXPECT_FALSE(covered) << "a hundredth off is not on the figure";
 }
 
-INSTANTIATE_TEST_SUITE_P(Silhouette, SilhouetteTest, ::testing::Values(CLSID_TangramSilhouetteWorld));
+TEST_P(SilhouetteTest, APieceDroppedOnATakenPlaceStaysWhereItIs) {
+    long index = -1;
+    puzzle.world.as<ITangramSilhouette>()->GetFigure(&index);
+    const auto poses = solution(figures()[static_cast<size_t>(index)]);
+    place_on_figure(puzzle, figures()[static_cast<size_t>(index)]);
+    // The second large triangle dropped onto the first one's place.
+    auto visual = pick_up(5);
+    ASSERT_TRUE(visual);
+    auto transform = puzzle.transform(5);
+    transform->Rotate(poses[4].pose.degrees);
+    transform->Translate(poses[4].pose.translation.x + 0.1, poses[4].pose.translation.y);
+    puzzle.world->SelectVisual(visual.get(), FALSE);
+    EXPECT_EQ(translation_of(transform.get()).x, poses[4].pose.translation.x + 0.1);
+}
+
+TEST_P(SilhouetteTest, TheFigureShowsBehindThePiecesAndASolvedFigureSaysSoInGreen) {
+    constexpr COLORREF figure_colour = RGB(0x4A, 0x4E, 0x69), solved_colour = RGB(0x2E, 0x8B, 0x57);
+    long index = -1;
+    puzzle.world.as<ITangramSilhouette>()->GetFigure(&index);
+    const Figure& figure = figures()[static_cast<size_t>(index)];
+    MemoryCanvas canvas(640, 480);
+    auto paint = [&] { ASSERT_HRESULT_SUCCEEDED(puzzle.world.as<ITangramCanvas>()->Paint(canvas.dc(), {0, 0, 640, 480})); };
+    const POINT banner = at({1, 19}); // the line below the board's figure, at its left end
+    paint();
+    for (const Place& place : figure.places) EXPECT_EQ(pixel_at(canvas.dc(), at(place.centre)), figure_colour);
+    EXPECT_NE(pixel_at(canvas.dc(), banner), solved_colour);
+    place_on_figure(puzzle, figure);
+    paint();
+    EXPECT_EQ(pixel_at(canvas.dc(), banner), solved_colour);
+    for (const Place& place : figure.places) EXPECT_NE(pixel_at(canvas.dc(), at(place.centre)), figure_colour);
+}
+
+INSTANTIATE_TEST_SUITE_P(Silhouette, SilhouetteTest,
+                         ::testing::Values(silhouette_world_class(0), silhouette_world_class(1),
+                                           silhouette_world_class(3), silhouette_world_class(11)),
+                         [](const auto& info) { return std::to_string(info.param.Data1 & 0xFF); });
+
+TEST(ClassicWorld, LeavesDroppedPiecesWhereTheyAre) {
+    TestWindow window{640, 480};
+    Puzzle puzzle;
+    ASSERT_HRESULT_SUCCEEDED(build_puzzle(CLSID_TangramClassicWorld, window.handle(), puzzle));
+    const auto poses = solution(figures()[0]);
+    ComPtr<ITangramVisual> visual;
+    puzzle.world->VisualFromPoint(to_device(window.handle(), start_centre(0, {0, 1})), IID_ITangramVisual,
+                                  visual.put_void());
+    ASSERT_TRUE(visual);
+    puzzle.world->SelectVisual(visual.get(), TRUE);
+    puzzle.transform(0)->Translate(poses[0].pose.translation.x + 0.1, poses[0].pose.translation.y);
+    puzzle.world->SelectVisual(visual.get(), FALSE);
+    EXPECT_EQ(translation_of(puzzle.transform(0).get()).x, poses[0].pose.translation.x + 0.1);
+}

@@ -161,6 +161,15 @@ void SceneRenderer::paint(HDC target, const RECT& bounds, Vec world, std::span<c
     BitBlt(target, bounds.left, bounds.top, width, height, dc, 0, 0, SRCCOPY);
 }
 
+void SceneRenderer::draw_banner(HDC dc, const Viewport& view, const wchar_t* text, COLORREF fill, COLORREF colour,
+                                double y) {
+    RECT band = view.board();
+    band.top = view.to_device({0, y - 0.6}).y;
+    band.bottom = view.to_device({0, y + 0.6}).y;
+    fill_rect(dc, band, fill);
+    draw_caption(dc, view, text, colour, y);
+}
+
 bool Surface::ensure(int width, int height) {
     if (dc_ && width == width_ && height == height_) return false;
     if (dc_ && original_) SelectObject(dc_.get(), original_);

@@ -38,6 +38,8 @@ public:
     static void fill_polygons(HDC dc, const Viewport& view, std::span<const Outline> polygons, COLORREF colour);
     // A line of text centred on the board at model height y.
     void draw_caption(HDC dc, const Viewport& view, const wchar_t* text, COLORREF colour, double y);
+    // A band across the board at model height y, one unit high, with a line of text on it.
+    void draw_banner(HDC dc, const Viewport& view, const wchar_t* text, COLORREF fill, COLORREF colour, double y);
 
 private:
     struct PieceStyle {

@@ -28,6 +28,8 @@ public:
     void disconnect();
     const Outline& outline();
     int colour() const { return colour_; }
+    ITangramModel* model() const { return model_.get(); }
+    ITangramTransform* transform() const { return transform_.get(); }
 
     STDMETHODIMP GetModel(REFIID riid, void** model) override;
     STDMETHODIMP SetSelected(BOOL selected) override;

@@ -93,7 +93,10 @@ HRESULT WorldBase::select(Visual& visual, bool selected) {
     } else if (selected_.get() == &visual) {
         stop_pulse();
         selected_.reset();
+    } else {
+        return S_OK;
     }
+    selection_changed(visual, selected);
     redraw();
     return S_OK;
 }
@@ -133,6 +136,12 @@ void WorldBase::visual_changed(Visual& visual) {
     raise(visual);
     scene_changed();
     redraw();
+}
+
+std::vector<Visual*> WorldBase::visuals() const {
+    std::vector<Visual*> all;
+    for (const auto& visual : visuals_) all.push_back(visual.get());
+    return all;
 }
 
 void WorldBase::redraw() const {

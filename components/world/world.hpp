@@ -35,10 +35,14 @@ protected:
     ~WorldBase() override;
     // Called after any piece changed.
     virtual void scene_changed() {}
+    // Called after a piece was picked up (selected) or dropped.
+    virtual void selection_changed(Visual&, bool) {}
     std::vector<Outline> piece_outlines();
+    std::vector<Visual*> visuals() const;
     void redraw() const;
     SceneRenderer& renderer() { return renderer_; }
     bool dragging() const { return static_cast<bool>(selected_); }
+    HWND window() const { return window_; }
 
 private:
     static void CALLBACK pulse_tick(HWND window, UINT message, UINT_PTR id, DWORD time);
@@ -59,6 +63,7 @@ private:
 };
 
 HRESULT create_classic_world(REFIID riid, void** object);
-HRESULT create_silhouette_world(REFIID riid, void** object);
+// A silhouette world showing one of figures(); figure is its index there.
+HRESULT create_silhouette_world(size_t figure, REFIID riid, void** object);
 
 } // namespace tangram

@@ -17,6 +17,7 @@
 #include "array_table.hpp"
 #include "bench_support.hpp"
 #include "cflrt.h"
+#include "cflrt_services.h"
 #include "fl_constants.h"
 #include "test_table.hpp"
 
@@ -358,14 +359,20 @@ void report(const char *variant, const std::vector<Times> &form, const std::vect
                 open / direct_open, close / direct_close);
 }
 
-void run_variant(const char *name, HWND bench, TestObject *object, int number, const Kind &(*kind_at)(int))
+// Returns false when the form could not be measured.
+bool run_variant(const char *name, HWND bench, TestObject *object, int number, const Kind &(*kind_at)(int))
 {
     std::vector<Times> form, direct;
     for (int round = 0; round < kRounds; ++round) {
         form.push_back(time_form(bench, object, number));
         direct.push_back(time_direct(bench, kind_at));
+        if (form.back().open <= 0 || direct.back().open <= 0) {
+            std::fprintf(stderr, "flrt_form_bench: form %d did not open\n", number);
+            return false;
+        }
     }
     report(name, form, direct);
+    return true;
 }
 
 } // namespace
@@ -377,11 +384,16 @@ int main()
     const std::string file = write_forms();
     BenchObject bench_object;
     flrt_add_res_file(file.c_str());
+    if (!flrt_find_form(kClass, 1) || !flrt_find_form(kClass, 2)) {
+        std::fprintf(stderr, "flrt_form_bench: the forms written to %s cannot be read back\n", file.c_str());
+        return 1;
+    }
     HWND bench = make_bench_window();
-    run_variant("a: labels, buttons, group boxes", bench, bench_object.object, 1, plain_kind);
-    run_variant("b: every kind, half bound edits and lists", bench, bench_object.object, 2, every_kind);
+    const bool measured =
+        run_variant("a: labels, buttons, group boxes", bench, bench_object.object, 1, plain_kind) &&
+        run_variant("b: every kind, half bound edits and lists", bench, bench_object.object, 2, every_kind);
     DestroyWindow(bench);
     flrt_remove_res_file(file.c_str());
     DeleteFileA(file.c_str());
-    return 0;
+    return measured ? 0 : 1;
 }

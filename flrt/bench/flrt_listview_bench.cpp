@@ -1,7 +1,11 @@
-// A list view over 10,000 rows of 5 columns: the time to open its form until
-// it is painted, to load a new array of rows into it, and to scroll through
-// it once page by page with every page painted. For scale, the same rows are
-// also put directly into a plain list view (text callbacks, no objects).
+// A list view of 5 columns over 10,000, 100,000 and 1,000,000 rows: the time
+// to open its form until it is painted, to load a new array of as many rows
+// into it, and to scroll one page down with the page painted. For scale, the
+// same figures of a plain virtual report list view (text callbacks, no
+// objects), in the same run.
+//
+// flrt_listview_bench [ROUNDS [FORMS_FOLDER]]: FORMS_FOLDER holds
+// flrt_bench_views.flf (default: the program's own folder).
 #include <windows.h>
 
 #include <commctrl.h>
@@ -16,6 +20,7 @@
 #include "array_table.hpp"
 #include "bench_support.hpp"
 #include "cflrt.h"
+#include "cflrt_services.h"
 #include "form_file.hpp"
 #include "test_table.hpp"
 
@@ -26,13 +31,16 @@ using flbench::milliseconds_since;
 
 namespace {
 
-constexpr int kRows = 10000;
+constexpr int kSizes[] = {10000, 100000, 1000000};
+// Rows repeat these many objects: an emulated process has little memory to spare.
+constexpr int kDistinctRows = 1000;
+constexpr int kPagesScrolled = 10;
 constexpr UINT kOpenedMessage = WM_APP + 1;
 
 struct Times {
     double open = 0;
     double load = 0;
-    double scroll = 0;
+    double page = 0;
     int pages = 0;
 };
 
@@ -54,10 +62,10 @@ struct BenchObject {
         set_ni_table(table.env());
     }
 
-    TestObject *rows(int seed)
+    std::vector<TestObject *> distinct_rows(int seed)
     {
         std::vector<TestObject *> made;
-        for (int i = 0; i < kRows; ++i) {
+        for (int i = 0; i < kDistinctRows; ++i) {
             TestObject *row = table.make(row_class);
             row->set_object("name", table.make_string("Row " + std::to_string(i + seed)));
             row->set_int("count", i * 7 + seed);
@@ -66,7 +74,16 @@ struct BenchObject {
             row->set_object("note", table.make_string("A note on row " + std::to_string(i) + " that is long"));
             made.push_back(row);
         }
-        return arrays.objects(made);
+        return made;
+    }
+
+    TestObject *rows(const std::vector<TestObject *> &distinct, int count)
+    {
+        std::vector<TestObject *> elements;
+        elements.reserve(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i)
+            elements.push_back(distinct[static_cast<size_t>(i) % distinct.size()]);
+        return arrays.objects(elements);
     }
 
     TestTable table;
@@ -76,19 +93,21 @@ struct BenchObject {
     TestObject *object = nullptr;
 };
 
-// Pages down until the last row shows, painting every page; answers the pages scrolled.
-int scroll_through(HWND list)
+// Pages down a few times, painting every page; answers the time of one page.
+double time_page_down(HWND list, int &pages)
 {
-    int pages = 0;
     SendMessageA(list, LVM_ENSUREVISIBLE, 0, FALSE);
     UpdateWindow(list);
     const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    while (SendMessageA(list, LVM_GETTOPINDEX, 0, 0) + SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0) < count) {
+    const Clock::time_point start = Clock::now();
+    pages = 0;
+    while (pages < kPagesScrolled &&
+           SendMessageA(list, LVM_GETTOPINDEX, 0, 0) + SendMessageA(list, LVM_GETCOUNTPERPAGE, 0, 0) < count) {
         SendMessageA(list, WM_VSCROLL, SB_PAGEDOWN, 0);
         UpdateWindow(list);
         ++pages;
     }
-    return pages;
+    return pages ? milliseconds_since(start) / pages : 0;
 }
 
 struct FormRun {
@@ -120,14 +139,11 @@ LRESULT CALLBACK bench_window_proc(HWND window, UINT message, WPARAM wparam, LPA
     flrt_update_widget(object->handle(), JNI_TRUE);
     RedrawWindow(form, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     g_run->times.load = milliseconds_since(load);
-    const Clock::time_point scroll = Clock::now();
-    g_run->times.pages = scroll_through(list);
-    g_run->times.scroll = milliseconds_since(scroll);
+    g_run->times.page = time_page_down(list, g_run->times.pages);
     flrt_close_form(object->handle(), JNI_FALSE);
     return 0;
 }
 
-// Two sets of rows, made once: an emulated process has little memory to spare.
 Times time_form(HWND bench, BenchObject &object, TestObject *first_rows, TestObject *next_rows)
 {
     object.object->set_object("rows", first_rows);
@@ -155,14 +171,14 @@ LRESULT CALLBACK direct_parent_proc(HWND window, UINT message, WPARAM wparam, LP
     return DefWindowProcA(window, message, wparam, lparam);
 }
 
-// The same rows and columns put straight into a plain report list view.
-Times time_direct()
+// As many rows and the same columns in a plain virtual report list view.
+Times time_direct(int rows)
 {
     Times times;
     const Clock::time_point start = Clock::now();
     HWND parent = flbench::make_window("FlrtListViewDirect", direct_parent_proc, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
                                        600, 440);
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT, 10, 10, 570,
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_OWNERDATA, 10, 10, 570,
                                 380, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     const int widths[] = {140, 80, 100, 70, 150};
     for (int column = 0; column < 5; ++column) {
@@ -174,23 +190,58 @@ Times time_direct()
         description.iSubItem = column;
         SendMessageA(list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&description));
     }
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(list, LVM_SETITEMCOUNT, kRows, 0);
-    for (int row = 0; row < kRows; ++row) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT;
-        item.iItem = row;
-        item.pszText = LPSTR_TEXTCALLBACKA;
-        SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
     RedrawWindow(parent, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    times.open = times.load = milliseconds_since(start);
-    const Clock::time_point scroll = Clock::now();
-    times.pages = scroll_through(list);
-    times.scroll = milliseconds_since(scroll);
+    times.open = milliseconds_since(start);
+    const Clock::time_point load = Clock::now();
+    SendMessageA(list, LVM_SETITEMCOUNT, 0, 0);
+    SendMessageA(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), 0);
+    RedrawWindow(parent, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    times.load = milliseconds_since(load);
+    times.page = time_page_down(list, times.pages);
     DestroyWindow(parent);
     return times;
+}
+
+bool measured(const Times &times)
+{
+    return times.open > 0 && times.load > 0 && times.pages > 0;
+}
+
+double ratio(double form, double direct)
+{
+    return direct > 0 ? form / direct : 0;
+}
+
+void report(int rows, int rounds, const std::vector<Times> &form, const std::vector<Times> &direct)
+{
+    const double open = median_of(form, &Times::open), direct_open = median_of(direct, &Times::open);
+    const double load = median_of(form, &Times::load), direct_load = median_of(direct, &Times::load);
+    const double page = median_of(form, &Times::page), direct_page = median_of(direct, &Times::page);
+    std::printf("%d rows of 5 columns (median of %d runs)\n", rows, rounds);
+    std::printf("  %-22s %10s %10s %7s\n", "", "form", "plain", "ratio");
+    std::printf("  %-22s %7.1f ms %7.1f ms %7.2f\n", "open until painted", open, direct_open, ratio(open, direct_open));
+    std::printf("  %-22s %7.1f ms %7.1f ms %7.2f\n", "load of a new array", load, direct_load, ratio(load, direct_load));
+    std::printf("  %-22s %7.2f ms %7.2f ms %7.2f\n", "one page scrolled", page, direct_page, ratio(page, direct_page));
+}
+
+// Returns false when the form could not be measured.
+bool run_size(HWND bench, BenchObject &object, int rows, int rounds)
+{
+    TestObject *first_rows = object.rows(object.distinct_rows(0), rows);
+    TestObject *next_rows = object.rows(object.distinct_rows(1), rows);
+    std::vector<Times> form, direct;
+    for (int round = 0; round < rounds; ++round) {
+        form.push_back(time_form(bench, object, first_rows, next_rows));
+        direct.push_back(time_direct(rows));
+        if (!measured(form.back()) || !measured(direct.back())) {
+            std::fprintf(stderr, "flrt_listview_bench: the list view of %d rows could not be measured "
+                                 "(the form did not open, or its list did not scroll)\n", rows);
+            return false;
+        }
+    }
+    report(rows, rounds, form, direct);
+    return true;
 }
 
 } // namespace
@@ -198,28 +249,27 @@ Times time_direct()
 int main(int argc, char **argv)
 {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    std::string folder = argc > 2 ? std::string(argv[2]) : program_directory();
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    const std::string file = folder + "flrt_bench_views.flf";
+    if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::fprintf(stderr, "flrt_listview_bench: cannot find the form file %s\n", file.c_str());
+        return 1;
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    const std::string file = program_directory() + "flrt_bench_views.flf";
     BenchObject object;
     flrt_add_res_file(file.c_str());
-    HWND bench = flbench::make_window("FlrtListViewBench", bench_window_proc, WS_OVERLAPPEDWINDOW, 600, 440);
-    TestObject *first_rows = object.rows(0);
-    TestObject *next_rows = object.rows(1);
-    std::vector<Times> form, direct;
-    for (int round = 0; round < rounds; ++round) {
-        form.push_back(time_form(bench, object, first_rows, next_rows));
-        direct.push_back(time_direct());
+    if (!flrt_find_form("bench/Views", 1)) {
+        std::fprintf(stderr, "flrt_listview_bench: %s holds no list view form \"bench/Views\" 1\n", file.c_str());
+        return 1;
     }
+    HWND bench = flbench::make_window("FlrtListViewBench", bench_window_proc, WS_OVERLAPPEDWINDOW, 600, 440);
+    bool all_measured = true;
+    for (const int rows : kSizes)
+        all_measured = all_measured && run_size(bench, object, rows, rounds);
     DestroyWindow(bench);
-    std::printf("list view of %d rows and 5 columns (median of %d runs)\n", kRows, rounds);
-    std::printf("  form:   open until painted %8.1f ms   load of new rows %8.1f ms   scroll through %8.1f ms (%d pages, "
-                "%.2f ms a page)\n",
-                median_of(form, &Times::open), median_of(form, &Times::load), median_of(form, &Times::scroll), form[0].pages,
-                median_of(form, &Times::scroll) / std::max(1, form[0].pages));
-    std::printf("  direct: filled and painted %8.1f ms                              scroll through %8.1f ms (%d pages, "
-                "%.2f ms a page)\n",
-                median_of(direct, &Times::open), median_of(direct, &Times::scroll), direct[0].pages,
-                median_of(direct, &Times::scroll) / std::max(1, direct[0].pages));
-    return 0;
+    flrt_remove_res_file(file.c_str());
+    return all_measured ? 0 : 1;
 }

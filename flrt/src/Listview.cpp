@@ -1,9 +1,15 @@
 // The list view: an array of objects shown as the rows of an owner-drawn
 // report list, one column per access path evaluated on each row's object.
+// The window holds no items of its own (it is virtual): it asks for the rows
+// it paints, and they are fetched from the array then, so an array of any
+// length loads in the same time.
 #include <windows.h>
 
 #include <commctrl.h>
+
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "Form.hpp"
 #include "Listbox.hpp"
@@ -19,6 +25,24 @@ constexpr const char *kModule = "Listview";
 constexpr size_t kCellBuffer = 256;
 constexpr size_t kHeaderLength = 63;
 constexpr char kStringClass[] = "java/lang/String";
+// Rows searched for the letters the user types, so that a letter no row
+// starts with does not walk an array of millions.
+constexpr int kTypeAheadRows = 10000;
+
+// The text the user typed into a virtual list, from either form of the request.
+std::string typed_text(NMHDR *header)
+{
+    if (header->code == LVN_ODFINDITEMA) {
+        const auto *find = reinterpret_cast<NMLVFINDITEMA *>(header);
+        return (find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find->lvfi.psz ? find->lvfi.psz : "";
+    }
+    const auto *find = reinterpret_cast<NMLVFINDITEMW *>(header);
+    if (!(find->lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) || !find->lvfi.psz)
+        return "";
+    char text[kCellBuffer] = "";
+    WideCharToMultiByte(CP_ACP, 0, find->lvfi.psz, -1, text, sizeof text, nullptr, nullptr);
+    return text;
+}
 
 } // namespace
 
@@ -53,16 +77,17 @@ private:
     bool ReadColumns();
     void InsertColumns();
     bool SameRows(jobject array) const;
+    // Shows the array's rows from the top; takes over the array's reference.
     void Rebuild(jobject array);
     void DrawCell(HDC dc, RECT cell, const Column &column, jobject row);
     void FillDisplayInfo(NMLVDISPINFOA *info);
+    // The row whose first cell starts with the text the user typed, or -1.
+    int FindTyped(int start, const std::string &typed);
     jobject RowObject(int index);
     void OnItemChanged(const NMLISTVIEW &change);
 
     std::vector<Column> columns_;
-    // The object of each row, in row order.
-    std::vector<jobject> rows_;
-    flrt::KeptObjects kept_rows_;
+    flrt::ArrayRows rows_;
     // Loading selects rows itself; the object must not hear of that.
     bool loading_ = false;
 };
@@ -71,7 +96,8 @@ bool CFLRT_ListViewControl::ReadProperties()
 {
     if (!CFLRT_ArrayControl::ReadProperties())
         return false;
-    style_ = (style_ & ~LVS_EDITLABELS) | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS | LVS_SINGLESEL;
+    style_ = (style_ & ~LVS_EDITLABELS) | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
+             LVS_OWNERDATA;
     return ReadColumns();
 }
 
@@ -132,37 +158,20 @@ void CFLRT_ListViewControl::InsertColumns()
 
 bool CFLRT_ListViewControl::SameRows(jobject array) const
 {
-    const bool shown = SendMessageA(window_, LVM_GETITEMCOUNT, 0, 0) == static_cast<LRESULT>(rows_.size());
-    return shown && (array ? flrt::holds_rows(array, rows_) : rows_.empty());
+    const bool shown = SendMessageA(window_, LVM_GETITEMCOUNT, 0, 0) == rows_.Count();
+    return shown && (array ? rows_.Shows(array, count_) : rows_.Count() == 0);
 }
 
 void CFLRT_ListViewControl::Rebuild(jobject array)
 {
     SendMessageA(window_, WM_SETREDRAW, FALSE, 0);
-    SendMessageA(window_, LVM_DELETEALLITEMS, 0, 0);
-    rows_.clear();
-    kept_rows_.Release();
-    if (array)
-        rows_ = flrt::keep_rows(array, count_, kept_rows_);
-    SendMessageA(window_, LVM_SETITEMCOUNT, rows_.size(), 0);
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        jobject row = rows_[i];
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE;
-        item.iItem = static_cast<int>(i);
-        item.pszText = LPSTR_TEXTCALLBACKA;
-        item.cchTextMax = kCellBuffer;
-        item.lParam = reinterpret_cast<LPARAM>(row);
-        // The rows go straight to the window's own procedure: the widget hook has nothing to do for them.
-        if (CallPrevious(window_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)) == -1)
-            flrt_assert(kModule, __LINE__);
-        for (size_t column = 1; column < columns_.size(); ++column) {
-            LVITEMA cell{};
-            cell.iSubItem = static_cast<int>(column);
-            cell.pszText = LPSTR_TEXTCALLBACKA;
-            CallPrevious(window_, LVM_SETITEMTEXTA, i, reinterpret_cast<LPARAM>(&cell));
-        }
-    }
+    // No rows first: the selection goes and the list scrolls back to the top
+    // (deleting all items would walk every row).
+    SendMessageA(window_, LVM_SETITEMCOUNT, 0, 0);
+    // The rows of the first page are fetched now, as the window will ask for them at once.
+    const int page = static_cast<int>(SendMessageA(window_, LVM_GETCOUNTPERPAGE, 0, 0)) + 1;
+    rows_.Reset(array, array ? count_ : 0, page);
+    SendMessageA(window_, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows_.Count()), 0);
     SendMessageA(window_, WM_SETREDRAW, TRUE, 0);
 }
 
@@ -173,17 +182,17 @@ bool CFLRT_ListViewControl::LoadValue(CFLRT_AbstractWidget *)
     jobject array = Array();
     if (array)
         MeasureArray(array);
+    const bool loaded = array != nullptr;
     if (SameRows(array)) {
         // The same objects in the same order: only their values may have changed.
         InvalidateRect(window_, nullptr, FALSE);
+        flrt::delete_local(array);
     } else {
         Rebuild(array);
     }
-    if (array)
+    if (loaded)
         SelectItem(LoadSelection() ? current_selection_ : previous);
     loading_ = false;
-    const bool loaded = array != nullptr;
-    flrt::delete_local(array);
     return loaded;
 }
 
@@ -209,14 +218,7 @@ void CFLRT_ListViewControl::SetCurSel(int index)
 
 jobject CFLRT_ListViewControl::RowObject(int index)
 {
-    LVITEMA item{};
-    item.mask = LVIF_PARAM;
-    item.iItem = index;
-    if (!SendMessageA(window_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))) {
-        flrt_assert(kModule, __LINE__);
-        return nullptr;
-    }
-    return reinterpret_cast<jobject>(item.lParam);
+    return rows_.Row(index);
 }
 
 jvalue CFLRT_ListViewControl::GetSelectedItem()
@@ -235,10 +237,27 @@ void CFLRT_ListViewControl::FillDisplayInfo(NMLVDISPINFOA *info)
     const int column = info->item.iSubItem;
     if (column < 0 || column >= static_cast<int>(columns_.size()))
         return;
-    jobject row = info->item.lParam ? reinterpret_cast<jobject>(info->item.lParam) : RowObject(info->item.iItem);
+    jobject row = RowObject(info->item.iItem);
     const char code[2] = {columns_[static_cast<size_t>(column)].Code(), '\0'};
     const char *text = javaapi_value_text(row, columns_[static_cast<size_t>(column)].item, code);
     flrt::copy_cut(info->item.pszText, static_cast<size_t>(info->item.cchTextMax), text ? text : "");
+}
+
+int CFLRT_ListViewControl::FindTyped(int start, const std::string &typed)
+{
+    const int count = rows_.Count();
+    if (typed.empty() || columns_.empty() || count <= 0)
+        return -1;
+    const char code[2] = {columns_[0].Code(), '\0'};
+    for (int step = 0; step < count && step < kTypeAheadRows; ++step) {
+        const int index = ((start < 0 ? 0 : start) + step) % count;
+        const char *text = javaapi_value_text(RowObject(index), columns_[0].item, code);
+        if (text && CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text,
+                                   static_cast<int>(std::min(std::strlen(text), typed.size())), typed.c_str(),
+                                   static_cast<int>(typed.size())) == CSTR_EQUAL)
+            return index;
+    }
+    return -1;
 }
 
 void CFLRT_ListViewControl::OnItemChanged(const NMLISTVIEW &change)
@@ -256,6 +275,8 @@ LRESULT CFLRT_ListViewControl::OnNotify(WPARAM, NMHDR *header)
     case LVN_GETDISPINFOA: FillDisplayInfo(reinterpret_cast<NMLVDISPINFOA *>(header)); break;
     // No notification for each row when all go at once.
     case LVN_DELETEALLITEMS: return TRUE;
+    case LVN_ODFINDITEMA:
+    case LVN_ODFINDITEMW: return FindTyped(reinterpret_cast<NMLVFINDITEMA *>(header)->iStart, typed_text(header));
     case LVN_ITEMCHANGED: OnItemChanged(*reinterpret_cast<NMLISTVIEW *>(header)); break;
     case NM_CLICK:
     case NM_RCLICK:
@@ -305,7 +326,7 @@ void CFLRT_ListViewControl::DrawItem(int, DRAWITEMSTRUCT *item)
             SetTextColor(dc, ResolveColor(TextColor()));
     }
     RECT cell{item->rcItem.left, item->rcItem.top, item->rcItem.left, item->rcItem.bottom - 2};
-    auto row = reinterpret_cast<jobject>(item->itemData);
+    jobject row = RowObject(static_cast<int>(item->itemID));
     for (size_t index = 0; index < columns_.size(); ++index) {
         cell.right = cell.left + static_cast<int>(SendMessageA(window_, LVM_GETCOLUMNWIDTH, index, 0));
         DrawCell(dc, cell, columns_[index], row);

@@ -114,27 +114,67 @@ std::vector<std::string> int_items(jobject array, int count)
     return texts;
 }
 
-bool holds_rows(jobject array, const std::vector<jobject> &rows)
+void ArrayRows::Clear()
 {
-    if (!array || array_length(array) != static_cast<int>(rows.size()))
+    rows_.clear();
+    kept_rows_.Release();
+    kept_array_.Release();
+    array_ = nullptr;
+    count_ = 0;
+}
+
+void ArrayRows::Reset(jobject array, int count, int prefetch)
+{
+    Clear();
+    if (!array || count <= 0) {
+        delete_local(array);
+        return;
+    }
+    array_ = kept_array_.Keep(array);
+    count_ = count;
+    for (int index = 0; index < count && index < prefetch; ++index)
+        Row(index);
+}
+
+jobject ArrayRows::Row(int index)
+{
+    if (index < 0 || index >= count_)
+        return nullptr;
+    if (const auto found = rows_.find(index); found != rows_.end())
+        return found->second;
+    if (!array_)
+        return nullptr;
+    if (rows_.size() >= kKeptRowLimit) {
+        rows_.clear();
+        kept_rows_.Release();
+    }
+    // The array may have shrunk behind the window's back.
+    if (index >= array_length(array_))
+        return nullptr;
+    jobject row = kept_rows_.Keep(env()->GetObjectArrayElement(static_cast<jobjectArray>(array_), index));
+    rows_.emplace(index, row);
+    // With every row kept the array is needed no longer.
+    if (static_cast<int>(rows_.size()) == count_) {
+        kept_array_.Release();
+        array_ = nullptr;
+    }
+    return row;
+}
+
+bool ArrayRows::Shows(jobject array, int count) const
+{
+    if (!array || count != count_)
         return false;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        jobject element = env()->GetObjectArrayElement(static_cast<jobjectArray>(array), static_cast<jsize>(i));
-        const bool same = same_object(rows[i], element);
+    if (array_ && !same_object(array_, array))
+        return false;
+    for (const auto &[index, row] : rows_) {
+        jobject element = env()->GetObjectArrayElement(static_cast<jobjectArray>(array), index);
+        const bool same = same_object(row, element);
         delete_local(element);
         if (!same)
             return false;
     }
     return true;
-}
-
-std::vector<jobject> keep_rows(jobject array, int count, KeptObjects &kept)
-{
-    std::vector<jobject> rows;
-    rows.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    for (int i = 0; i < count; ++i)
-        rows.push_back(kept.Keep(env()->GetObjectArrayElement(static_cast<jobjectArray>(array), i)));
-    return rows;
 }
 
 std::vector<TreeChild> tree_children(jobject node, KeptObjects &kept)

@@ -5,6 +5,7 @@
 #define FLRT_JNI_ROWS_HPP
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "jni_runtime.hpp"
@@ -22,10 +23,33 @@ FLRT_API std::vector<std::string> string_items(jobject array, int count);
 // The first count elements of an integer array as signed decimal texts.
 FLRT_API std::vector<std::string> int_items(jobject array, int count);
 
-// Whether the array holds exactly these objects, in this order.
-FLRT_API bool holds_rows(jobject array, const std::vector<jobject> &rows);
-// The first count elements of an object array, each kept while the rows are shown.
-FLRT_API std::vector<jobject> keep_rows(jobject array, int count, KeptObjects &kept);
+
+// The rows of an object array, fetched one at a time as they are shown and
+// kept while they may be: the array stays kept until every row is, so a long
+// array costs only the rows asked for. Past a limit the rows kept so far are
+// given back and fetched again when they are asked for once more.
+class FLRT_API ArrayRows {
+public:
+    // Shows these rows of the array, whose local reference it takes over; the
+    // first prefetch rows are fetched at once.
+    void Reset(jobject array, int count, int prefetch);
+    void Clear();
+    // The object of a row, kept; null for a row the array does not have.
+    jobject Row(int index);
+    // Whether the array shows as these rows do: as long, and the same object at
+    // every row fetched so far (and the same array while it is kept).
+    bool Shows(jobject array, int count) const;
+    int Count() const { return count_; }
+
+    static constexpr size_t kKeptRowLimit = 1024;
+
+private:
+    jobject array_ = nullptr;
+    int count_ = 0;
+    std::unordered_map<int, jobject> rows_;
+    KeptObjects kept_array_;
+    KeptObjects kept_rows_;
+};
 
 // A child of a tree node, kept while the tree shows it.
 struct TreeChild {

@@ -409,6 +409,161 @@ TEST(ListViewUnderAVirtualMachine, ManyRowsStayWithinALocalFrame)
     EXPECT_EQ(views.table.framed_local_references(), 0) << "every frame was given back";
 }
 
+// Rows that repeat a hundred objects, named by their place among them.
+std::vector<TestObject *> repeated_rows(Views &views, int count)
+{
+    std::vector<TestObject *> distinct;
+    for (int i = 0; i < 100; ++i)
+        distinct.push_back(views.row("Row " + std::to_string(i), i, 0, false, 'r', ""));
+    std::vector<TestObject *> rows;
+    rows.reserve(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        rows.push_back(distinct[static_cast<size_t>(i % 100)]);
+    return rows;
+}
+
+int top_row(HWND list)
+{
+    return static_cast<int>(SendMessageA(list, LVM_GETTOPINDEX, 0, 0));
+}
+
+TEST_F(ListView, AHundredThousandRowsShowTheirSelectionFarDownAndTakeClicksThere)
+{
+    const std::vector<TestObject *> made = repeated_rows(views, 100000);
+    object->set_object("rows", views.arrays.objects(made));
+    object->set_int("row_index", 54321);
+    views.replacement_rows = views.arrays.objects({made[7], made[8], made[9], made[10], made[11]});
+    HWND form = nullptr, list = nullptr;
+    int selected_at_start = -1, top_at_start = -1, after_click = -1, rows_after_load = -1, top_after_load = -1;
+    std::string selected_cell, last_cell, clicked_cell, cell_after_load;
+    Script script;
+    script.window("List view", form)
+        .wait("the list filled", [&] {
+            list = Script::control(form, kList);
+            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 100000;
+        })
+        .then([&] {
+            selected_at_start = selected_row(list);
+            top_at_start = top_row(list);
+            selected_cell = list_view_cell(list, 54321, 0);
+            last_cell = list_view_cell(list, 99999, 0);
+            snapshot(form, "list_view_far_down");
+        })
+        .then([&] { click_at(list, middle(list_view_row(list, 54322))); })
+        .wait("the click stored", [&] { return object->get_int("row_index") == 54322; })
+        .then([&] {
+            after_click = selected_row(list);
+            clicked_cell = list_view_cell(list, after_click, 0);
+        })
+        .click(in(form, kForget))
+        .wait("the shorter array", [&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 5; })
+        .then([&] {
+            rows_after_load = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+            top_after_load = top_row(list);
+            cell_after_load = list_view_cell(list, 4, 0);
+        })
+        .click(in(form, kListOk));
+    EXPECT_TRUE(views.display(1));
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+    EXPECT_EQ(selected_at_start, 54321);
+    EXPECT_GT(top_at_start, 54000) << "the selected row was scrolled into view";
+    EXPECT_LE(top_at_start, 54321);
+    EXPECT_EQ(selected_cell, "Row 21");
+    EXPECT_EQ(last_cell, "Row 99");
+    EXPECT_EQ(after_click, 54322);
+    EXPECT_EQ(clicked_cell, "Row 22");
+    EXPECT_EQ(TestObject::from(object->get_object("row")->handle()), made[22]);
+    EXPECT_EQ(object->get_int("clicks"), 1);
+    EXPECT_EQ(rows_after_load, 5);
+    EXPECT_EQ(top_after_load, 0);
+    EXPECT_EQ(cell_after_load, "Row 11");
+}
+
+TEST_F(ListView, ALetterTypedSelectsTheNextRowStartingWithIt)
+{
+    object->set_object("rows", views.arrays.objects({views.row("Alpha", 1, 0, false, 'a', ""),
+                                                     views.row("beta", 2, 0, false, 'b', ""),
+                                                     views.row("Gamma", 3, 0, false, 'c', "")}));
+    object->set_int("row_index", 0);
+    HWND form = nullptr, list = nullptr;
+    int after_g = -2, after_b = -2, after_z = -2;
+    DWORD since = 0;
+    const auto start_pause = [&] { since = GetTickCount(); };
+    const auto paused = [&] { return GetTickCount() - since > 1200; };
+    Script script;
+    script.window("List view", form)
+        .wait("the list filled", [&] {
+            list = Script::control(form, kList);
+            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
+        })
+        .then([&] { PostMessageA(list, WM_CHAR, 'g', 1); })
+        .wait("the typed row stored", [&] { return object->get_int("row_index") == 2; })
+        .then([&] { after_g = selected_row(list); })
+        .then(start_pause)
+        .wait("a pause, after which the list starts a new search", paused)
+        .then([&] { PostMessageA(list, WM_CHAR, 'B', 1); })
+        .wait("the second typed row stored", [&] { return object->get_int("row_index") == 1; })
+        .then([&] { after_b = selected_row(list); })
+        .then(start_pause)
+        .wait("a pause", paused)
+        .then([&] { PostMessageA(list, WM_CHAR, 'z', 1); })
+        .then(start_pause)
+        .wait("the letter handled", paused)
+        .then([&] { after_z = selected_row(list); })
+        .click(in(form, kListOk));
+    EXPECT_TRUE(views.display(1));
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+    EXPECT_EQ(after_g, 2);
+    EXPECT_EQ(after_b, 1) << "letters match whatever their case";
+    EXPECT_EQ(after_z, 1) << "a letter no row starts with keeps the selection";
+}
+
+// A long array is not held row by row: only the rows shown are kept, and the
+// array while rows are still to come.
+TEST(ListViewUnderAVirtualMachine, ALongArrayKeepsOnlyTheRowsShown)
+{
+    Views views(TestTable::Mode::JvmLike);
+    TestObject *object = views.object;
+    const std::vector<TestObject *> made = repeated_rows(views, 100000);
+    object->set_object("rows", views.arrays.objects(made));
+    object->set_int("row_index", 99990);
+    views.replacement_rows = views.arrays.objects({made[1], made[2]});
+    const int before = views.table.global_references();
+    HWND form = nullptr, list = nullptr;
+    int while_shown = -1, after_load = -1;
+    std::string last_cell;
+    Script script;
+    script.window("List view", form)
+        .wait("the list filled", [&] {
+            list = Script::control(form, kList);
+            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 100000;
+        })
+        .then([&] {
+            UpdateWindow(list);
+            last_cell = list_view_cell(list, 99999, 0);
+            while_shown = views.table.global_references() - before;
+        })
+        .click(in(form, kForget))
+        .wait("the new rows", [&] { return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2; })
+        .then([&] {
+            UpdateWindow(list);
+            after_load = views.table.global_references() - before;
+        })
+        .click(in(form, kListOk));
+    EXPECT_TRUE(views.display(1));
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+    EXPECT_EQ(last_cell, "Row 99");
+    EXPECT_GT(while_shown, 1);
+    EXPECT_LT(while_shown, 100) << "rows kept beyond those shown";
+    EXPECT_EQ(after_load, 2) << "two rows, both shown: the array is given back";
+    EXPECT_EQ(views.table.global_references(), before) << "closing released the rest";
+    EXPECT_LE(views.table.most_local_references(), TestTable::kNativeCallCapacity);
+    EXPECT_EQ(views.table.framed_local_references(), 0);
+}
+
 // ---- Tree view ----
 
 std::vector<std::string> labels_under(HWND tree, HTREEITEM parent)

@@ -92,6 +92,10 @@ int main()
     const jclass cls = env->FindClass("BENCH_SAMPLE");
     const jfieldID value_id = env->GetFieldID(cls, "value", signature);
     const jmethodID add_id = env->GetMethodID(cls, "add", "()I");
+    if (!cls || !value_id || !add_id || env->ExceptionOccurred()) {
+        std::fprintf(stderr, "zo_bench: the class BENCH_SAMPLE is not registered with its field and routine\n");
+        return 1;
+    }
     jvalue slots[32] = {};
     slots[0].i = 1;
 

@@ -210,22 +210,24 @@ JNIEXPORT jint JNICALL Java_flrt_test_Probe_lowerBound(JNIEnv *, jclass, jobject
     return flrt::array_lower_bound(array);
 }
 
-// A list view's rows as it loads them twice: kept, then recognised as the
-// same rows. Answers the row texts of the column path, or null when the
-// second load did not see the same rows.
+// A list view's rows as it loads them twice: fetched one by one as they are
+// shown, then recognised as the same rows. Answers the row texts of the
+// column path, or null when the second load did not see the same rows.
 JNIEXPORT jobjectArray JNICALL Java_flrt_test_Probe_rows(JNIEnv *env, jclass, jobject holder, jlong path,
                                                          jlong column)
 {
-    flrt::KeptObjects kept;
+    flrt::ArrayRows rows;
     jobject array = javaapi_get_value(holder, item(path)).l;
-    const std::vector<jobject> rows = flrt::keep_rows(array, flrt::array_length(array), kept);
-    flrt::delete_local(array);
-    array = javaapi_get_value(holder, item(path)).l;
-    const bool same = flrt::holds_rows(array, rows);
-    flrt::delete_local(array);
+    const int count = array ? flrt::array_length(array) : 0;
+    rows.Reset(array, count, 16);
     std::vector<std::string> texts;
-    for (jobject row : rows)
-        texts.emplace_back(javaapi_value_text(row, item(column), "S"));
+    for (int index = 0; index < count; ++index) {
+        const char *text = javaapi_value_text(rows.Row(index), item(column), "S");
+        texts.emplace_back(text ? text : "");
+    }
+    array = javaapi_get_value(holder, item(path)).l;
+    const bool same = rows.Shows(array, count);
+    flrt::delete_local(array);
     return same ? string_array(env, texts) : nullptr;
 }
 

@@ -12,6 +12,10 @@ constexpr char kFormFile[] = "zotangram.flf";
 constexpr char kNoName[] = "{N/A}";
 constexpr int kSelectionForm = 1;
 constexpr int kPuzzleForm = 2;
+constexpr char kServerOption[] = "Run the pieces in a separate process";
+constexpr char kServerMissing[] = "Separate process: server not installed";
+constexpr char kModelServerKey[] = "CLSID\\{B53313C4-20C4-11D0-9C6C-00A0C90A632C}\\LocalServer32";
+constexpr char kModelMarshalingKey[] = "Interface\\{B53313C0-20C4-11D0-9C6C-00A0C90A632C}\\ProxyStubClsid32";
 
 // {0002E005-0000-0000-C000-000000000046}
 constexpr CLSID kCategoriesManager = {0x0002e005, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
@@ -52,6 +56,16 @@ private:
     HKEY key_ = nullptr;
 };
 
+// The program a LocalServer32 command line starts: quoted, or up to the first blank.
+std::string program_of(const std::string &command)
+{
+    if (!command.empty() && command.front() == '"') {
+        const std::size_t end = command.find('"', 1);
+        return command.substr(1, end == std::string::npos ? std::string::npos : end - 1);
+    }
+    return command.substr(0, command.find(' '));
+}
+
 // Puts an element at the application's index i, growing the array as needed.
 void put_at(zo::Array &array, std::int32_t index, zo::Object *element)
 {
@@ -70,10 +84,13 @@ ZO_CLASS(ZOTANGRAM, "ZOTANGRAM", c)
         .attribute<&ZOTANGRAM::clsidarray>("clsidarray")
         .attribute<&ZOTANGRAM::selected>("selected")
         .attribute<&ZOTANGRAM::localserver>("localserver")
-        .attribute<&ZOTANGRAM::zotangramworld>("zotangramworld");
+        .attribute<&ZOTANGRAM::zotangramworld>("zotangramworld")
+        .attribute<&ZOTANGRAM::serveravailable>("serveravailable")
+        .attribute<&ZOTANGRAM::serveroption>("serveroption");
     c.routine<&ZOTANGRAM::make>("make")
         .routine<&ZOTANGRAM::filllistboxarrays>("filllistboxarrays")
-        .routine<&ZOTANGRAM::getfriendlyname>("getfriendlyname");
+        .routine<&ZOTANGRAM::getfriendlyname>("getfriendlyname")
+        .routine<&ZOTANGRAM::localserverinstalled>("localserverinstalled");
 }
 
 ZOTANGRAM::ZOTANGRAM() : zotangram_fl_filename(zo::make_string(kFormFile)) {}
@@ -85,6 +102,9 @@ void ZOTANGRAM::make()
     add_resource_file(zotangram_fl_filename);
     if (filllistboxarrays()) {
         selected = 1;
+        serveravailable = localserverinstalled();
+        serveroption = zo::make_string(serveravailable ? kServerOption : kServerMissing);
+        localserver = localserver && serveravailable;
         display(kSelectionForm);
     }
     if (data_was_accepted) {
@@ -137,6 +157,16 @@ zo::String *ZOTANGRAM::getfriendlyname(zo::Guid *clsid)
         key.default_value(name);
     }
     return zo::make_string(name);
+}
+
+bool ZOTANGRAM::localserverinstalled()
+{
+    const RegistryKey server(HKEY_CLASSES_ROOT, kModelServerKey);
+    const RegistryKey marshaling(HKEY_CLASSES_ROOT, kModelMarshalingKey);
+    std::string command;
+    if (!marshaling.get() || !server.default_value(command))
+        return false;
+    return GetFileAttributesA(program_of(command).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace zotangram

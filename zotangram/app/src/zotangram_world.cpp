@@ -73,6 +73,17 @@ void fill_parent(HWND puzzle, zo::Rect *area)
 constexpr UINT kQueryNewPalette = 0x030F;
 constexpr UINT kPaletteChanged = 0x0311;
 
+// The window class asks for double clicks: the second press of a quick pair
+// comes as a double click, and is still a press.
+std::int32_t as_press(std::int32_t msg)
+{
+    if (msg == WM_LBUTTONDBLCLK)
+        return WM_LBUTTONDOWN;
+    if (msg == WM_RBUTTONDBLCLK)
+        return WM_RBUTTONDOWN;
+    return msg;
+}
+
 } // namespace
 
 const std::array<PieceShape, 7> &tangram_pieces()
@@ -102,7 +113,8 @@ ZO_CLASS(ZOTANGRAM_WORLD, "ZOTANGRAM_WORLD", c)
         .routine<&ZOTANGRAM_WORLD::on_create>("on_create")
         .routine<&ZOTANGRAM_WORLD::do_buttondown>("do_buttondown")
         .routine<&ZOTANGRAM_WORLD::on_palette_changed>("on_palette_changed")
-        .routine<&ZOTANGRAM_WORLD::on_query_new_palette>("on_query_new_palette");
+        .routine<&ZOTANGRAM_WORLD::on_query_new_palette>("on_query_new_palette")
+        .routine<&ZOTANGRAM_WORLD::on_capture_changed>("on_capture_changed");
 }
 
 void ZOTANGRAM_WORLD::make(zo::Guid *clsid, bool localserver)
@@ -126,7 +138,11 @@ std::int32_t ZOTANGRAM_WORLD::on_message(std::int32_t hwnd, std::int32_t msg, st
         on_palette_changed(hwnd);
         return 0;
     }
-    return dispatch_message(hwnd, msg, wparam, lparam);
+    if (msg == WM_CAPTURECHANGED) {
+        on_capture_changed(hwnd, lparam);
+        return 0;
+    }
+    return dispatch_message(hwnd, as_press(msg), wparam, lparam);
 }
 
 ComRef<ITangramCanvas> ZOTANGRAM_WORLD::canvas()
@@ -292,11 +308,24 @@ void ZOTANGRAM_WORLD::on_rbuttonup(std::int32_t, zo::Point *point)
     drop_selected();
 }
 
+// Another window took the mouse (a system key, a menu, another program): the
+// drag ends where the piece is, or every later press would find it still held.
+void ZOTANGRAM_WORLD::on_capture_changed(std::int32_t hwnd, std::int32_t new_owner)
+{
+    if (iselectedvisual && window_of(new_owner) != window_of(hwnd))
+        let_go_selected();
+}
+
 void ZOTANGRAM_WORLD::drop_selected()
+{
+    let_go_selected();
+    ReleaseCapture();
+}
+
+void ZOTANGRAM_WORLD::let_go_selected()
 {
     check(itangramworld->SelectVisual(iselectedvisual.get(), FALSE), "Failed to de-select iSelectedVisual.");
     iselectedvisual.reset();
-    ReleaseCapture();
 }
 
 } // namespace zotangram

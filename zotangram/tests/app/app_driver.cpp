@@ -296,6 +296,44 @@ void drag(HWND window, POINT from, POINT to, bool right_button, int steps)
     post_mouse(window, right_button ? WM_RBUTTONUP : WM_LBUTTONUP, 0, to);
 }
 
+// Wine starts a Unix program given to CreateProcess, though it hands back no
+// handle to wait on: the shell leaves the exit status in a marker file.
+bool x_input(const std::string &xdotool_arguments, DWORD timeout_ms)
+{
+    static int calls = 0;
+    const std::string marker =
+        "/tmp/zotangram-x-input-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
+    std::string command = "/bin/sh -c \"xdotool " + xdotool_arguments + "; echo $? > " + marker + ".part; mv " +
+                          marker + ".part " + marker + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA("Z:\\bin\\sh", command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    if (process.hThread)
+        CloseHandle(process.hThread);
+    if (process.hProcess)
+        CloseHandle(process.hProcess);
+    std::string windows_marker = "Z:" + marker;
+    std::replace(windows_marker.begin(), windows_marker.end(), '/', '\\');
+    if (!pump_until([&] { return GetFileAttributesA(windows_marker.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                    timeout_ms))
+        return false;
+    std::ifstream result(windows_marker);
+    int status = -1;
+    result >> status;
+    result.close();
+    DeleteFileA(windows_marker.c_str());
+    return status == 0;
+}
+
+std::string on_screen(HWND window, POINT client)
+{
+    ClientToScreen(window, &client);
+    return std::to_string(client.x) + " " + std::to_string(client.y);
+}
+
 void screenshot(HWND window, const std::string &folder, const std::string &name)
 {
     if (folder.empty())

@@ -74,6 +74,12 @@ void post_mouse(HWND window, UINT message, WPARAM keys, POINT at);
 // Presses a button at from, moves there in steps and lets it go at to.
 void drag(HWND window, POINT from, POINT to, bool right_button, int steps = 6);
 
+// Real input on the X display the program runs on: runs xdotool with the
+// arguments (screen coordinates) and waits until it has done; true when it succeeded.
+bool x_input(const std::string &xdotool_arguments, DWORD timeout_ms = 30000);
+// A point of a window's client area in screen coordinates, as xdotool wants it.
+std::string on_screen(HWND window, POINT client);
+
 // Saves the window as it shows on the screen into folder/name.bmp when the
 // folder is not empty.
 void screenshot(HWND window, const std::string &folder, const std::string &name);
@@ -89,6 +95,8 @@ public:
     bool open() const { return recording_ != nullptr; }
     const Recording &operator*() const { return *recording_; }
     const Recording *operator->() const { return recording_; }
+    // The world the recording world shows from its next creation on.
+    void show(const CLSID &world) { recording_->shown = world; }
 
 private:
     HANDLE block_ = nullptr;

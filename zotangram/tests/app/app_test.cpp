@@ -13,6 +13,7 @@
 #include <map>
 
 #include "app_driver.hpp"
+#include "figures.hpp"
 #include "zotangram/com_support.hpp"
 
 using namespace apptest;
@@ -26,14 +27,41 @@ constexpr char kServerBox[] = "Run the pieces in a separate process";
 // {5D0D8C8E-9E39-4C55-A6F1-7C0A14B0C0DE}: a world without a name in the registry.
 constexpr CLSID kNamelessWorld = {0x5d0d8c8e, 0x9e39, 0x4c55, {0xa6, 0xf1, 0x7c, 0x0a, 0x14, 0xb0, 0xc0, 0xde}};
 
+// The silhouette world of a figure: one class per figure, numbered on from the first.
+CLSID silhouette_world(std::size_t figure)
+{
+    CLSID clsid = {0xde773823, 0xd712, 0x4447, {0xa4, 0xd9, 0x8f, 0x7a, 0xd4, 0x19, 0x14, 0x5b}};
+    clsid.Data1 += static_cast<unsigned long>(figure);
+    return clsid;
+}
+
+std::string narrow(const wchar_t *text)
+{
+    std::string result;
+    for (; *text; ++text)
+        result += static_cast<char>(*text);
+    return result;
+}
+
 const std::map<std::string, std::string> &world_names()
 {
-    static const std::map<std::string, std::string> names{
-        {"{433100B6-55A2-4820-BDF2-73280F5FED96}", "ZOTangram Classic World"},
-        {"{DE773823-D712-4447-A4D9-8F7AD419145B}", "ZOTangram Silhouette World"},
-        {zotangram::registry_text(kNamelessWorld), "{N/A}"},
-    };
+    static const std::map<std::string, std::string> names = [] {
+        std::map<std::string, std::string> all{
+            {"{433100B6-55A2-4820-BDF2-73280F5FED96}", "ZOTangram Classic World"},
+            {zotangram::registry_text(kNamelessWorld), "{N/A}"},
+        };
+        for (std::size_t i = 0; i < tangram::figures().size(); ++i)
+            all[zotangram::registry_text(silhouette_world(i))] =
+                "ZOTangram Silhouette: " + narrow(tangram::figures()[i].name);
+        return all;
+    }();
     return names;
+}
+
+// The classic world, the silhouettes and the recording world.
+std::size_t installed_worlds()
+{
+    return 2 + tangram::figures().size();
 }
 
 std::string shots_folder()
@@ -163,7 +191,7 @@ protected:
         HWND selection = run.window(kCaption, "ListBox");
         ASSERT_TRUE(selection) << run.visible_windows();
         HWND list = child(selection, "ListBox");
-        ASSERT_EQ(list_items(list).size(), 3u);
+        ASSERT_EQ(list_items(list).size(), installed_worlds());
         ASSERT_TRUE(choose_line(list, kRecordingName));
         if (separate_process)
             click(child(selection, "Button", kServerBox));
@@ -350,7 +378,7 @@ TEST(Selection, ListsTheWorldsInEnumerationOrderAndCancelShowsNoPuzzle)
     std::vector<std::string> expected;
     for (const std::string &clsid : category_classes())
         expected.push_back(world_names().at(clsid));
-    ASSERT_EQ(expected.size(), 3u);
+    ASSERT_EQ(expected.size(), installed_worlds());
 
     ZotangramRun run;
     HWND selection = run.window(kCaption, "ListBox");
@@ -379,6 +407,35 @@ TEST(Selection, AWorldThatCannotBeCreatedEndsTheRunWithItsMessage)
     expect_end(run, 3, "DisplayableObject");
 }
 
+// The separate process is offered only when its server is installed; else the
+// check box says so at once instead of the run failing after OK.
+TEST(Selection, TheSeparateProcessIsOfferedOnlyWithItsServerInstalled)
+{
+    ASSERT_EQ(run_server_registration("/UnregServer"), 0u);
+    {
+        ZotangramRun run;
+        HWND selection = run.window(kCaption, "ListBox");
+        ASSERT_TRUE(selection) << run.visible_windows();
+        HWND box = child(selection, "Button", "Separate process: server not installed");
+        ASSERT_TRUE(box) << run.visible_windows();
+        EXPECT_FALSE(IsWindowEnabled(box));
+        click(child(selection, "Button", "Cancel"));
+        expect_end(run, 0, "DisplayableObject");
+    }
+    ASSERT_EQ(run_server_registration("/RegServer"), 0u);
+    {
+        ZotangramRun run;
+        HWND selection = run.window(kCaption, "ListBox");
+        ASSERT_TRUE(selection) << run.visible_windows();
+        HWND box = child(selection, "Button", kServerBox);
+        ASSERT_TRUE(box) << run.visible_windows();
+        EXPECT_TRUE(IsWindowEnabled(box));
+        click(child(selection, "Button", "Cancel"));
+        expect_end(run, 0, "DisplayableObject");
+    }
+    EXPECT_EQ(run_server_registration("/UnregServer"), 0u);
+}
+
 TEST(Selection, WithoutWorldsTheProgramEndsAtOnce)
 {
     WithoutWorlds none;
@@ -387,5 +444,141 @@ TEST(Selection, WithoutWorldsTheProgramEndsAtOnce)
     ZotangramRun run;
     expect_end(run, 0, "ListBox");
 }
+
+// The puzzle played with real input: the pointer and the buttons of the X
+// display the program runs on, moved and pressed by xdotool.
+class RealInput : public Puzzle {
+protected:
+    std::string screen(point2d model) const { return on_screen(board, device(model)); }
+    point2d middle(std::size_t piece) const
+    {
+        const tangram::Vec own = tangram::vertex_centre(tangram::standard_pieces()[piece].points());
+        return {at(piece).x + own.x, at(piece).y + own.y};
+    }
+    // Presses the left button at from, moves to to in a few steps and lets go.
+    bool drag_to(point2d from, point2d to)
+    {
+        std::string steps = "mousemove " + screen(from) + " mousedown 1";
+        for (int i = 1; i <= 4; ++i)
+            steps += " sleep 0.05 mousemove " + screen({from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4});
+        return x_input(steps + " sleep 0.1 mouseup 1");
+    }
+    // Waits a while for messages the program may still be handling.
+    static void settle_for(DWORD milliseconds)
+    {
+        pump_until([] { return false; }, milliseconds);
+    }
+    void close_puzzle()
+    {
+        PostMessageA(puzzle, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_TRUE(run.ended_within(60000)) << run.visible_windows();
+        EXPECT_EQ(run.exit_code(), 0u);
+    }
+};
+
+TEST_F(RealInput, TwoQuickRightClicksTurnAPieceByNinetyDegrees)
+{
+    open_puzzle();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(x_input("mousemove " + screen(middle(4)) + " click --repeat 2 --delay 80 3"));
+    EXPECT_TRUE(settles(4, {8, 1}, 90.0)) << turned(4);
+    ASSERT_TRUE(x_input("mousemove " + screen(middle(3)) + " click 3"));
+    EXPECT_TRUE(settles(3, {6, 1}, 45.0)) << turned(3);
+    close_puzzle();
+}
+
+TEST_F(RealInput, AQuickSecondPressGrabsThePieceAgain)
+{
+    open_puzzle();
+    ASSERT_FALSE(HasFatalFailure());
+    const point2d from = middle(0);
+    ASSERT_TRUE(x_input("mousemove " + screen(from) + " click 1 sleep 0.08 mousedown 1 sleep 0.05 mousemove " +
+                        screen(moved(from, 2, 4)) + " sleep 0.05 mousemove " + screen(moved(from, 4, 8)) +
+                        " sleep 0.1 mouseup 1"));
+    EXPECT_TRUE(settles(0, {4, 9}, 0.0)) << at(0).x << "," << at(0).y;
+    close_puzzle();
+}
+
+TEST_F(RealInput, ALostCaptureEndsTheDrag)
+{
+    open_puzzle();
+    ASSERT_FALSE(HasFatalFailure());
+    const point2d from = middle(6);
+    ASSERT_TRUE(x_input("mousemove " + screen(from) + " mousedown 1 sleep 0.1 mousemove " + screen(moved(from, 0, 2)) +
+                        " sleep 0.1 mousemove " + screen(moved(from, 0, 4))));
+    EXPECT_TRUE(settles(6, {12, 5}, 0.0)) << at(6).x << "," << at(6).y;
+    // The system takes the mouse away, as it does for a system key or a menu.
+    PostMessageA(board, WM_CANCELMODE, 0, 0);
+    settle_for(1500);
+    ASSERT_TRUE(x_input("mousemove " + screen(moved(from, 0, 8)) + " sleep 0.1 mouseup 1"));
+    // Nothing is held any more: the next press grabs the piece under it.
+    ASSERT_TRUE(drag_to(middle(0), moved(middle(0), 5, 7)));
+    EXPECT_TRUE(settles(0, {5, 8}, 0.0)) << at(0).x << "," << at(0).y;
+    EXPECT_TRUE(close_to(at(6), {12, 5})) << "the dropped piece stayed: " << at(6).x << "," << at(6).y;
+    close_puzzle();
+}
+
+// A figure solved with the mouse: every piece turned with right clicks, then
+// dragged with the left button to a point near its place, where it snaps in.
+class FigureGame : public RealInput, public testing::WithParamInterface<std::size_t> {
+protected:
+    void place_piece(std::size_t piece, const tangram::Solution &target)
+    {
+        SCOPED_TRACE("piece " + std::to_string(piece + 1));
+        // The parallelogram goes into a mirrored place with its long sides along
+        // the place's (a quarter turn on); dropped there it turns over.
+        const double wanted = target.pose.degrees + (target.mirrored ? 90.0 : 0.0);
+        const long period = piece == 0 ? 2 : piece == 6 ? 4 : 8;
+        const long clicks = ((std::lround((wanted - turned(piece)) / 45.0) % period) + period) % period;
+        if (clicks > 0) {
+            const double before = turned(piece);
+            ASSERT_TRUE(x_input("mousemove " + screen(middle(piece)) + " click --repeat " + std::to_string(clicks) +
+                                " --delay 150 3"));
+            ASSERT_TRUE(pump_until([&] { return turned(piece) == before + 45.0 * static_cast<double>(clicks); }))
+                << turned(piece);
+        }
+        const tangram::Vec own = tangram::vertex_centre(tangram::standard_pieces()[piece].points());
+        // Let go a little off the place: the world snaps it in exactly.
+        const point2d near_place{target.pose.translation.x + own.x + 0.12, target.pose.translation.y + own.y - 0.1};
+        ASSERT_TRUE(drag_to(middle(piece), near_place));
+        ASSERT_TRUE(pump_until([&] {
+            return at(piece).x == target.pose.translation.x && at(piece).y == target.pose.translation.y;
+        })) << at(piece).x << "," << at(piece).y << " instead of " << target.pose.translation.x << ","
+            << target.pose.translation.y;
+        EXPECT_EQ(std::remainder(turned(piece) - target.pose.degrees, 45.0 * static_cast<double>(period)), 0.0)
+            << turned(piece);
+    }
+};
+
+TEST_P(FigureGame, AFigureIsSolvedWithTheMouseAndTheWorldSaysSo)
+{
+    const tangram::Figure &figure = tangram::figures()[GetParam()];
+    recording.show(silhouette_world(GetParam()));
+    open_puzzle();
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(pump_until([&] { return recording->silhouette == 1; }));
+    EXPECT_EQ(recording->placed, 0);
+    EXPECT_EQ(recording->solved, 0);
+    screenshot(puzzle, shots_folder(), "figure-" + narrow(figure.name));
+    const auto targets = tangram::solution(figure);
+    for (std::size_t piece = 0; piece < targets.size(); ++piece) {
+        if (piece == 4)
+            screenshot(puzzle, shots_folder(), "half-" + narrow(figure.name));
+        place_piece(piece, targets[piece]);
+        ASSERT_FALSE(HasFatalFailure());
+        EXPECT_TRUE(pump_until([&] { return recording->placed == static_cast<LONG>(piece + 1); }))
+            << recording->placed;
+    }
+    ASSERT_TRUE(pump_until([&] { return recording->solved == 1; })) << recording->placed << " placed";
+    EXPECT_EQ(recording->placed, 7);
+    EXPECT_GE(recording->solved_ms, 0);
+    settle_for(500);
+    screenshot(puzzle, shots_folder(), "solved-" + narrow(figure.name));
+    close_puzzle();
+}
+
+// The cat and the kite ask for the parallelogram as it comes, the swan for its mirror image.
+INSTANTIATE_TEST_SUITE_P(Figures, FigureGame, testing::Values(std::size_t{1}, std::size_t{3}, std::size_t{11}),
+                         [](const auto &info) { return narrow(tangram::figures()[info.param].name); });
 
 } // namespace

@@ -26,6 +26,11 @@ struct Recording {
     LONG world_released; // the program let the world go
     LONG unloaded;       // the world's DLL was unloaded before its process ended (COM uninitialised)
     PieceRecord piece[7];
+    CLSID shown;         // set by the test: the world to show; none for the classic one
+    LONG silhouette;     // the world shown has a figure
+    LONG placed;         // pieces lying exactly on their places, as the world counts them
+    LONG solved;         // the world says the figure is solved
+    LONG solved_ms;      // the time the world shows for it
 };
 
 } // namespace apptest

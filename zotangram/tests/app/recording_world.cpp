@@ -11,6 +11,18 @@
 
 using namespace zotangram;
 
+// The silhouette world's own interface, for the figure's state.
+MIDL_INTERFACE("E428BC65-3DCA-41CD-AD43-038B0167DD91")
+ITangramSilhouette : public IUnknown {
+    virtual HRESULT STDMETHODCALLTYPE GetFigureCount(long *count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetFigure(long *index) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetFigure(long index) = 0;
+    virtual HRESULT STDMETHODCALLTYPE IsCovered(BOOL *covered) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetPlacedCount(long *count) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetSolvedTime(long *milliseconds) = 0;
+};
+__CRT_UUID_DECL(ITangramSilhouette, 0xe428bc65, 0x3dca, 0x41cd, 0xad, 0x43, 0x03, 0x8b, 0x01, 0x67, 0xdd, 0x91)
+
 namespace {
 
 LONG g_objects = 0;
@@ -30,10 +42,13 @@ public:
     explicit RecordingWorld(HRESULT &created)
     {
         InterlockedIncrement(&g_objects);
-        created = CoCreateInstance(apptest::kClassicWorld, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITangramWorld),
-                                   world_.put_void());
+        const bool chosen = g_recording && g_recording->shown != GUID_NULL;
+        created = CoCreateInstance(chosen ? g_recording->shown : apptest::kClassicWorld, nullptr, CLSCTX_INPROC_SERVER,
+                                   __uuidof(ITangramWorld), world_.put_void());
         if (SUCCEEDED(created))
             canvas_ = world_.query<ITangramCanvas>(&created);
+        if (SUCCEEDED(created))
+            silhouette_ = world_.query<ITangramSilhouette>();
     }
     ~RecordingWorld()
     {
@@ -118,6 +133,17 @@ private:
                 record.y = at.y;
             }
         }
+        if (silhouette_) {
+            long placed = 0, milliseconds = -1;
+            BOOL solved = FALSE;
+            silhouette_->GetPlacedCount(&placed);
+            silhouette_->IsCovered(&solved);
+            silhouette_->GetSolvedTime(&milliseconds);
+            g_recording->silhouette = 1;
+            g_recording->placed = placed;
+            g_recording->solved = solved ? 1 : 0;
+            g_recording->solved_ms = milliseconds;
+        }
         g_recording->pieces = static_cast<LONG>(pieces_.size());
         ++g_recording->paints;
     }
@@ -125,6 +151,7 @@ private:
     LONG references_ = 1;
     ComRef<ITangramWorld> world_;
     ComRef<ITangramCanvas> canvas_;
+    ComRef<ITangramSilhouette> silhouette_;
     std::vector<ComRef<ITangramTransform>> pieces_;
 };
 

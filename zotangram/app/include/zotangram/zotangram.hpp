@@ -18,11 +18,16 @@ class ZOTANGRAM : public zo::DISPLAYABLE {
     std::int32_t selected = 0;
     bool localserver = false;
     ZOTANGRAM_WORLD *zotangramworld = nullptr;
+    // Whether the piece server is installed, and the check box's caption that says so.
+    bool serveravailable = false;
+    zo::String *serveroption = nullptr;
 
     // The whole run.
     void make();
     bool filllistboxarrays();
     zo::String *getfriendlyname(zo::Guid *clsid);
+    // The piece model's local server and the marshaling of its interfaces are registered.
+    bool localserverinstalled();
 };
 
 } // namespace zotangram

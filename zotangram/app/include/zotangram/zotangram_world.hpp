@@ -52,12 +52,14 @@ class ZOTANGRAM_WORLD : public zo::DISPLAYABLE_WIDGET {
     void do_buttondown(std::int32_t hwnd, zo::Point *point);
     void on_palette_changed(std::int32_t hwnd);
     void on_query_new_palette(std::int32_t hwnd);
+    void on_capture_changed(std::int32_t hwnd, std::int32_t new_owner);
 
 private:
     ComRef<ITangramCanvas> canvas();
     ComRef<ITangramTransform> selected_transform();
     point2d device_to_model(const zo::Point &point);
     void drop_selected();
+    void let_go_selected();
 };
 
 } // namespace zotangram
