@@ -14,10 +14,16 @@ add_library(cflrt SHARED
   src/seam_posix.cpp
   src/text.cpp
 )
-target_include_directories(cflrt PUBLIC include ${FLRT_JNI_INCLUDE} ${FLRT_JNI_INCLUDE}/linux PRIVATE src)
+target_include_directories(cflrt
+  PUBLIC "$<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}/include;${FLRT_JNI_INCLUDE};${FLRT_JNI_INCLUDE}/linux>"
+         $<INSTALL_INTERFACE:include>
+  PRIVATE src)
 add_dependencies(cflrt flrt_jar)
 target_compile_definitions(cflrt PRIVATE CFLRT_BUILD)
 target_link_libraries(cflrt PUBLIC flfileio PRIVATE fl_constants)
 set_target_properties(cflrt PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
+
+install(TARGETS cflrt EXPORT FormloomTargets LIBRARY DESTINATION lib)
+install(FILES include/cflrt.h include/cflrt_classes.hpp DESTINATION include)
 
 add_subdirectory(tests/java)

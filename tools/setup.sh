@@ -13,6 +13,7 @@ PACKAGES="
   wine wine64 wine32:i386 wine32-preloader:i386 qemu-user-static
   xvfb x11-utils xdotool imagemagick util-linux
   python3
+  nsis
 "
 
 as_root() {

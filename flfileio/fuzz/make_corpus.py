@@ -7,9 +7,11 @@ library, so the seeds also pin the file layout down:
   corpus/fuzz_open_base/  resource files (".flf")
   corpus/fuzz_name_base/  name files
   corpus/fuzz_read_prop/  single-property records
+  corpus/fuzz_large_inputs/  descriptions of large files (see fuzz_large_inputs.cpp)
 
 Run it from anywhere; it rewrites the corpus folders beside this script.
 """
+import base64
 import os
 import shutil
 import struct
@@ -149,6 +151,15 @@ def duplicate_keys_base():
     return resource_file(4, 0x1234, "C:\\any\\where", 0, 10003, classes, [form, other])
 
 
+# Found by a ten-minute run of fuzz_open_base: a relative project name whose
+# text is not in the form a save computes ("/..\\srcapp") changed with every
+# save into the same folder.
+DRIFTING_PROJECT_NAME = base64.b64decode(
+    "FwAAAEZvcm1sb29ttvBBCKV/AABlIGZpbGUKBAD+ygoAAAAvLi5cc3JjYXBwBgAAAhUAAAAHAAAAAQAAAAUAAABB"
+    "Qk9VVE1BSU4jAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAABAAAAAAAAAAAA"
+    "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAADgUCAAD//wAAAgAAAAsCAHZI")
+
+
 def write_corpus(folder, files):
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
@@ -168,6 +179,8 @@ def main():
         "version2.flf": old_base(2),
         "duplicate_keys.flf": duplicate_keys_base(),
         "empty.flf": resource_file(4, EFFE, "", 0, 10001, [], []),
+        "drifting_project_name.flf": DRIFTING_PROJECT_NAME,
+        "drifting_project_name_minimal.flf": resource_file(4, CAFE, "/..\\srcapp", 0, 10001, [], []),
     })
 
     caption = name_file(8, [("caption", 7)])
@@ -186,6 +199,17 @@ def main():
         "every_tag.bin": children(compound(ORDERED, 1, *every_tag(0), nested(6),
                                            compound(SORTED, 9, string(7, "A"), string(7, "B")))),
         "old_rule.bin": children(integer(76, 0), string(2, "extra child")),
+    })
+
+    def large(reader, order, children_by_8, depth, flags, seed=0):
+        return bytes([reader, order, children_by_8 & 0xFF, children_by_8 >> 8, depth, flags]) + i32(seed)
+
+    write_corpus(os.path.join(root, "fuzz_large_inputs"), {
+        "descending_form.bin": large(0, 1, 50000, 1, 0),
+        "equal_record.bin": large(1, 2, 10000, 3, 0),
+        "claiming_record.bin": large(1, 0, 30000, 63, 1),
+        "random_strings_form.bin": large(0, 4, 4096, 2, 2, 12345),
+        "zigzag_root_cut.bin": large(0, 3, 256, 0, 4, 17),
     })
 
 

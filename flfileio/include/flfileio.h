@@ -18,7 +18,11 @@
  *   - mexception*      for database errors (the catcher deletes it).
  * C callers cannot catch exceptions: they call flf_catch_errors(1) once, after
  * which a failing function returns 0 or none and flf_last_error() tells what
- * went wrong. flf_open_base never raises; it returns none on any failure.
+ * went wrong. flf_open_base never raises; it returns none on any failure and,
+ * in either mode, records why for flf_last_error(): the system's error for a
+ * file that cannot be opened, or for a malformed file FLF_ERROR_FILE with the
+ * stream error kind, the byte offset where reading stopped in detail, and a
+ * message naming the part of the file and the check that failed.
  */
 #ifndef FLFILEIO_H
 #define FLFILEIO_H

@@ -150,11 +150,14 @@ protected:
 
 // A disk file, read or written front to back through a buffer of its own.
 // Opening raises the system error code (flf_system_error) when the file
-// cannot be opened. A written file must be finished with Flush(), which
-// raises like any write; the destructor only closes.
+// cannot be opened: for reading it is shared with other readers; ForWriting
+// creates or empties it; ForWritingNew creates it and fails when it exists.
+// A written file must be finished with Flush(), which raises like any write
+// (FlushToDisk() also waits until the system has the bytes on the disk); the
+// destructor only closes.
 class FLF_API CBinFile : public CAbstrFile {
 public:
-    enum Mode { ForReading, ForWriting };
+    enum Mode { ForReading, ForWriting, ForWritingNew };
 
     CBinFile(const char *file_name, Mode mode);
     ~CBinFile() override;
@@ -166,6 +169,7 @@ public:
 
     int64_t Remaining() override;
     void Flush();
+    void FlushToDisk();
 
 private:
     void FillBuffer();

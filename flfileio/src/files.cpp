@@ -4,7 +4,10 @@
 #include "image.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <memory>
+#include <string>
 
 namespace {
 
@@ -57,8 +60,10 @@ const char *CAbstrFile::ReadString()
     int32_t length = ReadInt();
     if (length == -1)
         return nullptr;
-    if (length < 0 || length > FLF_MAX_STRING)
+    if (length < 0 || length > FLF_MAX_STRING) {
+        NoteFailedCheck("a string length below -1 or above 4095");
         Raise(file_exception::StringTooLong, 0);
+    }
     ReadBytes(text_, length);
     text_[length] = '\0';
     return text_;
@@ -106,10 +111,21 @@ void CAbstrFile::WriteString(const char *text)
 
 // ---- CBinFile: a disk file with a buffer of its own ------------------------
 
+namespace {
+
+intptr_t OpenFile(const char *file_name, CBinFile::Mode mode)
+{
+    switch (mode) {
+    case CBinFile::ForReading: return flf_platform::OpenForReading(file_name);
+    case CBinFile::ForWritingNew: return flf_platform::CreateForWriting(file_name);
+    default: return flf_platform::OpenForWriting(file_name);
+    }
+}
+
+} // namespace
+
 CBinFile::CBinFile(const char *file_name, Mode mode)
-    : handle_(mode == ForReading ? flf_platform::OpenForReading(file_name)
-                                 : flf_platform::OpenForWriting(file_name)),
-      owns_(true), writing_(mode == ForWriting), buffer_(new unsigned char[kBufferSize]), buffer_pos_(0),
+    : handle_(OpenFile(file_name, mode)), owns_(true), writing_(mode != ForReading), buffer_(new unsigned char[kBufferSize]), buffer_pos_(0),
       buffer_len_(0), file_pos_(0), size_(writing_ ? 0 : flf_platform::Size(handle_))
 {
 }
@@ -187,6 +203,13 @@ void CBinFile::Flush()
     buffer_len_ = 0;
     int32_t put = 0;
     if (!flf_platform::Write(handle_, buffer_, length, &put) || put < length)
+        Raise(file_exception::WriteFailed, flf_platform::LastError());
+}
+
+void CBinFile::FlushToDisk()
+{
+    Flush();
+    if (writing_ && !flf_platform::SyncToDisk(handle_))
         Raise(file_exception::WriteFailed, flf_platform::LastError());
 }
 
@@ -308,22 +331,58 @@ int64_t CMemoryFile::Remaining() { return length_ - position_; }
 
 // ---- reading counts and writing files safely --------------------------------
 
+namespace {
+thread_local const char *failed_check = "";
+}
+
+void NoteFailedCheck(const char *check) { failed_check = check; }
+
+const char *FailedCheck() { return failed_check; }
+
 int32_t CheckedCount(CAbstrFile &stream, int32_t count, int smallest_item_bytes)
 {
     int64_t remaining = stream.Remaining();
-    if (count < 0 || (remaining >= 0 && count > remaining / smallest_item_bytes))
+    if (count < 0 || (remaining >= 0 && count > remaining / smallest_item_bytes)) {
+        NoteFailedCheck("a count below 0 or larger than the bytes left can hold");
         Raise(file_exception::OutOfBounds, 0);
+    }
     return count;
 }
 
+namespace {
+
+// A new file beside the target: the target's name with ".saving" (or
+// ".saving2" and so on, when an interrupted save or somebody else holds that
+// name). It is created, never opened: an existing file or link of that name
+// is not written through.
+std::unique_ptr<CBinFile> CreateTemporaryBeside(const std::string &target, std::string &name)
+{
+    constexpr int kAttempts = 100;
+    for (int attempt = 1;; ++attempt) {
+        name = target + ".saving" + (attempt > 1 ? std::to_string(attempt) : "");
+        try {
+            return std::make_unique<CBinFile>(name.c_str(), CBinFile::ForWritingNew);
+        } catch (flf_system_error error) {
+            if (!flf_platform::AlreadyExists(error) || attempt == kAttempts)
+                throw;
+        }
+    }
+}
+
+} // namespace
+
 void WriteFileSafely(const char *target, const std::function<void(CAbstrFile &)> &write)
 {
-    std::string temporary = std::string(target) + ".saving";
+    flf_platform::RefuseReadOnly(target);
+    std::string temporary;
+    std::unique_ptr<CBinFile> stream = CreateTemporaryBeside(target, temporary);
     try {
-        CBinFile stream(temporary.c_str(), CBinFile::ForWriting);
-        write(stream);
-        stream.Flush();
+        flf_platform::CopyPermissions(target, temporary.c_str());
+        write(*stream);
+        stream->FlushToDisk();
+        stream.reset();
     } catch (...) {
+        stream.reset();
         flf_platform::RemoveFile(temporary.c_str());
         throw;
     }
@@ -334,12 +393,38 @@ void WriteFileSafely(const char *target, const std::function<void(CAbstrFile &)>
     }
 }
 
+// ---- the content of a file in memory ------------------------------------------
+
+flf_platform::FileImage::FileImage(const char *name)
+{
+    struct Closer {
+        intptr_t file;
+        ~Closer() { Close(file); }
+    } file{OpenForReading(name)};
+    const int64_t expected = flf_platform::Size(file.file);
+    if (expected < 0 || static_cast<uint64_t>(expected) > SIZE_MAX / 2)
+        Raise(file_exception::NoMemory, 0);
+    data_.reset(new unsigned char[expected > 0 ? static_cast<size_t>(expected) : 1]);
+    // A file that shrinks meanwhile gives what it still has.
+    while (size_ < expected) {
+        const int32_t chunk = static_cast<int32_t>(std::min<int64_t>(expected - size_, 1 << 30));
+        int32_t got = 0;
+        if (!Read(file.file, data_.get() + size_, chunk, &got))
+            Raise(file_exception::ReadFailed, LastError());
+        if (got == 0)
+            break;
+        size_ += got;
+    }
+}
+
 // ---- reading from bytes in memory -----------------------------------------------
 
 void CByteReader::ReadBytes(void *buffer, int32_t n)
 {
-    if (n < 0 || n > size_ - position_)
+    if (n < 0 || n > size_ - position_) {
+        NoteFailedCheck("the data ends early");
         Raise(file_exception::OutOfBounds, 0);
+    }
     std::memcpy(buffer, data_ + position_, n);
     position_ += n;
 }

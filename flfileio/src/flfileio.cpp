@@ -4,6 +4,7 @@
 #include "platform.hpp"
 #include "resbase.hpp"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -24,13 +25,25 @@ void Record(int type, int code, int detail, const std::string &message)
     std::snprintf(last_error.message, sizeof last_error.message, "%s", message.c_str());
 }
 
+// Runs body, letting only the library's error types out: running out of
+// memory leaves as the stream error for memory (kind 5), not std::bad_alloc.
+template <typename Body>
+auto Raising(Body body)
+{
+    try {
+        return body();
+    } catch (const std::bad_alloc &) {
+        throw new file_exception(file_exception::NoMemory, 0);
+    }
+}
+
 // Runs body; in caught-errors mode a raised error is recorded and answered
 // with the fallback, otherwise it travels on to the caller.
 template <typename Result, typename Body>
 Result Guarded(Result fallback, Body body)
 {
     if (!catching_errors)
-        return body();
+        return Raising(body);
     try {
         return body();
     } catch (mexception *error) {
@@ -158,18 +171,41 @@ FLF_BASE flf_new_base(const char *project_name, int project_type)
     return Guarded<FLF_BASE>(nullptr, [&] { return Register(std::make_unique<ResourceBase>(project_name, project_type)); });
 }
 
+// Why a resource file did not open, recorded in either error mode: opening
+// never raises, so this is the only way a caller learns it.
+void RecordOpenFailure(int type, int code, int detail, const char *file_name, const std::string &why)
+{
+    char quoted[160];
+    std::snprintf(quoted, sizeof quoted, "\"%s\"", file_name);
+    Record(type, code, detail, std::string(quoted) + why);
+}
+
 FLF_BASE flf_open_base(const char *file_name)
 {
-    if (!file_name)
+    if (!file_name) {
+        RecordOpenFailure(FLF_ERROR_SYSTEM, flf_platform::kNoFileNameError, 0, "", " cannot be opened: no file name.");
         return nullptr;
+    }
     try {
         return Register(ResourceBase::Open(file_name));
-    } catch (mexception *error) {
-        delete error;
+    } catch (const MalformedFile &malformed) {
+        char why[192];
+        std::snprintf(why, sizeof why, " is malformed at byte %lld (%s): %s.", static_cast<long long>(malformed.offset),
+                      malformed.part, malformed.check);
+        int offset = malformed.offset > INT32_MAX ? INT32_MAX : static_cast<int>(malformed.offset);
+        RecordOpenFailure(FLF_ERROR_FILE, malformed.kind, offset, file_name, why);
+    } catch (flf_system_error code) {
+        RecordOpenFailure(FLF_ERROR_SYSTEM, static_cast<int>(code), 0, file_name,
+                          " cannot be opened: " + flf_platform::SystemMessage(code));
     } catch (file_exception *error) {
+        RecordOpenFailure(FLF_ERROR_FILE, error->kind(), error->system_error(), file_name,
+                          " cannot be read: " + error->message());
         delete error;
-    } catch (flf_system_error) {
+    } catch (mexception *error) {
+        RecordOpenFailure(FLF_ERROR_DATABASE, error->code(), error->detail(), file_name, ": " + error->message());
+        delete error;
     } catch (const std::bad_alloc &) {
+        RecordOpenFailure(FLF_ERROR_OTHER, 0, 0, file_name, ": not enough memory to open it.");
     }
     return nullptr;
 }
@@ -199,7 +235,7 @@ int flf_get_project_type(FLF_BASE base) { return base ? AsBase(base)->project_ty
 void flf_set_project_name(FLF_BASE base, const char *name)
 {
     if (base && name)
-        AsBase(base)->project_name = name;
+        GuardedVoid([&] { AsBase(base)->project_name = name; });
 }
 
 const char *flf_get_project_name(FLF_BASE base) { return base ? AsBase(base)->project_name.c_str() : nullptr; }
@@ -265,7 +301,7 @@ int flf_is_form_id_used(FLF_BASE base, const char *class_name, int form_id)
     ClassEntry *cls = base ? AsBase(base)->index.Find(class_name) : nullptr;
     if (!cls || !cls->ById(form_id))
         return form_id;
-    return cls->LargestId() + 1;
+    return cls->FreeId();
 }
 
 void flf_set_new_id(FLF_BASE base, const char *class_name, int old_id, int new_id)
@@ -279,7 +315,7 @@ void flf_set_form_alias(FLF_BASE base, const char *class_name, int form_id, cons
 {
     FormEntry *entry = EntryOf(base, class_name, form_id);
     if (entry && alias)
-        entry->alias = alias;
+        GuardedVoid([&] { entry->alias = alias; });
 }
 
 const char *flf_get_form_alias(FLF_BASE base, const char *class_name, int form_id)
@@ -362,7 +398,7 @@ const char *flf_class_form_item_alias(FLF_ENTRY entry) { return entry ? AsEntry(
 FLF_ITEM flf_get_prop(FLF_ITEM compound, int sign)
 {
     compound_stobject *c = AsCompound(compound);
-    return c ? AsHandle(c->ChildBySign(sign)) : nullptr;
+    return c ? Guarded<FLF_ITEM>(nullptr, [&] { return AsHandle(c->ChildBySign(sign)); }) : nullptr;
 }
 
 FLF_ITEM flf_get_sub_prop(FLF_ITEM compound, const int *path, int count)
@@ -370,12 +406,14 @@ FLF_ITEM flf_get_sub_prop(FLF_ITEM compound, const int *path, int count)
     compound_stobject *c = AsCompound(compound);
     if (!c || !path || count < 1)
         return nullptr;
-    try {
-        return AsHandle(c->ChildByPath(reinterpret_cast<const int32_t *>(path), count));
-    } catch (mexception *error) {
-        delete error;
-        return nullptr;
-    }
+    return Guarded<FLF_ITEM>(nullptr, [&]() -> FLF_ITEM {
+        try {
+            return AsHandle(c->ChildByPath(reinterpret_cast<const int32_t *>(path), count));
+        } catch (mexception *error) {
+            delete error;
+            return nullptr;
+        }
+    });
 }
 
 FLF_ITEM flf_get_parent_prop(FLF_ITEM item) { return item ? AsHandle(AsItem(item)->parent) : nullptr; }
@@ -383,38 +421,38 @@ FLF_ITEM flf_get_parent_prop(FLF_ITEM item) { return item ? AsHandle(AsItem(item
 int flf_get_children_count(FLF_ITEM compound)
 {
     compound_stobject *c = AsCompound(compound);
-    return c ? c->Count() : 0;
+    return c ? Guarded(0, [&] { return c->Count(); }) : 0;
 }
 
 int flf_get_first_prop_position(FLF_ITEM compound)
 {
     compound_stobject *c = AsCompound(compound);
-    return c ? c->FirstPosition() : 0;
+    return c ? Guarded(0, [&] { return c->FirstPosition(); }) : 0;
 }
 
 int flf_get_next_prop_position(FLF_ITEM compound, int position)
 {
     compound_stobject *c = AsCompound(compound);
-    return c ? c->NextPosition(position) : 0;
+    return c ? Guarded(0, [&] { return c->NextPosition(position); }) : 0;
 }
 
 FLF_ITEM flf_item_by_position(FLF_ITEM compound, int position)
 {
     compound_stobject *c = AsCompound(compound);
-    return c ? AsHandle(c->ItemAt(position)) : nullptr;
+    return c ? Guarded<FLF_ITEM>(nullptr, [&] { return AsHandle(c->ItemAt(position)); }) : nullptr;
 }
 
 int flf_find_item_position(FLF_ITEM compound, FLF_ITEM item)
 {
     compound_stobject *c = AsCompound(compound);
-    return c && item ? c->PositionOf(AsItem(item)) : 0;
+    return c && item ? Guarded(0, [&] { return c->PositionOf(AsItem(item)); }) : 0;
 }
 
 void flf_insert_at_position(FLF_ITEM compound, FLF_ITEM item, int position)
 {
     ordered_stobjects *c = AsOrdered(AsItem(compound));
     if (MayJoin(c, AsItem(item)))
-        c->InsertAt(AsItem(item), position);
+        GuardedVoid([&] { c->InsertAt(AsItem(item), position); });
 }
 
 int flf_get_item_sign(FLF_ITEM item) { return item ? AsItem(item)->sign : 0; }
@@ -424,7 +462,7 @@ int flf_set_item_sign(FLF_ITEM item, int sign)
     stobject *object = AsItem(item);
     if (!object || !object->parent)
         return 0;
-    return object->parent->SetChildSign(object, sign);
+    return Guarded(0, [&] { return object->parent->SetChildSign(object, sign); });
 }
 
 int flf_get_item_tag(FLF_ITEM item) { return item ? AsItem(item)->tag : 0; }
@@ -466,7 +504,7 @@ void flf_set_prop_int(FLF_ITEM item, int value)
 void flf_set_prop_str(FLF_ITEM item, const char *text)
 {
     if (string_stobject *target = AsKind<string_stobject>(item, FLF_TAG_STRING))
-        target->SetValue(text);
+        GuardedVoid([&] { target->SetValue(text); });
 }
 
 void flf_set_prop_boo(FLF_ITEM item, int value) { flf_set_prop_int(item, value); }
@@ -486,7 +524,7 @@ void flf_set_prop_double(FLF_ITEM item, double value)
 const char *flf_get_simple_item_value(FLF_ITEM item)
 {
     simple_stobject *simple = AsSimple(item);
-    return simple ? simple->GetText() : nullptr;
+    return simple ? Guarded<const char *>(nullptr, [&] { return simple->GetText(); }) : nullptr;
 }
 
 int flf_set_simple_item_value(FLF_ITEM item, const char *text)
@@ -494,7 +532,7 @@ int flf_set_simple_item_value(FLF_ITEM item, const char *text)
     simple_stobject *simple = AsSimple(item);
     if (!simple || (!text && simple->tag != FLF_TAG_STRING))
         return 0;
-    return simple->SetText(text);
+    return Guarded(0, [&] { return simple->SetText(text); });
 }
 
 // ---- properties: creating and placing ---------------------------------------
@@ -526,7 +564,7 @@ void flf_add_prop(FLF_ITEM target, FLF_ITEM item)
 {
     compound_stobject *receiver = ReceiverFor(target);
     if (MayJoin(receiver, AsItem(item)))
-        receiver->Add(AsItem(item));
+        GuardedVoid([&] { receiver->Add(AsItem(item)); });
 }
 
 FLF_ITEM flf_clone_prop(FLF_ITEM item)
@@ -540,7 +578,7 @@ void flf_delete_property(FLF_ITEM item)
     if (!object || FormsRoots().count(object))
         return;
     if (object->parent)
-        object->parent->Delete(object);
+        GuardedVoid([&] { object->parent->Delete(object); });
     else
         delete object; // an item the caller created, cloned or detached
 }
@@ -549,14 +587,14 @@ void flf_remove_property(FLF_ITEM item)
 {
     stobject *object = AsItem(item);
     if (ordered_stobjects *parent = object ? AsOrdered(object->parent) : nullptr)
-        parent->Detach(object);
+        GuardedVoid([&] { parent->Detach(object); });
 }
 
 void flf_move_prop(FLF_ITEM item, int to_top)
 {
     stobject *object = AsItem(item);
     if (ordered_stobjects *parent = object ? AsOrdered(object->parent) : nullptr)
-        parent->Exchange(object, to_top != 0);
+        GuardedVoid([&] { parent->Exchange(object, to_top != 0); });
 }
 
 // ---- properties: the single-property record ----------------------------------
@@ -605,7 +643,10 @@ void flf_save_name_base(FLF_NAMES names, const char *file_name)
         GuardedVoid([&] { AsNames(names)->Save(file_name); });
 }
 
-int flf_add_name_to_server(FLF_NAMES names, const char *name) { return names ? AsNames(names)->Add(name) : 0; }
+int flf_add_name_to_server(FLF_NAMES names, const char *name)
+{
+    return names ? Guarded(0, [&] { return AsNames(names)->Add(name); }) : 0;
+}
 
 int flf_get_sign_by_name(FLF_NAMES names, const char *name) { return names ? AsNames(names)->SignOf(name) : 0; }
 
@@ -614,7 +655,7 @@ const char *flf_get_name_by_sign(FLF_NAMES names, int sign) { return names ? AsN
 void flf_remove_name_from_server(FLF_NAMES names, int sign)
 {
     if (names)
-        AsNames(names)->Remove(sign);
+        GuardedVoid([&] { AsNames(names)->Remove(sign); });
 }
 
 int flf_name_server_get_first(FLF_NAMES names) { return names && AsNames(names)->Count() > 0 ? 1 : 0; }

@@ -49,15 +49,31 @@ public:
     const unsigned char *List(const unsigned char *list, int depth, bool sorted);
     // The child lists of the compounds in the top-level list, in file order.
     const std::vector<Span> &TopLevelCompounds() const { return top_level_; }
+    // Where and why List found the list malformed.
+    const unsigned char *FailedAt() const { return failed_at_; }
+    const char *FailedCheck() const { return failed_check_; }
+    int FailedKind() const { return failed_kind_; } // as a stream error
 
 private:
-    const unsigned char *Value(const unsigned char *p, int tag, int depth);
-    const unsigned char *TopLevelValue(const unsigned char *p, int tag);
+    const unsigned char *TopLevelCompound(const unsigned char *p, int tag);
     const unsigned char *SkipString(const unsigned char *p, const unsigned char *end);
+    const unsigned char *Fail(const unsigned char *at, const char *check, int kind = file_exception::OutOfBounds);
 
     const unsigned char *end_;
     bool exact_ = true;
     std::vector<Span> top_level_;
+    const unsigned char *failed_at_ = nullptr;
+    const char *failed_check_ = "";
+    int failed_kind_ = file_exception::OutOfBounds;
+};
+
+// Why a resource file does not open: where reading stopped (a byte offset),
+// the part of the file, the check that failed and the stream error kind.
+struct MalformedFile {
+    int64_t offset;
+    const char *part;
+    const char *check;
+    int kind;
 };
 
 #endif // FLFILEIO_IMAGE_HPP

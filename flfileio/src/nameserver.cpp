@@ -2,6 +2,7 @@
 #include "stobject.hpp"
 #include "storage.hpp"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -25,12 +26,16 @@ std::unique_ptr<NameServer> NameServer::Open(const char *file_name)
     stream.ReadInt();    // reserved
     server->next_sign_ = stream.ReadInt();
     int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestNameEntryBytes);
+    std::vector<NameEntry> read;
     for (; count > 0; --count) {
         const char *name = stream.ReadString();
         NameEntry entry{name ? name : "", 0};
         entry.sign = stream.ReadInt();
-        server->Insert(entry);
+        read.push_back(std::move(entry));
     }
+    InsertAllAsRead(server->by_sign_, read, [](const NameEntry &a, const NameEntry &b) { return a.sign < b.sign; });
+    InsertAllAsRead(server->by_name_, std::move(read),
+                    [](const NameEntry &a, const NameEntry &b) { return a.name < b.name; });
     return server;
 }
 
@@ -103,6 +108,9 @@ int32_t NameServer::Add(const char *name)
     int found = SearchName(name);
     if (found > 0)
         return by_name_[found - 1].sign;
+    // The highest sign is never handed out, so the next sign never overflows.
+    if (next_sign_ == INT32_MAX)
+        return 0;
     Insert(NameEntry{name, next_sign_});
     return next_sign_++;
 }

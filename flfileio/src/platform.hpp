@@ -6,6 +6,7 @@
 #include "flfileio.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace flf_platform {
@@ -18,7 +19,12 @@ constexpr flf_system_error kNoFileNameError = 2;
 // truncated); raise the system error code when the file cannot be opened.
 intptr_t OpenForReading(const char *name);
 intptr_t OpenForWriting(const char *name);
+// Creates the file; raises the system error code when it exists.
+intptr_t CreateForWriting(const char *name);
+bool AlreadyExists(flf_system_error error);
 void Close(intptr_t file);
+// Waits until what was written is on the disk; false on failure.
+bool SyncToDisk(intptr_t file);
 // Raw transfers; false when the call fails (LastError tells why).
 bool Read(intptr_t file, void *buffer, int32_t n, int32_t *done);
 bool Write(intptr_t file, const void *buffer, int32_t n, int32_t *done);
@@ -26,6 +32,11 @@ bool SeekTo(intptr_t file, int64_t position);
 int64_t Size(intptr_t file);
 int32_t LastError();
 
+// Raises the system error code for access denied when the file exists and
+// is read-only (POSIX: has no write permission for anybody, or not for us).
+void RefuseReadOnly(const char *name);
+// Gives file the permissions of model, when model exists.
+void CopyPermissions(const char *model, const char *file);
 // Replaces target by source (both in one folder); false on failure.
 bool MoveReplacing(const char *source, const char *target);
 void RemoveFile(const char *name);
@@ -38,23 +49,21 @@ void FreeBlock(void *block);
 
 void Beep();
 
-// The whole content of a file, read-only, for as long as the object lives.
-// Mapped where the platform maps a file cheaply and lets it be replaced while
-// mapped (POSIX); read into memory elsewhere, so the file stays free.
+// The whole content of a file, copied into memory when it is opened. What is
+// read from it never depends on the file afterwards: another program may
+// rewrite, truncate or replace the file while the content is in use.
 class FileImage {
 public:
     explicit FileImage(const char *name); // raises like opening and reading a file
-    ~FileImage();
     FileImage(const FileImage &) = delete;
     FileImage &operator=(const FileImage &) = delete;
 
-    const unsigned char *Data() const { return data_; }
+    const unsigned char *Data() const { return data_.get(); }
     int64_t Size() const { return size_; }
 
 private:
-    unsigned char *data_ = nullptr;
+    std::unique_ptr<unsigned char[]> data_;
     int64_t size_ = 0;
-    bool mapped_ = false;
 };
 
 // The platform's text for a system error code.

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,7 +38,13 @@ intptr_t OpenForReading(const char *name)
 
 intptr_t OpenForWriting(const char *name) { return Open(name, O_WRONLY | O_CREAT | O_TRUNC); }
 
+intptr_t CreateForWriting(const char *name) { return Open(name, O_WRONLY | O_CREAT | O_EXCL); }
+
+bool AlreadyExists(flf_system_error error) { return error == EEXIST; }
+
 void Close(intptr_t file) { ::close(static_cast<int>(file)); }
+
+bool SyncToDisk(intptr_t file) { return ::fsync(static_cast<int>(file)) == 0; }
 
 bool Read(intptr_t file, void *buffer, int32_t n, int32_t *done)
 {
@@ -90,7 +95,48 @@ int64_t Size(intptr_t file)
 
 int32_t LastError() { return errno; }
 
-bool MoveReplacing(const char *source, const char *target) { return std::rename(source, target) == 0; }
+void RefuseReadOnly(const char *name)
+{
+    struct stat info;
+    if (::stat(name, &info) != 0 || S_ISDIR(info.st_mode))
+        return;
+    // Like the read-only attribute of Windows, no write permission stops even
+    // a user (root) whom the system would let write.
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(name, W_OK) != 0)
+        throw static_cast<flf_system_error>(EACCES);
+}
+
+void CopyPermissions(const char *model, const char *file)
+{
+    struct stat info;
+    if (::stat(model, &info) == 0)
+        ::chmod(file, info.st_mode & 07777);
+}
+
+namespace {
+
+// Makes a rename in the folder of name last across a power failure.
+void SyncFolderOf(const char *name)
+{
+    std::string folder(name);
+    size_t slash = folder.rfind('/');
+    folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : folder.substr(0, slash));
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool MoveReplacing(const char *source, const char *target)
+{
+    if (std::rename(source, target) != 0)
+        return false;
+    SyncFolderOf(target);
+    return true;
+}
 
 void RemoveFile(const char *name) { ::unlink(name); }
 
@@ -104,37 +150,6 @@ void UnlockBlock(void *) {}
 void FreeBlock(void *block) { std::free(block); }
 
 void Beep() {}
-
-// Opening reads every byte to check the file: its pages are loaded with the
-// mapping rather than one fault at a time.
-#ifdef MAP_POPULATE
-constexpr int kMapFlags = MAP_PRIVATE | MAP_POPULATE;
-#else
-constexpr int kMapFlags = MAP_PRIVATE;
-#endif
-
-FileImage::FileImage(const char *name)
-{
-    intptr_t file = OpenForReading(name);
-    size_ = flf_platform::Size(file);
-    if (size_ > 0) {
-        void *map = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, kMapFlags, static_cast<int>(file), 0);
-        if (map == MAP_FAILED) {
-            int32_t error = errno;
-            Close(file);
-            throw new file_exception(file_exception::ReadFailed, error);
-        }
-        data_ = static_cast<unsigned char *>(map);
-        mapped_ = true;
-    }
-    Close(file);
-}
-
-FileImage::~FileImage()
-{
-    if (mapped_)
-        ::munmap(data_, static_cast<size_t>(size_));
-}
 
 std::string SystemMessage(flf_system_error code) { return std::string(std::strerror(static_cast<int>(code))) + "."; }
 

@@ -8,10 +8,10 @@ namespace flf_platform {
 
 namespace {
 
-intptr_t Open(const char *name, DWORD access, DWORD disposition)
+intptr_t Open(const char *name, DWORD access, DWORD sharing, DWORD disposition)
 {
     SECURITY_ATTRIBUTES security = {sizeof(SECURITY_ATTRIBUTES), nullptr, FALSE};
-    HANDLE file = CreateFileA(name, access, 0, &security, disposition, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = CreateFileA(name, access, sharing, &security, disposition, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw static_cast<flf_system_error>(GetLastError());
     return reinterpret_cast<intptr_t>(file);
@@ -21,11 +21,19 @@ HANDLE AsHandle(intptr_t file) { return reinterpret_cast<HANDLE>(file); }
 
 } // namespace
 
-intptr_t OpenForReading(const char *name) { return Open(name, GENERIC_READ, OPEN_EXISTING); }
+// Readers share the file with other readers: two programs may read one form
+// file or name base at once. A writer keeps it to itself.
+intptr_t OpenForReading(const char *name) { return Open(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING); }
 
-intptr_t OpenForWriting(const char *name) { return Open(name, GENERIC_WRITE, CREATE_ALWAYS); }
+intptr_t OpenForWriting(const char *name) { return Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS); }
+
+intptr_t CreateForWriting(const char *name) { return Open(name, GENERIC_WRITE, 0, CREATE_NEW); }
+
+bool AlreadyExists(flf_system_error error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
 
 void Close(intptr_t file) { CloseHandle(AsHandle(file)); }
+
+bool SyncToDisk(intptr_t file) { return FlushFileBuffers(AsHandle(file)) != FALSE; }
 
 bool Read(intptr_t file, void *buffer, int32_t n, int32_t *done)
 {
@@ -59,14 +67,19 @@ int64_t Size(intptr_t file)
 
 int32_t LastError() { return static_cast<int32_t>(GetLastError()); }
 
+// Windows refuses to replace a read-only file; some emulations do not.
+void RefuseReadOnly(const char *name)
+{
+    DWORD attributes = GetFileAttributesA(name);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+        !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw static_cast<flf_system_error>(ERROR_ACCESS_DENIED);
+}
+
+void CopyPermissions(const char *, const char *) {}
+
 bool MoveReplacing(const char *source, const char *target)
 {
-    // Windows refuses to replace a read-only file; some emulations do not.
-    DWORD attributes = GetFileAttributesA(target);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return false;
-    }
     return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
@@ -84,25 +97,6 @@ void UnlockBlock(void *block) { GlobalUnlock(block); }
 void FreeBlock(void *block) { GlobalFree(block); }
 
 void Beep() { MessageBeep(0xFFFFFFFF); }
-
-// Read into memory: a mapped view would keep the file from being replaced
-// by a later save.
-FileImage::FileImage(const char *name)
-{
-    CBinFile stream(name, CBinFile::ForReading);
-    size_ = stream.Remaining();
-    if (size_ > INT32_MAX)
-        throw new file_exception(file_exception::NoMemory, 0);
-    data_ = new unsigned char[size_ > 0 ? static_cast<size_t>(size_) : 1];
-    try {
-        stream.ReadBytes(data_, static_cast<int32_t>(size_));
-    } catch (...) {
-        delete[] data_;
-        throw;
-    }
-}
-
-FileImage::~FileImage() { delete[] data_; }
 
 std::string SystemMessage(flf_system_error code)
 {

@@ -18,8 +18,10 @@ constexpr int kSmallestClassEntryBytes = 8;  // count, empty name
 std::string ReadPresentString(CAbstrFile &stream)
 {
     const char *text = stream.ReadString();
-    if (!text)
+    if (!text) {
+        NoteFailedCheck("no text (length -1) where a name must be");
         throw new file_exception(file_exception::StringTooLong, 0);
+    }
     return text;
 }
 
@@ -49,6 +51,12 @@ void CutLastFolder(std::string &folder)
     size_t last = folder.rfind('\\');
     if (last != std::string::npos)
         folder.resize(last == 0 ? 1 : last);
+}
+
+// The folder a file name stands in, as the project paths compare it.
+std::string FolderKey(const std::string &file_name)
+{
+    return FolderOf(WithBackslashes(file_name)).value_or(".");
 }
 
 std::string JoinPath(const std::string &folder, const std::string &rest)
@@ -156,6 +164,21 @@ FormEntry *ClassEntry::FirstWithSign(int32_t form_sign) const
 
 int32_t ClassEntry::LargestId() const { return forms_.empty() ? 0 : forms_.back()->form_id; }
 
+int32_t ClassEntry::FreeId() const
+{
+    int32_t largest = LargestId();
+    if (largest < INT32_MAX)
+        return largest + 1;
+    int32_t candidate = 1;
+    for (const auto &entry : forms_) { // ascending ids
+        if (entry->form_id > candidate)
+            break;
+        if (entry->form_id == candidate)
+            ++candidate;
+    }
+    return candidate;
+}
+
 void ClassEntry::Insert(std::unique_ptr<FormEntry> entry)
 {
     int found = Search(entry->form_id);
@@ -191,13 +214,15 @@ void ClassEntry::ChangeId(FormEntry *entry, int32_t new_id)
 
 void ClassEntry::ReadEntries(CAbstrFile &stream, int32_t count)
 {
+    std::vector<std::unique_ptr<FormEntry>> read;
     for (count = CheckedCount(stream, count, kSmallestFormEntryBytes); count > 0; --count) {
         auto entry = std::make_unique<FormEntry>();
         entry->form_id = stream.ReadInt();
         entry->form_sign = stream.ReadInt();
         entry->alias = ReadPresentString(stream);
-        Insert(std::move(entry));
+        read.push_back(std::move(entry));
     }
+    InsertAllAsRead(forms_, std::move(read), [](const auto &a, const auto &b) { return a->form_id < b->form_id; });
 }
 
 void ClassEntry::Write(CAbstrFile &stream) const
@@ -259,16 +284,25 @@ void ClassIndex::Remove(const char *name)
         classes_.erase(classes_.begin() + (found - 1));
 }
 
+std::optional<int32_t> ClassIndex::AllocateFormSign()
+{
+    if (next_form_sign_ == INT32_MAX)
+        return std::nullopt;
+    return next_form_sign_++;
+}
+
 void ClassIndex::Read(CAbstrFile &stream)
 {
     next_form_sign_ = stream.ReadInt();
     int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestClassEntryBytes);
+    std::vector<std::unique_ptr<ClassEntry>> read;
     for (; count > 0; --count) {
         int32_t form_count = stream.ReadInt();
         auto entry = std::make_unique<ClassEntry>(ReadPresentString(stream));
         entry->ReadEntries(stream, form_count);
-        InsertSorted(std::move(entry));
+        read.push_back(std::move(entry));
     }
+    InsertAllAsRead(classes_, std::move(read), [](const auto &a, const auto &b) { return a->Name() < b->Name(); });
 }
 
 void ClassIndex::Write(CAbstrFile &stream) const
@@ -298,21 +332,32 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
 
 void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
 {
-    stream.ReadString(); // the header text is not checked
-    version_word = stream.ReadInt();
-    int32_t version = version_word & 0xFFFF;
-    if (version == 0) {
-        project_name = "C:\\FL";
-        project_type = FLF_PROJECT_ABSOLUTE;
-    } else {
-        project_type = version > 3 ? static_cast<int32_t>(static_cast<uint32_t>(version_word) >> 16)
-                                   : FLF_PROJECT_ABSOLUTE;
-        std::string stored = ReadPresentString(stream);
-        project_name = project_type == FLF_PROJECT_ABSOLUTE ? stored : ResolveProjectName(stored, file);
-        if (version > 1)
-            custom_flags = static_cast<uint32_t>(stream.ReadInt());
+    const char *part = "header";
+    try {
+        stream.ReadString(); // the header text is not checked
+        part = "version word";
+        version_word = stream.ReadInt();
+        int32_t version = version_word & 0xFFFF;
+        if (version == 0) {
+            project_name = "C:\\FL";
+            project_type = FLF_PROJECT_ABSOLUTE;
+        } else {
+            project_type = version > 3 ? static_cast<int32_t>(static_cast<uint32_t>(version_word) >> 16)
+                                       : FLF_PROJECT_ABSOLUTE;
+            part = "project name";
+            std::string stored = ReadPresentString(stream);
+            project_name = project_type == FLF_PROJECT_ABSOLUTE ? stored : ResolveProjectName(stored, file);
+            stored_project_ = StoredProject{stored, FolderKey(file), project_name};
+            part = "custom flags";
+            if (version > 1)
+                custom_flags = static_cast<uint32_t>(stream.ReadInt());
+        }
+        part = "class index";
+        index.Read(stream);
+    } catch (file_exception *error) {
+        std::unique_ptr<file_exception> raised(error);
+        throw MalformedFile{stream.Position(), part, FailedCheck(), raised->kind()};
     }
-    index.Read(stream);
     ReadFormsRoot(stream, stream.Here() + stream.Remaining());
 }
 
@@ -322,13 +367,16 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
 void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
 {
     ChildListScanner scanner(end);
-    if (!scanner.List(stream.Here(), 1, true))
-        throw new file_exception(file_exception::OutOfBounds, 0);
+    if (!scanner.List(stream.Here(), 1, true)) {
+        int64_t offset = stream.Position() + (scanner.FailedAt() - stream.Here());
+        throw MalformedFile{offset, "forms", scanner.FailedCheck(), scanner.FailedKind()};
+    }
     if ((version_word & 0xFFFF) < 3) {
         forms_root.Read(stream, version_word);
         return;
     }
     auto span = scanner.TopLevelCompounds().begin();
+    std::vector<std::unique_ptr<stobject>> forms;
     for (int32_t count = stream.ReadInt(); count > 0; --count) {
         std::unique_ptr<stobject> child(CreateStobject(stream.ReadByte()));
         child->sign = stream.ReadInt();
@@ -341,19 +389,29 @@ void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
             child->Read(stream, version_word);
             span += child->IsCompound() ? 1 : 0;
         }
-        forms_root.Add(child.get());
-        child.release();
+        forms.push_back(std::move(child));
     }
+    forms_root.AddAll(std::move(forms));
 }
 
-void ResourceBase::WriteTo(CAbstrFile &stream, const char *file) const
+// A name the file gave and nobody changed is written back as the file had it
+// when the save stays in that file's folder: recomputing it from the resolved
+// name would change the user's text (separators, steps up, a name that was
+// not relative at all) from save to save.
+std::string ResourceBase::ProjectStringFor(const std::string &file) const
+{
+    if (project_type == FLF_PROJECT_ABSOLUTE)
+        return project_name;
+    if (stored_project_ && stored_project_->name == project_name && stored_project_->folder == FolderKey(file))
+        return stored_project_->text;
+    return project_type == FLF_PROJECT_RELATIVE ? RelativeProjectName(project_name, file) : project_name;
+}
+
+void ResourceBase::WriteTo(CAbstrFile &stream, const std::string &project_string) const
 {
     stream.WriteString(kFileHeader);
     stream.WriteInt(static_cast<int32_t>(static_cast<uint32_t>(project_type) << 16 | kFormatVersion));
-    if (project_type == FLF_PROJECT_RELATIVE)
-        stream.WriteString(RelativeProjectName(project_name, file).c_str());
-    else
-        stream.WriteString(project_name.c_str());
+    stream.WriteString(project_string.c_str());
     stream.WriteInt(static_cast<int32_t>(custom_flags));
     index.Write(stream);
     forms_root.Write(stream);
@@ -363,8 +421,10 @@ void ResourceBase::Save()
 {
     if (!file_name)
         throw static_cast<flf_system_error>(flf_platform::kNoFileNameError);
-    const std::string &target = *file_name;
-    WriteFileSafely(target.c_str(), [&](CAbstrFile &stream) { WriteTo(stream, target.c_str()); });
+    const std::string target = *file_name;
+    const std::string project_string = ProjectStringFor(target);
+    WriteFileSafely(target.c_str(), [&](CAbstrFile &stream) { WriteTo(stream, project_string); });
+    stored_project_ = StoredProject{project_string, FolderKey(target), project_name};
 }
 
 void ResourceBase::SaveAs(const char *new_file_name)
@@ -375,11 +435,13 @@ void ResourceBase::SaveAs(const char *new_file_name)
 
 sorted_stobjects *ResourceBase::AddForm(const char *class_name, int32_t form_id, const char *alias)
 {
+    std::optional<int32_t> sign = index.AllocateFormSign();
+    if (!sign)
+        return nullptr;
     ClassEntry *cls = index.FindOrAdd(class_name);
-    int32_t sign = index.AllocateFormSign();
-    cls->Insert(std::make_unique<FormEntry>(FormEntry{form_id, sign, alias ? alias : ""}));
+    cls->Insert(std::make_unique<FormEntry>(FormEntry{form_id, *sign, alias ? alias : ""}));
     auto form = new sorted_stobjects;
-    form->sign = sign;
+    form->sign = *sign;
     forms_root.Add(form);
     return form;
 }

@@ -33,6 +33,9 @@ public:
     void Remove(const FormEntry *entry);
     void ChangeId(FormEntry *entry, int32_t new_id);
     int32_t LargestId() const;
+    // The largest id plus one; when the largest is the highest id there is,
+    // the smallest positive id no entry has.
+    int32_t FreeId() const;
 
     void ReadEntries(CAbstrFile &stream, int32_t count);
     void Write(CAbstrFile &stream) const;
@@ -51,7 +54,9 @@ public:
     ClassEntry *Find(const char *name) const;
     ClassEntry *FindOrAdd(const char *name);
     void Remove(const char *name);
-    int32_t AllocateFormSign() { return next_form_sign_++; }
+    // The next form sign, none when the signs are used up: the highest sign
+    // is never handed out, so the next form sign never overflows.
+    std::optional<int32_t> AllocateFormSign();
 
     void Read(CAbstrFile &stream);
     void Write(CAbstrFile &stream) const;
@@ -90,9 +95,20 @@ public:
     stobject *Form(const char *class_name, int32_t form_id) const;
 
 private:
+    // The project string as the file holds it, the folder of that file, and
+    // the name it stood for there.
+    struct StoredProject {
+        std::string text;
+        std::string folder;
+        std::string name;
+    };
+
     void ReadFrom(CByteReader &stream, const char *file_name);
     void ReadFormsRoot(CByteReader &stream, const unsigned char *end);
-    void WriteTo(CAbstrFile &stream, const char *file_name) const;
+    void WriteTo(CAbstrFile &stream, const std::string &project_string) const;
+    std::string ProjectStringFor(const std::string &file) const;
+
+    std::optional<StoredProject> stored_project_;
 };
 
 // The project path as stored for a resource file, and back.

@@ -193,12 +193,11 @@ compound_stobject::~compound_stobject()
 void compound_stobject::CopyChildrenFrom(const compound_stobject &source)
 {
     const std::vector<stobject *> &originals = source.Children();
-    children_.reserve(originals.size());
-    for (const stobject *child : originals) {
-        std::unique_ptr<stobject> copy(child->Clone());
-        Add(copy.get());
-        copy.release();
-    }
+    std::vector<std::unique_ptr<stobject>> copies;
+    copies.reserve(originals.size());
+    for (const stobject *child : originals)
+        copies.emplace_back(child->Clone());
+    AddAll(std::move(copies));
 }
 
 void compound_stobject::Read(CAbstrFile &stream, int32_t version)
@@ -210,15 +209,18 @@ void compound_stobject::Read(CAbstrFile &stream, int32_t version)
 void compound_stobject::ReadChildren(CAbstrFile &stream, int32_t version)
 {
     int32_t count = CheckedCount(stream, stream.ReadInt(), kSmallestChildBytes);
-    Children().reserve(Children().size() + count);
+    // Room grows with the children actually read, never by the count: nested
+    // counts that the bytes left could each hold would together reserve far
+    // more memory than the data takes.
+    std::vector<std::unique_ptr<stobject>> read;
     for (int32_t i = 0; i < count; ++i) {
         int32_t tag = stream.ReadByte();
         std::unique_ptr<stobject> child(CreateStobject(tag));
         child->sign = stream.ReadInt();
         child->Read(stream, version);
-        Add(child.get());
-        child.release();
+        read.push_back(std::move(child));
     }
+    AddAll(std::move(read));
 }
 
 void compound_stobject::KeepUnread(const unsigned char *list, int32_t size, int32_t version)
@@ -230,9 +232,15 @@ void compound_stobject::KeepUnread(const unsigned char *list, int32_t size, int3
 
 void compound_stobject::ReadKeptBytes() const
 {
-    CByteReader reader(unread_, unread_size_);
+    const unsigned char *kept = unread_;
+    CByteReader reader(kept, unread_size_);
     unread_ = nullptr;
-    const_cast<compound_stobject *>(this)->ReadChildren(reader, unread_version_);
+    try {
+        const_cast<compound_stobject *>(this)->ReadChildren(reader, unread_version_);
+    } catch (...) {
+        unread_ = kept; // nothing was added: the form stays unread, nothing is lost
+        throw;
+    }
 }
 
 void compound_stobject::Write(CAbstrFile &stream) const
@@ -302,6 +310,13 @@ void ordered_stobjects::Add(stobject *child)
     child->parent = this;
 }
 
+void ordered_stobjects::AddAll(std::vector<std::unique_ptr<stobject>> children)
+{
+    Children().reserve(Children().size() + children.size());
+    for (std::unique_ptr<stobject> &child : children)
+        Add(child.release());
+}
+
 stobject *ordered_stobjects::ChildBySign(int32_t sign) const
 {
     for (stobject *child : Children())
@@ -359,6 +374,31 @@ void sorted_stobjects::Add(stobject *child)
     Insert(found > 0 ? found : -found, child);
 }
 
+void sorted_stobjects::AddAll(std::vector<std::unique_ptr<stobject>> children)
+{
+    // Sorting copies of the signs beside the children spares a visit to two
+    // children in memory for every comparison.
+    struct Keyed {
+        int32_t sign;
+        stobject *child;
+    };
+    std::vector<Keyed> kept, added;
+    kept.reserve(Children().size());
+    added.reserve(children.size());
+    for (stobject *child : Children())
+        kept.push_back(Keyed{child->sign, child});
+    for (const std::unique_ptr<stobject> &child : children)
+        added.push_back(Keyed{child->sign, child.get()});
+    InsertAllAsRead(kept, std::move(added), [](const Keyed &a, const Keyed &b) { return a.sign < b.sign; });
+    std::vector<stobject *> merged;
+    merged.reserve(kept.size());
+    for (const Keyed &entry : kept)
+        merged.push_back(entry.child);
+    Children().swap(merged);
+    for (std::unique_ptr<stobject> &child : children)
+        child.release()->parent = this;
+}
+
 stobject *sorted_stobjects::ChildBySign(int32_t sign) const
 {
     int found = Search(sign);
@@ -403,22 +443,33 @@ int32_t LoadInt(const unsigned char *p)
 
 } // namespace
 
+const unsigned char *ChildListScanner::Fail(const unsigned char *at, const char *check, int kind)
+{
+    failed_at_ = at;
+    failed_check_ = check;
+    failed_kind_ = kind;
+    return nullptr;
+}
+
 const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, bool sorted)
 {
     const unsigned char *const end = end_;
-    if (depth > kMaxStreamDepth || end - p < 4)
-        return nullptr;
+    if (depth > kMaxStreamDepth)
+        return Fail(p, "compounds nested deeper than 256 levels");
+    if (end - p < 4)
+        return Fail(p, "the data ends inside a child count");
     int32_t count = LoadInt(p);
+    if (count < 0 || count > (end - p - 4) / kSmallestChildBytes)
+        return Fail(p, "a child count below 0 or larger than the bytes left can hold");
     p += 4;
-    if (count < 0 || count > (end - p) / kSmallestChildBytes)
-        return nullptr;
     int32_t previous = INT32_MIN;
     bool first = true;
     for (; count > 0; --count) {
         if (end - p < 5)
-            return nullptr;
+            return Fail(p, "the data ends inside a child's tag and sign");
         unsigned tag = p[0];
         int32_t sign = LoadInt(p + 1);
+        const unsigned char *child = p;
         p += 5;
         if (sorted) {
             if (!first && sign <= previous)
@@ -430,7 +481,7 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
         int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
         if (fixed > 0) {
             if (end - p < fixed)
-                return nullptr;
+                return Fail(p, "the data ends inside a value");
             p += fixed;
             continue;
         }
@@ -440,7 +491,9 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
                 return nullptr;
             continue;
         }
-        p = depth > 1 ? Value(p, static_cast<signed char>(tag), depth) : TopLevelValue(p, static_cast<signed char>(tag));
+        if (tag != FLF_TAG_ORDERED && tag != FLF_TAG_SORTED)
+            return Fail(child, "a tag that names no kind of stored object");
+        p = depth > 1 ? List(p, depth + 1, tag == FLF_TAG_SORTED) : TopLevelCompound(p, tag);
         if (!p)
             return nullptr;
     }
@@ -450,24 +503,24 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
 const unsigned char *ChildListScanner::SkipString(const unsigned char *p, const unsigned char *end)
 {
     if (end - p < 4)
-        return nullptr;
+        return Fail(p, "the data ends inside a string length");
     int32_t length = LoadInt(p);
-    p += 4;
     if (length == -1)
-        return p;
-    if (length < 0 || length > FLF_MAX_STRING || end - p < length)
-        return nullptr;
+        return p + 4;
+    if (length < 0 || length > FLF_MAX_STRING)
+        return Fail(p, "a string length below -1 or above 4095", file_exception::StringTooLong);
+    if (end - p - 4 < length)
+        return Fail(p, "the data ends inside a string");
+    p += 4;
     if (length > 0 && std::memchr(p, 0, length))
         exact_ = false; // a zero byte ends the text that is read
     return p + length;
 }
 
-// A child of the top-level list: compounds are remembered with whether they
-// alone read back exactly.
-const unsigned char *ChildListScanner::TopLevelValue(const unsigned char *p, int tag)
+// A compound of the top-level list, remembered with whether it alone reads
+// back exactly.
+const unsigned char *ChildListScanner::TopLevelCompound(const unsigned char *p, int tag)
 {
-    if (tag != FLF_TAG_ORDERED && tag != FLF_TAG_SORTED)
-        return nullptr;
     bool exact_before = exact_;
     exact_ = true;
     const unsigned char *end = List(p, 2, tag == FLF_TAG_SORTED);
@@ -475,20 +528,6 @@ const unsigned char *ChildListScanner::TopLevelValue(const unsigned char *p, int
         top_level_.push_back(Span{p, end, exact_});
     exact_ = exact_before && exact_;
     return end;
-}
-
-// The values List does not skip itself: compounds (anything else is a tag
-// without a class).
-const unsigned char *ChildListScanner::Value(const unsigned char *p, int tag, int depth)
-{
-    switch (tag) {
-    case FLF_TAG_ORDERED:
-        return List(p, depth + 1, false);
-    case FLF_TAG_SORTED:
-        return List(p, depth + 1, true);
-    default:
-        return nullptr;
-    }
 }
 
 // ---- kind registry ---------------------------------------------------------

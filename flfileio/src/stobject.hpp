@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -127,6 +128,8 @@ public:
     void Write(CAbstrFile &stream) const override;
 
     virtual void Add(stobject *child) = 0;
+    // Adds children as adding them one by one in this order would.
+    virtual void AddAll(std::vector<std::unique_ptr<stobject>> children) = 0;
     // Destroys that very child with its subtree.
     virtual void Delete(stobject *child);
     int Count() const { return static_cast<int>(Children().size()); }
@@ -175,6 +178,7 @@ public:
     stobject *Clone() const override { return new ordered_stobjects(*this); }
 
     void Add(stobject *child) override;
+    void AddAll(std::vector<std::unique_ptr<stobject>> children) override;
     stobject *ChildBySign(int32_t sign) const override;
     int SetChildSign(stobject *child, int32_t sign) override;
     // Hands the child to the caller, without parent.
@@ -191,6 +195,9 @@ public:
     stobject *Clone() const override { return new sorted_stobjects(*this); }
 
     void Add(stobject *child) override;
+    // O(n log n) in any order of signs, where adding one by one before the
+    // first equal sign is quadratic for descending or equal signs.
+    void AddAll(std::vector<std::unique_ptr<stobject>> children) override;
     stobject *ChildBySign(int32_t sign) const override;
     int SetChildSign(stobject *child, int32_t sign) override;
     int PositionOf(const stobject *child) const override;
@@ -224,6 +231,25 @@ int SortedSearch(int count, Compare compare)
     if (last == 0)
         return hi;
     return last < 0 ? -(hi + 1) : -hi;
+}
+
+// Adds items, given in the order they were read, to items kept in ascending
+// key order, with the result of inserting them one by one at their search
+// position: an item whose key is present goes before the items with that key,
+// so among equal keys the one read last comes first. O(n log n) in any order.
+// kept is unchanged when this fails.
+template <typename T, typename Less>
+void InsertAllAsRead(std::vector<T> &kept, std::vector<T> read, Less less)
+{
+    std::reverse(read.begin(), read.end());
+    std::stable_sort(read.begin(), read.end(), less);
+    std::vector<T> merged;
+    merged.reserve(kept.size() + read.size());
+    // Among equal keys merge takes the first range first: the items read.
+    std::merge(std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()),
+               std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()),
+               std::back_inserter(merged), less);
+    kept = std::move(merged);
 }
 
 // Moves the element at position from to the place a new key takes among

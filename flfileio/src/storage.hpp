@@ -6,6 +6,11 @@
 
 #include <functional>
 
+// The check that raised the last stream error of a reader on this thread,
+// for telling a user why a file does not open.
+void NoteFailedCheck(const char *check);
+const char *FailedCheck();
+
 // Refuses (file_exception kind 3) a negative count, or one that the bytes
 // left in the stream cannot hold when each item takes at least
 // smallest_item_bytes. Answers the count.

@@ -233,3 +233,30 @@ TEST(FormIndexFile, ReadingSortsClassesAndEntriesAndKeepsDuplicates)
     EXPECT_STREQ(flf_get_class_by_sign(base.get(), 10001), "A");
     EXPECT_EQ(flf_get_form_id(base.get(), "A", 10001), 2);
 }
+
+// Numbers at the top of their range count no further: the highest form sign
+// and the highest name sign are never handed out, and a free id is proposed
+// below the highest id.
+TEST(FormIndexFile, SignsAndIdsAtTheirLimitDoNotOverflow)
+{
+    TempDir dir;
+    ByteWriter image = resource_header(kCurrentVersion, "prj", 0);
+    image.i32(INT_MAX - 1).i32(0).i32(0);
+    BasePtr base = open_base(dir.write("limit.flf", image.bytes()));
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(flf_get_item_sign(flf_add_form(base.get(), "A", 1, "last")), INT_MAX - 1);
+    EXPECT_EQ(flf_add_form(base.get(), "B", 1, "none left"), nullptr);
+    EXPECT_EQ(flf_get_class_count(base.get()), 1);
+    flf_saveas_base(base.get(), dir.file("saved.flf").c_str());
+    BasePtr reopened = open_base(dir.file("saved.flf"));
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(flf_add_form(reopened.get(), "A", 2, "none left"), nullptr);
+    EXPECT_EQ(child_signs(flf_get_form_root(reopened.get())), std::vector<int>{INT_MAX - 1});
+
+    BasePtr fresh(flf_new_base("prj", FLF_PROJECT_ABSOLUTE));
+    for (int id : {INT_MAX, 1, 2, 4})
+        flf_add_form(fresh.get(), "A", id, "x");
+    EXPECT_EQ(flf_is_form_id_used(fresh.get(), "A", INT_MAX), 3);
+    EXPECT_EQ(flf_is_form_id_used(fresh.get(), "A", 2), 3);
+    EXPECT_EQ(flf_is_form_id_used(fresh.get(), "A", 3), 3);
+}

@@ -92,6 +92,45 @@ TEST_F(UnreadForms, ACloneOfAnUnreadFormOutlivesItsBase)
     EXPECT_STREQ(flf_get_prop_str(flf_get_prop(copy.get(), 7)), "Caption");
 }
 
+// A file of two forms: MAIN 1 with 3,000 integers (value = first + position),
+// and OTHER 2 with one.
+ByteVector three_thousand_children(int first)
+{
+    ByteWriter image = resource_header(kCurrentVersion, "prj", 0);
+    image.i32(10003).i32(2).i32(1).str("MAIN").i32(1).i32(10001).str("m");
+    image.i32(1).str("OTHER").i32(2).i32(10002).str("o");
+    image.i32(2).child(FLF_TAG_SORTED, 10001).i32(3000);
+    for (int i = 0; i < 3000; ++i)
+        image.child(FLF_TAG_INTEGER, i + 1).i32(first + i);
+    image.child(FLF_TAG_SORTED, 10002).i32(1).child(FLF_TAG_INTEGER, 1).i32(first);
+    return image.bytes();
+}
+
+// An open base is a snapshot of the file as it was opened: rewriting the file
+// in place (a copy over it, an editor saving in place) changes nothing of it.
+TEST_F(UnreadForms, AnOpenBaseKeepsTheFileAsItWasOpenedWhateverHappensToIt)
+{
+    const ByteVector original = three_thousand_children(0);
+    std::vector<int> expected(3000);
+    for (int i = 0; i < 3000; ++i)
+        expected[i] = i;
+    const ByteVector same_length = three_thousand_children(5000);
+    ASSERT_EQ(same_length.size(), original.size());
+    ByteWriter shorter = resource_header(kCurrentVersion, "prj", 0);
+    const ByteVector rewrites[] = {same_length, one_form_index(shorter).i32(0).bytes(), ByteVector{}};
+    for (const ByteVector &rewrite : rewrites) {
+        SCOPED_TRACE(rewrite.size());
+        const std::string file = dir.write("app.flf", original);
+        BasePtr base = open_base(file);
+        ASSERT_NE(base, nullptr);
+        write_file(file, rewrite); // in place: the same file, truncated and written
+        EXPECT_EQ(child_ints(flf_get_form(base.get(), "MAIN", 1)), expected);
+        const std::string copy = dir.file("copy.flf");
+        flf_saveas_base(base.get(), copy.c_str());
+        EXPECT_EQ(read_file(copy), original);
+    }
+}
+
 TEST_F(UnreadForms, AFormThatWouldNotReadBackExactlyIsReadAtOnceAndSavedAsReading)
 {
     // Two children of sign 7 in a sorted form: reading puts the later first.

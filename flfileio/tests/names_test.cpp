@@ -2,6 +2,8 @@
 // generated constant files.
 #include "test_support.hpp"
 
+#include <climits>
+
 using namespace fltest;
 
 namespace {
@@ -182,4 +184,17 @@ TEST_F(NameBase, WritingIntoAMissingFolderRaisesTheSystemError)
     const std::string target = dir.file("no/such/file");
     for (auto write : {flf_save_name_base, flf_gen_c_const_file, flf_gen_qev_const_file})
         EXPECT_EQ(catch_error([&] { write(names, target.c_str()); }).what, Caught::System);
+}
+
+TEST_F(NameBase, TheHighestSignIsNeverHandedOut)
+{
+    FLF_NAMES names = open(INT_MAX - 1, {{"caption", 7}});
+    EXPECT_EQ(flf_add_name_to_server(names, "last"), INT_MAX - 1);
+    EXPECT_EQ(flf_add_name_to_server(names, "none left"), 0);
+    EXPECT_EQ(flf_get_sign_by_name(names, "none left"), 0);
+    EXPECT_EQ(flf_add_name_to_server(names, "caption"), 7);
+    EXPECT_EQ(pairs(names), (Pairs{{"caption", 7}, {"last", INT_MAX - 1}}));
+    saved(names);
+    FLF_NAMES again = flf_open_name_base(dir.file("saved.fln").c_str());
+    EXPECT_EQ(flf_add_name_to_server(again, "none left"), 0);
 }

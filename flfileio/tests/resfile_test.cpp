@@ -287,22 +287,34 @@ TEST_F(ResourceFile, EveryTruncationGivesNone)
 
 TEST_F(ResourceFile, ImpossibleCountsFailBeforeAnythingIsAllocated)
 {
+    // Opening allocates the image of the file and small fixed things, never
+    // room for what a count claims.
+    const auto fails_without_allocating = [&](const ByteVector &image) {
+        const std::string file = dir.write("count.flf", image);
+        AllocationPeak peak;
+        BasePtr base = open_base(file);
+        const size_t held = peak.bytes();
+        EXPECT_EQ(base, nullptr);
+        if (AllocationPeak::available()) {
+            EXPECT_LT(held, 16 * 1024 + 2 * image.size());
+        }
+    };
     const int32_t huge = 0x7FFFFFFF, negative = -1, lowest = -2147483647 - 1;
     for (int32_t count : {huge, 100000, negative, lowest}) {
         SCOPED_TRACE(count);
         ByteWriter root_count, form_count;
         root_count.i32(count).child(FLF_TAG_BOOLEAN, 1).byte(1);
         form_count.i32(1).child(FLF_TAG_SORTED, 10001).i32(count).child(FLF_TAG_BOOLEAN, 1).byte(1);
-        EXPECT_EQ(open_base(dir.write("count.flf", with_root(root_count))), nullptr);
-        EXPECT_EQ(open_base(dir.write("count.flf", with_root(form_count))), nullptr);
+        fails_without_allocating(with_root(root_count));
+        fails_without_allocating(with_root(form_count));
     }
     for (int32_t count : {huge, 100000}) {
         ByteWriter classes = resource_header(kCurrentVersion, "prj", 0);
         classes.i32(10001).i32(count).i32(0).str("C");
-        EXPECT_EQ(open_base(dir.write("count.flf", classes.i32(0).bytes())), nullptr);
+        fails_without_allocating(classes.i32(0).bytes());
         ByteWriter forms = resource_header(kCurrentVersion, "prj", 0);
         forms.i32(10001).i32(1).i32(count).str("C").i32(1).i32(10001).str("a");
-        EXPECT_EQ(open_base(dir.write("count.flf", forms.i32(0).bytes())), nullptr);
+        fails_without_allocating(forms.i32(0).bytes());
     }
 }
 
@@ -388,6 +400,72 @@ TEST_F(ResourceFile, SaveOverAFolderFailsAndLeavesNoTemporaryFile)
     EXPECT_TRUE(fs::is_directory(dir.path() / "folder.flf"));
 }
 
+TEST_F(ResourceFile, SaveRefusesAReadOnlyTargetAndKeepsTheTargetsPermissions)
+{
+    const std::string target = dir.write("perm.flf", example_resource_file());
+    BasePtr base = open_base(target);
+    ASSERT_NE(base, nullptr);
+    flf_add_property(flf_get_form(base.get(), "MAIN", 1), FLF_TAG_STRING, 99, "new value");
+    const fs::perms read_only = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::permissions(target, read_only);
+    EXPECT_EQ(catch_error([&] { flf_save_base(base.get()); }).what, Caught::System);
+    EXPECT_EQ(dir.read("perm.flf"), example_resource_file());
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"perm.flf"});
+
+    const fs::perms owner_and_group = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(target, owner_and_group);
+    flf_save_base(base.get());
+    EXPECT_NE(dir.read("perm.flf"), example_resource_file());
+#if !defined(_WIN32)
+    EXPECT_EQ(fs::status(target).permissions(), owner_and_group);
+    const std::string names = dir.write("names.nam", name_file(1, {}));
+    fs::permissions(names, fs::perms::owner_read | fs::perms::owner_write);
+    flf_save_name_base(flf_open_name_base(names.c_str()), names.c_str());
+    EXPECT_EQ(fs::status(names).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+#endif
+}
+
+TEST_F(ResourceFile, SaveNeverWritesThroughAFileWhereItsTemporaryFileWouldGo)
+{
+    const std::string target = dir.write("app.flf", example_resource_file());
+    dir.write("app.flf.saving", {'n', 'o', 't', ' ', 'o', 'u', 'r', 's'});
+#if !defined(_WIN32)
+    const std::string victim = dir.write("victim.txt", {'k', 'e', 'e', 'p'});
+    fs::create_symlink(victim, dir.file("app.flf.saving2"));
+#endif
+    BasePtr base = open_base(target);
+    ASSERT_NE(base, nullptr);
+    flf_add_property(flf_get_form(base.get(), "MAIN", 1), FLF_TAG_STRING, 99, "new value");
+    flf_save_base(base.get());
+    EXPECT_EQ(text_of(dir.read("app.flf.saving")), "not ours");
+#if !defined(_WIN32)
+    EXPECT_EQ(text_of(dir.read("victim.txt")), "keep");
+    EXPECT_TRUE(fs::is_symlink(dir.file("app.flf.saving2")));
+    EXPECT_FALSE(fs::is_symlink(target));
+#endif
+    BasePtr reopened = open_base(target);
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_STREQ(flf_get_prop_str(flf_get_prop(flf_get_form(reopened.get(), "MAIN", 1), 99)), "new value");
+}
+
+// A power failure after the rename must not leave an empty or partial file:
+// the new file's bytes reach the disk before it replaces the old one.
+TEST_F(ResourceFile, SaveHasTheBytesOnTheDiskBeforeTheRename)
+{
+    if (!FileEvents::available())
+        GTEST_SKIP() << "system calls are not watched here";
+    const std::string target = dir.write("app.flf", example_resource_file());
+    BasePtr base = open_base(target);
+    ASSERT_NE(base, nullptr);
+    FileEvents events;
+    flf_save_base(base.get());
+    const std::vector<std::string> seen = events.seen();
+    const std::string temporary = target + ".saving";
+    const auto rename = std::find(seen.begin(), seen.end(), "rename " + temporary + " -> " + target);
+    ASSERT_NE(rename, seen.end()) << testing::PrintToString(seen);
+    EXPECT_NE(std::find(seen.begin(), rename, "sync " + temporary), rename) << testing::PrintToString(seen);
+}
+
 TEST_F(ResourceFile, SaveNeverWritesAFileThatCannotBeOpenedAgain)
 {
     // A string longer than a reader accepts and nesting deeper than it
@@ -448,6 +526,62 @@ TEST_F(ResourceFile, RelativeProjectIsStoredAgainstTheFileFolderAndResolvedBack)
         EXPECT_EQ(flf_get_project_type(reopened.get()), FLF_PROJECT_RELATIVE);
         EXPECT_EQ(flf_get_project_name(reopened.get()), c.opened);
     }
+}
+
+// The file a ten-minute fuzz run found: its project name "/..\\srcapp" (type
+// 0xCAFE) came back as other steps up after every save into its own folder.
+ByteVector drifting_project_name_file()
+{
+    return from_hex("17000000466f726d6c6f6f6db6f04108a57f0000652066696c650a0400feca0a0000002f2e2e5c737263617070060000"
+                    "021500000007000000010000000500000041424f55544d41494e23000000000000000000000000000000000000000000"
+                    "000000000000000000000000000000000000000000000000000001000000000000000000000000000000000000000000"
+                    "0000000000000000000000000e05020000ffff0000020000000b02007648");
+}
+
+TEST_F(ResourceFile, ProjectStringsKeepTheirTextAcrossSavesInTheSameFolder)
+{
+    std::vector<std::pair<int, std::string>> cases = {
+        {FLF_PROJECT_RELATIVE, "/..\\srcapp"},     {FLF_PROJECT_RELATIVE, "../src/app"},
+        {FLF_PROJECT_RELATIVE, "..\\..\\src\\app"}, {FLF_PROJECT_RELATIVE, ".\\.\\lib"},
+        {FLF_PROJECT_RELATIVE, "\\\\server\\app"},  {FLF_PROJECT_RELATIVE, "..\\"},
+        {FLF_PROJECT_RELATIVE, "."},               {FLF_PROJECT_RELATIVE, "Q:\\elsewhere\\app"},
+        {FLF_PROJECT_RELATIVE, ""},                {0x1234, ".\\lib"},
+        {0x1234, "..\\src"},
+    };
+    std::vector<std::pair<std::string, ByteVector>> images = {{"/..\\srcapp", drifting_project_name_file()}};
+    for (const auto &[type, stored] : cases) {
+        ByteWriter image = resource_header(version_word(type, 4), stored, 0);
+        images.emplace_back(stored, one_form_index(image).i32(0).bytes());
+    }
+    for (const auto &[stored, image] : images) {
+        SCOPED_TRACE(stored);
+        BasePtr base = open_base(dir.write("input.flf", image));
+        ASSERT_NE(base, nullptr);
+        const std::string opened_name = flf_get_project_name(base.get());
+        flf_saveas_base(base.get(), dir.file("first.flf").c_str());
+        EXPECT_EQ(stored_project_string(dir.read("first.flf")), stored);
+        base = open_base(dir.file("first.flf"));
+        ASSERT_NE(base, nullptr);
+        EXPECT_EQ(flf_get_project_name(base.get()), opened_name);
+        flf_saveas_base(base.get(), dir.file("second.flf").c_str());
+        flf_save_base(base.get());
+        EXPECT_EQ(stored_project_string(dir.read("second.flf")), stored);
+    }
+}
+
+TEST_F(ResourceFile, ProjectNameIsStoredAfreshWhenItChangesOrTheFolderDoes)
+{
+    fs::create_directories(dir.path() / "work" / "forms" / "sub");
+    ByteWriter image = resource_header(version_word(FLF_PROJECT_RELATIVE, 4), "../src/app", 0);
+    BasePtr base = open_base(dir.write("work/forms/app.flf", one_form_index(image).i32(0).bytes()));
+    ASSERT_NE(base, nullptr);
+    flf_saveas_base(base.get(), dir.file("work/forms/sub/app.flf").c_str());
+    EXPECT_EQ(stored_project_string(dir.read("work/forms/sub/app.flf")), "..\\..\\src\\app");
+    flf_saveas_base(base.get(), dir.file("work/forms/app.flf").c_str());
+    EXPECT_EQ(stored_project_string(dir.read("work/forms/app.flf")), "..\\src\\app");
+    flf_set_project_name(base.get(), dir.file("work/forms/lib").c_str());
+    flf_save_base(base.get());
+    EXPECT_EQ(stored_project_string(dir.read("work/forms/app.flf")), ".\\lib");
 }
 
 TEST_F(ResourceFile, StoredProjectStringsResolveAgainstTheFileFolder)

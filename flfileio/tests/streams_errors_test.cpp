@@ -133,6 +133,33 @@ TEST(DiskStream, MissingFileRaisesTheSystemErrorCode)
     EXPECT_EQ(catch_error([&] { CBinFile in(name.c_str(), CBinFile::ForReading); }), (Caught{Caught::System, 2, 0}));
 }
 
+// Two programs may read one form file or name base at once (two form
+// compilations of a build reading the same name base); only a writer keeps a
+// file to itself.
+TEST(DiskStream, ReadersOfOneFileDoNotLockEachOtherOut)
+{
+    TempDir dir;
+    const std::string form_file = dir.write("app.flf", example_resource_file());
+    const std::string name_base = dir.write("names.nam", name_file(8, {{"caption", 7}}));
+    CBinFile form_reader(form_file.c_str(), CBinFile::ForReading);
+    CBinFile name_reader(name_base.c_str(), CBinFile::ForReading);
+
+    EXPECT_EQ(catch_error([&] { CBinFile second(form_file.c_str(), CBinFile::ForReading); }), Caught{});
+    BasePtr base = open_base(form_file);
+    ASSERT_NE(base, nullptr);
+    EXPECT_STREQ(flf_get_prop_str(flf_get_prop(flf_get_form(base.get(), "MAIN", 1), 12)), "Hi");
+    FLF_NAMES names = nullptr;
+    EXPECT_EQ(catch_error([&] { names = flf_open_name_base(name_base.c_str()); }), Caught{});
+    EXPECT_EQ(flf_get_sign_by_name(names, "caption"), 7);
+    EXPECT_EQ(form_reader.ReadString(), std::string(kResourceHeader));
+    EXPECT_EQ(name_reader.ReadString(), std::string(kNameHeader));
+#if defined(_WIN32)
+    constexpr long kSharingViolation = 32;
+    EXPECT_EQ(catch_error([&] { CBinFile writer(form_file.c_str(), CBinFile::ForWriting); }),
+              (Caught{Caught::System, kSharingViolation, 0}));
+#endif
+}
+
 // The library is another module (a DLL on Windows, a shared object natively):
 // each error type it throws must be caught here by its own type.
 TEST(ErrorsCrossingTheLibraryBoundary, AreCaughtByTypeInTheCallingModule)
@@ -202,6 +229,57 @@ TEST(CErrorMode, FailuresAnswerNoneAndAreReportedOnce)
     flf_open_name_base(dir.file("missing.fln").c_str());
     EXPECT_EQ(flf_last_error(nullptr), FLF_ERROR_SYSTEM);
     EXPECT_EQ(flf_last_error(nullptr), FLF_ERROR_NONE);
+}
+
+// Opening answers none on any failure and records why: the system's reason,
+// or where a malformed file stops making sense and which check failed.
+TEST(CErrorMode, AFailedOpenRecordsWhy)
+{
+    CaughtErrors mode;
+    TempDir dir;
+    const auto opening = [&](const std::string &name) {
+        EXPECT_EQ(flf_open_base(name.c_str()), nullptr);
+        flf_error error = last_error();
+        EXPECT_NE(std::string(error.message).find(name), std::string::npos) << error.message;
+        return error;
+    };
+
+    flf_error error = opening(dir.file("missing.flf"));
+    EXPECT_EQ(error.type, FLF_ERROR_SYSTEM);
+    EXPECT_EQ(error.code, 2);
+    std::filesystem::create_directory(dir.path() / "folder.flf");
+    error = opening(dir.file("folder.flf"));
+    EXPECT_EQ(error.type, FLF_ERROR_SYSTEM);
+    EXPECT_NE(error.code, 0);
+
+    const ByteVector example = example_resource_file();
+    ByteVector bad_tag = example, long_string = example;
+    bad_tag[91] = 7;                         // the integer's tag
+    long_string[105] = 0x00, long_string[106] = 0x10; // the string's length becomes 4096
+    const ByteVector none_name = ByteWriter().str(kResourceHeader).i32(kCurrentVersion).no_str().bytes();
+    ByteWriter huge_count = resource_header(kCurrentVersion, "prj", 0);
+    huge_count.i32(10001).i32(1000000);
+    const struct {
+        ByteVector image;
+        int kind;
+        int offset;
+        const char *where;
+    } cases[] = {
+        {ByteVector(example.begin(), example.begin() + 40), 3, 38, "(custom flags): the data ends early."},
+        {bad_tag, 3, 91, "(forms): a tag that names no kind of stored object."},
+        {long_string, 4, 105, "(forms): a string length below -1 or above 4095."},
+        {none_name, 4, 35, "(project name): no text (length -1) where a name must be."},
+        {huge_count.bytes(), 3, 50, "(class index): a count below 0 or larger than the bytes left can hold."},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.where);
+        error = opening(dir.write("bad.flf", c.image));
+        EXPECT_EQ(error.type, FLF_ERROR_FILE);
+        EXPECT_EQ(error.code, c.kind);
+        EXPECT_EQ(error.detail, c.offset);
+        const std::string expected = " is malformed at byte " + std::to_string(c.offset) + " " + c.where;
+        EXPECT_NE(std::string(error.message).find(expected), std::string::npos) << error.message;
+    }
 }
 
 TEST(CErrorMode, FailedSaveIsReportedAndLeavesTheBaseUsable)

@@ -117,6 +117,38 @@ private:
     size_t size_;
 };
 
+// The most bytes held through operator new since construction, above what was
+// held then. Counted only where the library allocates through the test
+// program's operator new (natively); available() tells.
+class AllocationPeak {
+public:
+    AllocationPeak();
+    size_t bytes() const;
+    static bool available();
+
+private:
+    size_t start_;
+};
+
+// While it lives, allocations that would hold more than the given bytes above
+// today's level fail with std::bad_alloc (natively; nothing on Windows).
+class AllocationLimit {
+public:
+    explicit AllocationLimit(size_t bytes);
+    ~AllocationLimit();
+    AllocationLimit(const AllocationLimit &) = delete;
+    AllocationLimit &operator=(const AllocationLimit &) = delete;
+};
+
+// The disk syncs ("sync PATH") and renames ("rename FROM -> TO") the program
+// made since construction, in order (natively; nothing on Windows).
+class FileEvents {
+public:
+    FileEvents();
+    std::vector<std::string> seen() const;
+    static bool available();
+};
+
 struct BaseCloser {
     void operator()(flf_base_ *base) const { flf_close_base(base); }
 };

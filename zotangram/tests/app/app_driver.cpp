@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 
 #include "zotangram/com_support.hpp"
@@ -66,6 +67,22 @@ std::string program_directory()
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
+bool testing_installed_copy()
+{
+    const char *folder = std::getenv("ZOTANGRAM_INSTALLED");
+    return folder && *folder;
+}
+
+std::string installed_directory()
+{
+    if (!testing_installed_copy())
+        return program_directory();
+    std::string folder = std::getenv("ZOTANGRAM_INSTALLED");
+    if (folder.back() != '\\' && folder.back() != '/')
+        folder += '\\';
+    return folder;
+}
+
 HRESULT call_registration(const char *dll, const char *entry)
 {
     HMODULE module = LoadLibraryA((program_directory() + dll).c_str());
@@ -108,10 +125,11 @@ bool pump_until(const std::function<bool()> &condition, DWORD timeout_ms)
 
 ZotangramRun::ZotangramRun()
 {
-    std::string command = "\"" + program_directory() + "zotangram.exe\"";
+    const std::string folder = installed_directory();
+    std::string command = "\"" + folder + "zotangram.exe\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, program_directory().c_str(),
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &process_))
         process_ = {};
 }

@@ -20,6 +20,11 @@ namespace apptest {
 using zotangram::ComRef;
 
 std::string program_directory();
+// Where zotangram.exe is run from: the folder named by ZOTANGRAM_INSTALLED
+// (an installed copy, whose components the installer registered), else
+// beside the test program.
+std::string installed_directory();
+bool testing_installed_copy();
 
 // Calls a registration entry of a DLL beside the program ("DllRegisterServer").
 HRESULT call_registration(const char *dll, const char *entry);

@@ -75,7 +75,9 @@ public:
     void SetUp() override
     {
         ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
-        ASSERT_HRESULT_SUCCEEDED(register_components());
+        if (!testing_installed_copy()) { // else the installer registered them
+            ASSERT_HRESULT_SUCCEEDED(register_components());
+        }
     }
     void TearDown() override { CoUninitialize(); }
 };
@@ -369,6 +371,37 @@ TEST_F(Puzzle, SERVED_TEST(AKilledServerNeitherHangsNorCrashesTheProgram))
     click(child(box, "Button", "OK"));
     ASSERT_TRUE(run.ended_within(60000)) << run.visible_windows();
     EXPECT_EQ(run.exit_code(), 3u);
+}
+
+std::string class_server(const char *clsid, const char *server_key)
+{
+    char value[MAX_PATH * 2] = {};
+    LONG size = sizeof value;
+    const std::string key = std::string("CLSID\\") + clsid + "\\" + server_key;
+    return RegQueryValueA(HKEY_CLASSES_ROOT, key.c_str(), value, &size) == ERROR_SUCCESS ? value : "";
+}
+
+bool starts_with_folder(const std::string &path, const std::string &folder)
+{
+    return path.size() > folder.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
+                                                         static_cast<int>(folder.size()), folder.c_str(),
+                                                         static_cast<int>(folder.size())) == CSTR_EQUAL;
+}
+
+// An installed copy runs on the components the installer registered from its own folder.
+TEST(Installed, ComponentsAreRegisteredFromTheInstalledFolder)
+{
+    if (!testing_installed_copy())
+        GTEST_SKIP() << "ZOTANGRAM_INSTALLED is not set";
+    const std::string folder = installed_directory();
+    for (const auto &[clsid, name] : world_names()) {
+        if (name != "{N/A}") {
+            EXPECT_TRUE(starts_with_folder(class_server(clsid.c_str(), "InprocServer32"), folder)) << name;
+        }
+    }
+    const char *model = "{B53313C4-20C4-11D0-9C6C-00A0C90A632C}";
+    EXPECT_TRUE(starts_with_folder(class_server(model, "InprocServer32"), folder));
+    EXPECT_TRUE(starts_with_folder(class_server(model, "LocalServer32"), "\"" + folder));
 }
 
 TEST(Selection, ListsTheWorldsInEnumerationOrderAndCancelShowsNoPuzzle)
