@@ -7,14 +7,24 @@
 if(WIN32)
   set(FL_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run --prefix ${FL_WINE_PREFIX})
+  # tools/wine-run reads which Wine (32 or 64 bits) runs this tree's programs
+  # from here, for every prefix of the tree.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(FL_WINE_ARCH win64)
+    set(_unwinder libgcc_s_seh-1.dll)
+  else()
+    set(FL_WINE_ARCH win32)
+    set(_unwinder libgcc_s_dw2-1.dll)
+  endif()
+  file(WRITE ${CMAKE_BINARY_DIR}/wine-arch "${FL_WINE_ARCH}\n")
 
   # The shared C++ runtime sits beside the binaries: exceptions thrown in one
   # DLL and caught in another module need one shared unwinder and libstdc++.
-  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libgcc_s_dw2-1.dll
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${_unwinder}
                   OUTPUT_VARIABLE _libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=libstdc++-6.dll
                   OUTPUT_VARIABLE _libstdcxx OUTPUT_STRIP_TRAILING_WHITESPACE)
-  find_file(_libwinpthread libwinpthread-1.dll PATHS /usr/i686-w64-mingw32/lib NO_DEFAULT_PATH REQUIRED)
+  find_file(_libwinpthread libwinpthread-1.dll PATHS ${CMAKE_FIND_ROOT_PATH}/lib NO_DEFAULT_PATH REQUIRED)
   file(MAKE_DIRECTORY ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
   file(COPY ${_libgcc} ${_libstdcxx} ${_libwinpthread} DESTINATION ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
 

@@ -1,26 +1,34 @@
 #!/bin/sh
 # The main job: the Tangram puzzle.
 #
-# Sets everything up, builds the 32-bit Windows program and the Tangram
-# components, registers the components in the Wine prefix build/win32/wineprefix-play
-# and starts the puzzle on your display. Without a display (DISPLAY unset) it
-# plays a short scripted game instead on a virtual X server (choose a world,
-# drag and turn pieces, resize and close the window; then solve the Swan with
-# the mouse) and writes screenshots of each step into build/win32/play-shots.
+# Sets everything up, builds the Windows program and the Tangram components
+# in the build that runs natively on this machine (64 bits on x86-64 Linux,
+# where wine64 runs them without emulation; 32 bits elsewhere; FL_PLAY_PRESET
+# picks one), registers the components in the Wine prefix
+# build/PRESET/wineprefix-play and starts the puzzle on your display. Without
+# a display (DISPLAY unset) it plays a short scripted game instead on a
+# virtual X server (choose a world, drag and turn pieces, resize and close
+# the window; then solve the Swan with the mouse) and writes screenshots of
+# each step into build/PRESET/play-shots.
 set -eu
 cd "$(dirname "$0")/.."
 
+if [ "$(uname -m)" = x86_64 ]; then
+  preset=${FL_PLAY_PRESET:-win64}
+else
+  preset=${FL_PLAY_PRESET:-win32}
+fi
 jobs=${FL_JOBS:-2}
-prefix=build/win32/wineprefix-play
-shots=build/win32/play-shots
+prefix=build/$preset/wineprefix-play
+shots=build/$preset/play-shots
 
 tools/setup.sh >/dev/null
-cmake --preset win32 >/dev/null
-echo "== building the puzzle and the Tangram components"
-cmake --build build/win32 -j "$jobs" --target zotangram fl_forms tangram_model tangram_worlds tangram_proxy \
+cmake --preset "$preset" >/dev/null
+echo "== building the puzzle and the Tangram components ($preset)"
+cmake --build "build/$preset" -j "$jobs" --target zotangram fl_forms tangram_model tangram_worlds tangram_proxy \
   tangram_model_server zotangram_app_test zotangram_recording_world >/dev/null
 
-bin=build/win32/bin
+bin=build/$preset/bin
 echo "== registering the components in $prefix"
 for dll in tangram_model.dll tangram_worlds.dll tangram_proxy.dll; do
   timeout 300 tools/wine-run --prefix "$prefix" regsvr32 /s "$bin/$dll" >/dev/null 2>&1 ||

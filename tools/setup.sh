@@ -8,8 +8,9 @@ PACKAGES="
   clang libclang-rt-14-dev
   googletest libgtest-dev libgmock-dev
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-tools
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   openjdk-17-jdk-headless
-  wine wine32:i386 wine32-preloader:i386 qemu-user-static
+  wine wine64 wine32:i386 wine32-preloader:i386 qemu-user-static
   xvfb x11-utils xdotool imagemagick util-linux
   python3
   nsis

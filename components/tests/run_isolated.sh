@@ -8,11 +8,9 @@ set -u
 prefix=$(realpath -m "$1")
 shift
 tools=$(cd "$(dirname "$0")/../../tools" && pwd)
-wineserver=wineserver
-[ -x /usr/lib/wine/wineserver32 ] && wineserver=/usr/lib/wine/wineserver32
 
 end_session() {
-  [ -d "$prefix" ] && WINEPREFIX="$prefix" "$wineserver" -k >/dev/null 2>&1
+  "$tools/wine-run" --prefix "$prefix" --end-session
   return 0
 }
 

@@ -1,8 +1,10 @@
 /*
- * Machine-dependent JNI types for 32-bit Windows (used with the JDK's jni.h).
+ * Machine-dependent JNI types for Windows, 32 and 64 bits (used with the JDK's jni.h).
  *
- * On Win32, jint is a 32-bit long, jlong a 64-bit integer, and JNI functions
- * and function table entries use the standard call convention.
+ * jint is a 32-bit long (also on 64-bit Windows), jlong a 64-bit integer. On
+ * 32-bit Windows JNI functions and function table entries use the standard
+ * call convention; 64-bit Windows has one calling convention, and the
+ * attribute is ignored there.
  */
 #ifndef FLRT_JNI_MD_H
 #define FLRT_JNI_MD_H

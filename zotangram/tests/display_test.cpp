@@ -97,6 +97,16 @@ TEST(DisplayableObject, DispatchesWindowMessagesToItsHooks)
     EXPECT_FALSE(widget->has_point(nullptr));
 }
 
+TEST(DisplayableObject, HandlesComeBackFromTheirIntegersWithTheirSign)
+{
+    // 64-bit Windows hands out window and GDI handles with the top bit of
+    // their 32 significant bits set, widened with the sign.
+    const auto high = reinterpret_cast<HDC>(static_cast<std::intptr_t>(static_cast<std::int32_t>(0x8A010C3Bu)));
+    const auto bits = static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(high));
+    EXPECT_EQ(zo::win32_handle<HDC>(bits), high);
+    EXPECT_EQ(zo::win32_handle<HWND>(0x00010052), reinterpret_cast<HWND>(std::intptr_t{0x00010052}));
+}
+
 TEST(Displayable, IsDefaultForVoidFalseAndZeroBoxes)
 {
     auto *runtime = zo::make<zo::DISPLAYABLE>();

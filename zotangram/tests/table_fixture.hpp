@@ -28,7 +28,12 @@ protected:
         return p;
     }
 
+    // Objects of a 64-bit Windows process live below 2 GB, so that an Int carries their handles.
+#if defined(_WIN32)
+    static constexpr bool kHandlesAre32Bits = true;
+#else
     static constexpr bool kHandlesAre32Bits = sizeof(void *) == 4;
+#endif
 
 private:
     struct Keeper : zo::RootSource {

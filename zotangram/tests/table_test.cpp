@@ -521,7 +521,7 @@ TEST_F(TableTest, PrimitiveWritesCannotForgeReferences)
 {
     using T = JNINativeInterface_;
     const jobjectArray names = env->NewObjectArray(1, find("STRING"), nullptr);
-    if constexpr (kHandlesAre32Bits)
+    if constexpr (sizeof(void *) == 4) // the element views of the width the handles are stored in
         forge_handle<jintArray>(env, names, &T::GetIntArrayElements, &T::SetIntArrayRegion, &T::ReleaseIntArrayElements);
     else
         forge_handle<jlongArray>(env, names, &T::GetLongArrayElements, &T::SetLongArrayRegion,

@@ -64,7 +64,8 @@ void Script::Run()
     if (running_)
         return;
     running_ = true;
-    boxes_.examine_thread_windows();
+    if (answers_boxes_)
+        boxes_.examine_thread_windows();
     const bool late = GetTickCount() - step_started_ > kStepTimeoutMs;
     if (!steps_.empty() && steps_.front().done()) {
         steps_.pop_front();

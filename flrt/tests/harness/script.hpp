@@ -44,6 +44,8 @@ public:
     bool finished() const { return steps_.empty() && failure_.empty(); }
     const std::string &failure() const { return failure_; }
     BoxAnswerer &boxes() { return boxes_; }
+    // Leaves this thread's boxes alone (to the answerer of a parent process).
+    Script &leave_boxes() { answers_boxes_ = false; return *this; }
 
     static HWND find(const std::string &caption);
     static HWND control(HWND form, int index);
@@ -67,6 +69,7 @@ private:
     bool running_ = false;
     bool quit_posted_ = false;
     UINT_PTR timer_ = 0;
+    bool answers_boxes_ = true;
     BoxAnswerer boxes_{false};
 };
 

@@ -12,12 +12,12 @@ namespace {
 
 HWND window_of(std::int32_t handle)
 {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(handle)));
+    return zo::win32_handle<HWND>(handle);
 }
 
 HDC dc_of(std::int32_t handle)
 {
-    return reinterpret_cast<HDC>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(handle)));
+    return zo::win32_handle<HDC>(handle);
 }
 
 POINT device_point(const zo::Point &point)
@@ -173,8 +173,10 @@ void ZOTANGRAM_WORLD::on_paint(std::int32_t hwnd, std::int32_t hdc)
     if (!itangramworld)
         return;
     if (!worldinitialized) {
-        on_create(hwnd);
+        // Models served by another process are created in calls that pump
+        // messages: a paint that comes meanwhile must not build the pieces again.
         worldinitialized = true;
+        on_create(hwnd);
     }
     canvas()->Paint(dc_of(hdc), client_rect(hwnd));
 }

@@ -7,7 +7,7 @@ namespace {
 
 HWND window_of(std::int32_t handle)
 {
-    return reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(handle)));
+    return win32_handle<HWND>(handle);
 }
 
 std::int32_t integer_of(const void *handle)

@@ -1,6 +1,7 @@
 #include "app_driver.hpp"
 
 #include <comcat.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -199,6 +200,35 @@ DWORD ZotangramRun::exit_code() const
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process_.hProcess, &code);
     return code;
+}
+
+bool ZotangramRun::has_module(const char *name) const
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process_.dwProcessId);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    MODULEENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Module32First(snapshot, &entry); more && !found; more = Module32Next(snapshot, &entry))
+        found = lstrcmpiA(entry.szModule, name) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+std::vector<DWORD> processes_of(const char *program)
+{
+    std::vector<DWORD> found;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return found;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        if (lstrcmpiA(entry.szExeFile, program) == 0)
+            found.push_back(entry.th32ProcessID);
+    CloseHandle(snapshot);
+    return found;
 }
 
 std::string ZotangramRun::visible_windows() const

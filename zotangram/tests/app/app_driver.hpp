@@ -53,6 +53,8 @@ public:
     DWORD exit_code() const;
     // The captions and texts of the program's visible windows, to explain a failed wait.
     std::string visible_windows() const;
+    // Whether the program has loaded the module (a DLL file name).
+    bool has_module(const char *name) const;
 
 private:
     std::vector<HWND> top_windows() const;
@@ -61,6 +63,9 @@ private:
     PROCESS_INFORMATION process_{};
     std::vector<std::string> seen_classes_;
 };
+
+// The ids of the running processes of the program (a file name).
+std::vector<DWORD> processes_of(const char *program);
 
 HWND child(HWND parent, const char *window_class, const char *caption = nullptr);
 std::vector<std::string> list_items(HWND list_box);

@@ -7,6 +7,15 @@
 
 namespace zo {
 
+// Window and GDI handles reach the application as 32-bit integers. A 64-bit
+// Windows process gives them 32 significant bits and widens them with their
+// sign, as this does.
+template <class Handle>
+Handle win32_handle(std::int32_t value)
+{
+    return reinterpret_cast<Handle>(static_cast<std::intptr_t>(value));
+}
+
 class DISPLAYABLE_OBJECT : public DISPLAYABLE {
     ZO_OBJECT(DISPLAYABLE_OBJECT, DISPLAYABLE)
     String *name = nullptr;

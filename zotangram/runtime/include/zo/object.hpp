@@ -3,6 +3,7 @@
 #ifndef ZO_OBJECT_HPP
 #define ZO_OBJECT_HPP
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -20,6 +21,12 @@ public:
     Object(const Object &) noexcept {}
     Object &operator=(const Object &) noexcept { return *this; }
     virtual ~Object() = default;
+
+    // Objects live where a 32-bit handle names them: the form runtime moves
+    // references through the table's Int functions. In a 64-bit Windows
+    // process they come from memory below 2 GB (object_memory.cpp).
+    static void *operator new(std::size_t size);
+    static void operator delete(void *object, std::size_t size) noexcept;
 
     static const ClassInfo &zo_class();
     virtual const ClassInfo &class_info() const { return zo_class(); }
