@@ -117,7 +117,8 @@ void *Object::operator new(std::size_t size)
 
 void Object::operator delete(void *object, std::size_t size) noexcept
 {
-    ::operator delete(object, size);
+    (void)size;
+    ::operator delete(object);
 }
 
 #endif
