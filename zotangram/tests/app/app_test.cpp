@@ -406,7 +406,9 @@ TEST_F(Puzzle, AFailedRunReleasesTheWorldAndCom)
 }
 
 // A failure ends the run after its report; the pieces' server process sees
-// its last release and ends with it. Disabled as the test above.
+// its last release and ends with it. Not yet so: the world is released, but
+// the server process lingers after such a run. Disabled until that is
+// mended; run it with --gtest_also_run_disabled_tests under the 64-bit build.
 TEST_F(Puzzle, DISABLED_AFailedRunInTheServerProcessLeavesNoServerBehind)
 {
     ASSERT_EQ(run_server_registration("/RegServer"), 0u);
