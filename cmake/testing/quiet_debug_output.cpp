@@ -14,7 +14,8 @@ void WINAPI ignore_debug_output(LPCSTR) {}
 bool redirect_debug_output()
 {
     auto *image = reinterpret_cast<unsigned char *>(GetModuleHandleA(nullptr));
-    const auto *nt = reinterpret_cast<IMAGE_NT_HEADERS *>(image + reinterpret_cast<IMAGE_DOS_HEADER *>(image)->e_lfanew);
+    const auto *nt =
+        reinterpret_cast<IMAGE_NT_HEADERS *>(image + reinterpret_cast<IMAGE_DOS_HEADER *>(image)->e_lfanew);
     const auto &imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     for (auto *module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR *>(image + imports.VirtualAddress); module->Name;
          ++module) {

@@ -20,39 +20,55 @@ struct AdvisedSink {
 // The list of advised sinks; the model (or its proxy) is its container.
 class ChangeConnection final : public Implements<IConnectionPoint> {
 public:
-    explicit ChangeConnection(IConnectionPointContainer* container) : container_(container) {}
+    explicit ChangeConnection(IConnectionPointContainer *container) : container_(container) {}
 
-    void detach() { container_ = nullptr; sinks_.clear(); }
+    void detach()
+    {
+        container_ = nullptr;
+        sinks_.clear();
+    }
 
     // The container's FindConnectionPoint: this is its only connection point.
-    HRESULT hand_out(REFIID riid, IConnectionPoint** point) {
-        if (!point) return E_POINTER;
+    HRESULT hand_out(REFIID riid, IConnectionPoint **point)
+    {
+        if (!point)
+            return E_POINTER;
         *point = nullptr;
-        if (riid != IID_ITangramModelEvent) return CONNECT_E_NOCONNECTION;
+        if (riid != IID_ITangramModelEvent)
+            return CONNECT_E_NOCONNECTION;
         *point = ComPtr<IConnectionPoint>(this).detach();
         return S_OK;
     }
 
-    void notify() {
+    void notify()
+    {
         // A sink may unadvise while being called: call a snapshot.
         const std::vector<AdvisedSink> snapshot = sinks_;
-        for (const AdvisedSink& sink : snapshot) sink.events->OnModelChanged();
+        for (const AdvisedSink &sink : snapshot)
+            sink.events->OnModelChanged();
     }
 
-    STDMETHODIMP GetConnectionInterface(IID* iid) override {
-        if (!iid) return E_POINTER;
+    STDMETHODIMP GetConnectionInterface(IID *iid) override
+    {
+        if (!iid)
+            return E_POINTER;
         *iid = IID_ITangramModelEvent;
         return S_OK;
     }
-    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override {
-        if (!container) return E_POINTER;
+    STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer **container) override
+    {
+        if (!container)
+            return E_POINTER;
         *container = container_;
-        if (!container_) return E_UNEXPECTED;
+        if (!container_)
+            return E_UNEXPECTED;
         container_->AddRef();
         return S_OK;
     }
-    STDMETHODIMP Advise(IUnknown* sink, DWORD* cookie) override {
-        if (!sink || !cookie) return E_POINTER;
+    STDMETHODIMP Advise(IUnknown *sink, DWORD *cookie) override
+    {
+        if (!sink || !cookie)
+            return E_POINTER;
         *cookie = 0;
         AdvisedSink entry{next_cookie_, {}};
         if (FAILED(sink->QueryInterface(IID_ITangramModelEvent, entry.events.put_void())))
@@ -61,20 +77,24 @@ public:
         *cookie = next_cookie_++;
         return S_OK;
     }
-    STDMETHODIMP Unadvise(DWORD cookie) override {
-        const auto found = std::find_if(sinks_.begin(), sinks_.end(),
-                                        [cookie](const AdvisedSink& s) { return s.cookie == cookie; });
-        if (found == sinks_.end()) return CONNECT_E_NOCONNECTION;
+    STDMETHODIMP Unadvise(DWORD cookie) override
+    {
+        const auto found =
+            std::find_if(sinks_.begin(), sinks_.end(), [cookie](const AdvisedSink &s) { return s.cookie == cookie; });
+        if (found == sinks_.end())
+            return CONNECT_E_NOCONNECTION;
         sinks_.erase(found);
         return S_OK;
     }
-    STDMETHODIMP EnumConnections(IEnumConnections** connections) override {
-        if (connections) *connections = nullptr;
+    STDMETHODIMP EnumConnections(IEnumConnections **connections) override
+    {
+        if (connections)
+            *connections = nullptr;
         return E_NOTIMPL;
     }
 
 private:
-    IConnectionPointContainer* container_; // the model, which owns this object
+    IConnectionPointContainer *container_; // the model, which owns this object
     std::vector<AdvisedSink> sinks_;
     DWORD next_cookie_ = 1;
 };

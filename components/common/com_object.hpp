@@ -25,36 +25,49 @@ template <class First, class... Rest>
 class Implements : public First, public Rest... {
 public:
     Implements() { lock_module(); }
-    Implements(const Implements&) = delete;
-    Implements& operator=(const Implements&) = delete;
+    Implements(const Implements &) = delete;
+    Implements &operator=(const Implements &) = delete;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
+    STDMETHODIMP QueryInterface(REFIID riid, void **object) override
+    {
+        if (!object)
+            return E_POINTER;
         *object = nullptr;
-        if (riid == IID_IUnknown) *object = static_cast<First*>(this);
-        else find_interface<First, Rest...>(riid, object);
-        if (!*object) query_more(riid, object);
-        if (!*object) return E_NOINTERFACE;
+        if (riid == IID_IUnknown)
+            *object = static_cast<First *>(this);
+        else
+            find_interface<First, Rest...>(riid, object);
+        if (!*object)
+            query_more(riid, object);
+        if (!*object)
+            return E_NOINTERFACE;
         AddRef();
         return S_OK;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&references_); }
-    STDMETHODIMP_(ULONG) Release() override {
+    STDMETHODIMP_(ULONG) Release() override
+    {
         const ULONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
+        if (left == 0)
+            delete this;
         return left;
     }
 
 protected:
     virtual ~Implements() { unlock_module(); }
     // Interfaces a class answers beyond its base list; the pointer is not yet AddRef'd.
-    virtual HRESULT query_more(REFIID, void**) { return E_NOINTERFACE; }
+    virtual HRESULT query_more(REFIID, void **) { return E_NOINTERFACE; }
 
 private:
     template <class I, class... More>
-    void find_interface(REFIID riid, void** object) {
-        if (riid == __uuidof(I)) { *object = static_cast<I*>(this); return; }
-        if constexpr (sizeof...(More) > 0) find_interface<More...>(riid, object);
+    void find_interface(REFIID riid, void **object)
+    {
+        if (riid == __uuidof(I)) {
+            *object = static_cast<I *>(this);
+            return;
+        }
+        if constexpr (sizeof...(More) > 0)
+            find_interface<More...>(riid, object);
     }
 
     LONG references_ = 1;
@@ -62,11 +75,14 @@ private:
 
 // Creates an object with one reference and answers the asked interface.
 template <class T, class... Args>
-HRESULT create_and_query(REFIID riid, void** object, Args&&... args) {
-    if (!object) return E_POINTER;
+HRESULT create_and_query(REFIID riid, void **object, Args &&...args)
+{
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
-    T* created = new (std::nothrow) T(std::forward<Args>(args)...);
-    if (!created) return E_OUTOFMEMORY;
+    T *created = new (std::nothrow) T(std::forward<Args>(args)...);
+    if (!created)
+        return E_OUTOFMEMORY;
     const HRESULT hr = created->QueryInterface(riid, object);
     created->Release();
     return hr;
@@ -77,29 +93,39 @@ HRESULT create_and_query(REFIID riid, void** object, Args&&... args) {
 class ApartmentScope {
 public:
     ApartmentScope() : hr_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
-    ApartmentScope(const ApartmentScope&) = delete;
-    ApartmentScope& operator=(const ApartmentScope&) = delete;
-    ~ApartmentScope() { if (SUCCEEDED(hr_)) CoUninitialize(); }
+    ApartmentScope(const ApartmentScope &) = delete;
+    ApartmentScope &operator=(const ApartmentScope &) = delete;
+    ~ApartmentScope()
+    {
+        if (SUCCEEDED(hr_))
+            CoUninitialize();
+    }
     HRESULT result() const { return hr_; }
 
 private:
     HRESULT hr_;
 };
 
-using Creator = HRESULT (*)(REFIID riid, void** object);
+using Creator = HRESULT (*)(REFIID riid, void **object);
 
 // The class factory operations; Base supplies IUnknown.
 template <Creator create, class Base>
 class FactoryOf : public Base {
 public:
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-        if (object) *object = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
+    STDMETHODIMP CreateInstance(IUnknown *outer, REFIID riid, void **object) override
+    {
+        if (object)
+            *object = nullptr;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
         return create(riid, object);
     }
-    STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) lock_module();
-        else unlock_module();
+    STDMETHODIMP LockServer(BOOL lock) override
+    {
+        if (lock)
+            lock_module();
+        else
+            unlock_module();
         return S_OK;
     }
 };
@@ -114,9 +140,11 @@ class ClassFactory final : public FactoryOf<create, Implements<IClassFactory>> {
 template <class Interface>
 class Permanent : public Interface {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = riid == IID_IUnknown || riid == __uuidof(Interface) ? static_cast<Interface*>(this) : nullptr;
+    STDMETHODIMP QueryInterface(REFIID riid, void **object) override
+    {
+        if (!object)
+            return E_POINTER;
+        *object = riid == IID_IUnknown || riid == __uuidof(Interface) ? static_cast<Interface *>(this) : nullptr;
         return *object ? S_OK : E_NOINTERFACE;
     }
     STDMETHODIMP_(ULONG) AddRef() override { return 2; }

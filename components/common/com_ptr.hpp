@@ -12,39 +12,64 @@ public:
     ComPtr() = default;
     ComPtr(std::nullptr_t) {}
     // Takes a new reference on p.
-    explicit ComPtr(T* p) : ptr_(p) { if (ptr_) ptr_->AddRef(); }
+    explicit ComPtr(T *p) : ptr_(p)
+    {
+        if (ptr_)
+            ptr_->AddRef();
+    }
     // Takes over the reference the caller owns (e.g. of a new object).
-    static ComPtr adopt(T* p) { ComPtr result; result.ptr_ = p; return result; }
-    ComPtr(const ComPtr& other) : ComPtr(other.ptr_) {}
-    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-    ComPtr& operator=(ComPtr other) noexcept { std::swap(ptr_, other.ptr_); return *this; }
+    static ComPtr adopt(T *p)
+    {
+        ComPtr result;
+        result.ptr_ = p;
+        return result;
+    }
+    ComPtr(const ComPtr &other) : ComPtr(other.ptr_) {}
+    ComPtr(ComPtr &&other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    ComPtr &operator=(ComPtr other) noexcept
+    {
+        std::swap(ptr_, other.ptr_);
+        return *this;
+    }
     ~ComPtr() { reset(); }
 
-    void reset() { if (auto* p = std::exchange(ptr_, nullptr)) p->Release(); }
-    T* get() const { return ptr_; }
-    T* operator->() const { return ptr_; }
+    void reset()
+    {
+        if (auto *p = std::exchange(ptr_, nullptr))
+            p->Release();
+    }
+    T *get() const { return ptr_; }
+    T *operator->() const { return ptr_; }
     explicit operator bool() const { return ptr_ != nullptr; }
     // Hands the reference to the caller.
-    T* detach() { return std::exchange(ptr_, nullptr); }
+    T *detach() { return std::exchange(ptr_, nullptr); }
     // Releases what is held and answers the slot for an out parameter.
-    T** put() { reset(); return &ptr_; }
-    void** put_void() { return reinterpret_cast<void**>(put()); }
+    T **put()
+    {
+        reset();
+        return &ptr_;
+    }
+    void **put_void() { return reinterpret_cast<void **>(put()); }
 
     template <class U>
-    ComPtr<U> as() const {
+    ComPtr<U> as() const
+    {
         ComPtr<U> result;
-        if (ptr_) ptr_->QueryInterface(__uuidof(U), result.put_void());
+        if (ptr_)
+            ptr_->QueryInterface(__uuidof(U), result.put_void());
         return result;
     }
 
 private:
-    T* ptr_ = nullptr;
+    T *ptr_ = nullptr;
 };
 
 // Two interface pointers belong to one object when their IUnknown pointers are equal.
 template <class A, class B>
-bool same_object(A* a, B* b) {
-    if (!a || !b) return false;
+bool same_object(A *a, B *b)
+{
+    if (!a || !b)
+        return false;
     return ComPtr<A>(a).template as<IUnknown>().get() == ComPtr<B>(b).template as<IUnknown>().get();
 }
 

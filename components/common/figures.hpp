@@ -29,7 +29,7 @@ struct Place {
 };
 
 struct Figure {
-    const wchar_t* name;
+    const wchar_t *name;
     std::vector<Place> places; // seven, when the figure is sound
 };
 
@@ -62,7 +62,7 @@ struct SnapTolerance {
 
 struct Snap {
     int place;
-    bool flip;      // the parallelogram turns over into a mirrored place
+    bool flip; // the parallelogram turns over into a mirrored place
     Vec centre;
     double degrees; // the place's turn, as close to the piece's own as the shape allows
 };
@@ -70,19 +70,19 @@ struct Snap {
 // The free place (not marked in taken) nearest to the piece that it matches
 // within the tolerance. The parallelogram matches by the direction of its long
 // sides, so a place of either hand counts.
-std::optional<Snap> find_snap(const Figure& figure, const PieceState& piece, const std::vector<bool>& taken,
+std::optional<Snap> find_snap(const Figure &figure, const PieceState &piece, const std::vector<bool> &taken,
                               SnapTolerance tolerance = {});
 
 // Whether an outline lies exactly on a place (up to rounding).
-bool lies_on(std::span<const Vec> outline, const Place& place);
+bool lies_on(std::span<const Vec> outline, const Place &place);
 // The places some piece lies exactly on; the figure is solved when all are.
-std::vector<bool> occupied_places(const Figure& figure, const std::vector<Outline>& pieces);
+std::vector<bool> occupied_places(const Figure &figure, const std::vector<Outline> &pieces);
 
 // How each of the seven standard pieces, in the puzzle's order, lies when the figure is solved.
 struct Solution {
     Pose pose; // of the piece's standard vertices (or their mirror image)
     bool mirrored;
 };
-std::vector<Solution> solution(const Figure& figure);
+std::vector<Solution> solution(const Figure &figure);
 
 } // namespace tangram

@@ -7,7 +7,8 @@
 namespace tangram {
 namespace {
 
-Vec rotate(Vec v, double degrees) {
+Vec rotate(Vec v, double degrees)
+{
     const double radians = degrees * std::numbers::pi / 180.0;
     const double c = std::cos(radians), s = std::sin(radians);
     return {v.x * c - v.y * s, v.x * s + v.y * c};
@@ -15,14 +16,17 @@ Vec rotate(Vec v, double degrees) {
 
 } // namespace
 
-Vec vertex_centre(std::span<const Vec> shape) {
+Vec vertex_centre(std::span<const Vec> shape)
+{
     Vec sum;
-    for (Vec v : shape) sum = {sum.x + v.x, sum.y + v.y};
+    for (Vec v : shape)
+        sum = {sum.x + v.x, sum.y + v.y};
     const double n = shape.empty() ? 1.0 : static_cast<double>(shape.size());
     return {sum.x / n, sum.y / n};
 }
 
-Outline place(std::span<const Vec> shape, const Pose& pose) {
+Outline place(std::span<const Vec> shape, const Pose &pose)
+{
     const Vec centre = vertex_centre(shape);
     Outline placed;
     placed.reserve(shape.size());
@@ -33,7 +37,8 @@ Outline place(std::span<const Vec> shape, const Pose& pose) {
     return placed;
 }
 
-double area(std::span<const Vec> polygon) {
+double area(std::span<const Vec> polygon)
+{
     double twice = 0;
     for (size_t i = 0, n = polygon.size(); i < n; ++i) {
         const Vec a = polygon[i], b = polygon[(i + 1) % n];
@@ -42,18 +47,19 @@ double area(std::span<const Vec> polygon) {
     return std::abs(twice) / 2;
 }
 
-bool contains(std::span<const Vec> polygon, Vec point) {
+bool contains(std::span<const Vec> polygon, Vec point)
+{
     bool inside = false;
     for (size_t i = 0, n = polygon.size(), j = n - 1; i < n; j = i++) {
         const Vec a = polygon[i], b = polygon[j];
-        if ((a.y > point.y) != (b.y > point.y) &&
-            point.x < (b.x - a.x) * (point.y - a.y) / (b.y - a.y) + a.x)
+        if ((a.y > point.y) != (b.y > point.y) && point.x < (b.x - a.x) * (point.y - a.y) / (b.y - a.y) + a.x)
             inside = !inside;
     }
     return inside;
 }
 
-const std::array<PieceShape, piece_count>& standard_pieces() {
+const std::array<PieceShape, piece_count> &standard_pieces()
+{
     static const std::array<PieceShape, piece_count> pieces{{
         {4, {{{0, 0}, {1, 0}, {1, 1}, {0, 1}}}},
         {3, {{{0, 0}, {1, 0}, {0, 1}, {9.9, 9.9}}}},

@@ -20,12 +20,11 @@ struct Pose {
 
 using Outline = std::vector<Vec>;
 
-Outline place(std::span<const Vec> shape, const Pose& pose);
+Outline place(std::span<const Vec> shape, const Pose &pose);
 Vec vertex_centre(std::span<const Vec> shape);
 double area(std::span<const Vec> polygon);
 // Even-odd test; points on an edge may answer either way.
 bool contains(std::span<const Vec> polygon, Vec point);
-
 
 // The seven pieces as the puzzle builds them, in its order.
 struct PieceShape {
@@ -34,6 +33,6 @@ struct PieceShape {
     std::span<const Vec> points() const { return {vertices.data(), static_cast<size_t>(count)}; }
 };
 constexpr int piece_count = 7;
-const std::array<PieceShape, piece_count>& standard_pieces();
+const std::array<PieceShape, piece_count> &standard_pieces();
 
 } // namespace tangram

@@ -10,17 +10,29 @@ void (*unused_action)() = nullptr;
 
 } // namespace
 
-void lock_module() { InterlockedIncrement(&use_count); }
-
-void unlock_module() {
-    if (InterlockedDecrement(&use_count) == 0 && unused_action) unused_action();
+void lock_module()
+{
+    InterlockedIncrement(&use_count);
 }
 
-long module_locks() { return use_count; }
+void unlock_module()
+{
+    if (InterlockedDecrement(&use_count) == 0 && unused_action)
+        unused_action();
+}
 
-void on_module_unused(void (*action)()) { unused_action = action; }
+long module_locks()
+{
+    return use_count;
+}
 
-HMODULE this_module() {
+void on_module_unused(void (*action)())
+{
+    unused_action = action;
+}
+
+HMODULE this_module()
+{
     HMODULE module = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                        reinterpret_cast<LPCWSTR>(&use_count), &module);

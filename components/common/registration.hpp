@@ -7,8 +7,8 @@
 namespace tangram {
 
 struct ClassRegistration {
-    const CLSID* clsid;
-    const wchar_t* friendly_name;
+    const CLSID *clsid;
+    const wchar_t *friendly_name;
     bool tangram_world; // member of the Tangram world category
 };
 

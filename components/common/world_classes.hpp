@@ -7,7 +7,8 @@
 
 namespace tangram {
 
-inline CLSID silhouette_world_class(std::size_t figure) {
+inline CLSID silhouette_world_class(std::size_t figure)
+{
     CLSID clsid = CLSID_TangramSilhouetteWorld;
     clsid.Data1 += static_cast<unsigned long>(figure);
     return clsid;

@@ -28,9 +28,13 @@ namespace {
 class ServerProcess {
 public:
     explicit ServerProcess(DWORD id) : handle_(OpenProcess(SYNCHRONIZE, FALSE, id)) {}
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-    ~ServerProcess() { if (handle_) CloseHandle(handle_); }
+    ServerProcess(const ServerProcess &) = delete;
+    ServerProcess &operator=(const ServerProcess &) = delete;
+    ~ServerProcess()
+    {
+        if (handle_)
+            CloseHandle(handle_);
+    }
     // A process that cannot be watched counts as running.
     bool gone() const { return handle_ && WaitForSingleObject(handle_, 0) != WAIT_TIMEOUT; }
 
@@ -38,64 +42,81 @@ private:
     HANDLE handle_;
 };
 
-class ModelProxy final
-    : public Implements<ITangramModel, ITangramTransform, IConnectionPointContainer, IMarshal> {
+class ModelProxy final : public Implements<ITangramModel, ITangramTransform, IConnectionPointContainer, IMarshal> {
 public:
     ModelProxy() : connection_(ComPtr<ChangeConnection>::adopt(new ChangeConnection(this))) {}
 
     // ITangramModel
-    STDMETHODIMP GetNumberOfVertices(long* count) override {
+    STDMETHODIMP GetNumberOfVertices(long *count) override
+    {
         return call(model_, &ITangramModel::GetNumberOfVertices, count);
     }
-    STDMETHODIMP GetVertices(long count, point2d* points) override {
+    STDMETHODIMP GetVertices(long count, point2d *points) override
+    {
         return call(model_, &ITangramModel::GetVertices, count, points);
     }
-    STDMETHODIMP SetVertices(long count, point2d* points) override {
+    STDMETHODIMP SetVertices(long count, point2d *points) override
+    {
         return changed(call(model_, &ITangramModel::SetVertices, count, points));
     }
 
     // ITangramTransform
-    STDMETHODIMP Translate(double x, double y) override {
+    STDMETHODIMP Translate(double x, double y) override
+    {
         return changed(call(transform_, &ITangramTransform::Translate, x, y));
     }
-    STDMETHODIMP GetTranslation(point2d* translation) override {
+    STDMETHODIMP GetTranslation(point2d *translation) override
+    {
         return call(transform_, &ITangramTransform::GetTranslation, translation);
     }
-    STDMETHODIMP Rotate(double degrees) override {
+    STDMETHODIMP Rotate(double degrees) override
+    {
         return changed(call(transform_, &ITangramTransform::Rotate, degrees));
     }
-    STDMETHODIMP GetRotation(double* degrees) override {
+    STDMETHODIMP GetRotation(double *degrees) override
+    {
         return call(transform_, &ITangramTransform::GetRotation, degrees);
     }
 
     // IConnectionPointContainer
-    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override {
-        if (points) *points = nullptr;
+    STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **points) override
+    {
+        if (points)
+            *points = nullptr;
         return E_NOTIMPL;
     }
-    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override {
+    STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint **point) override
+    {
         return connection_->hand_out(riid, point);
     }
 
     // IMarshal: the guard travels on as itself, around the same server's proxy.
-    STDMETHODIMP GetUnmarshalClass(REFIID, void*, DWORD, void*, DWORD, CLSID* clsid) override {
-        if (!clsid) return E_POINTER;
+    STDMETHODIMP GetUnmarshalClass(REFIID, void *, DWORD, void *, DWORD, CLSID *clsid) override
+    {
+        if (!clsid)
+            return E_POINTER;
         *clsid = CLSID_TangramModelProxy;
         return S_OK;
     }
-    STDMETHODIMP GetMarshalSizeMax(REFIID riid, void*, DWORD context, void* context_data, DWORD flags,
-                                   DWORD* size) override {
-        if (!server_) return E_UNEXPECTED;
+    STDMETHODIMP GetMarshalSizeMax(REFIID riid, void *, DWORD context, void *context_data, DWORD flags,
+                                   DWORD *size) override
+    {
+        if (!server_)
+            return E_UNEXPECTED;
         return model_packet_size(size, riid, remote_.get(), {context, context_data, flags});
     }
-    STDMETHODIMP MarshalInterface(IStream* stream, REFIID riid, void*, DWORD context, void* context_data,
-                                  DWORD flags) override {
-        if (!server_) return E_UNEXPECTED;
-        if (server_->gone()) return RPC_E_DISCONNECTED;
+    STDMETHODIMP MarshalInterface(IStream *stream, REFIID riid, void *, DWORD context, void *context_data,
+                                  DWORD flags) override
+    {
+        if (!server_)
+            return E_UNEXPECTED;
+        if (server_->gone())
+            return RPC_E_DISCONNECTED;
         return write_model_packet(stream, server_id_, riid, remote_.get(), {context, context_data, flags});
     }
-    STDMETHODIMP UnmarshalInterface(IStream* stream, REFIID riid, void** object) override;
-    STDMETHODIMP ReleaseMarshalData(IStream* stream) override {
+    STDMETHODIMP UnmarshalInterface(IStream *stream, REFIID riid, void **object) override;
+    STDMETHODIMP ReleaseMarshalData(IStream *stream) override
+    {
         DWORD id = 0;
         const HRESULT hr = read_server_process(stream, &id);
         return FAILED(hr) ? hr : CoReleaseMarshalData(stream);
@@ -103,7 +124,8 @@ public:
     STDMETHODIMP DisconnectObject(DWORD) override { return S_OK; }
 
 private:
-    ~ModelProxy() override {
+    ~ModelProxy() override
+    {
         connection_->detach();
         if (server_ && server_->gone()) {
             remote_.detach();
@@ -114,18 +136,24 @@ private:
 
     // Calls method on the remote interface I, fetched on first use.
     template <class I, class... Parameters, class... Arguments>
-    HRESULT call(ComPtr<I>& remote, HRESULT (STDMETHODCALLTYPE I::*method)(Parameters...), Arguments... arguments) {
-        if (!server_ || !remote_) return E_UNEXPECTED;
-        if (server_->gone()) return RPC_E_DISCONNECTED;
+    HRESULT call(ComPtr<I> &remote, HRESULT (STDMETHODCALLTYPE I::*method)(Parameters...), Arguments... arguments)
+    {
+        if (!server_ || !remote_)
+            return E_UNEXPECTED;
+        if (server_->gone())
+            return RPC_E_DISCONNECTED;
         if (!remote) {
             const HRESULT hr = remote_->QueryInterface(__uuidof(I), remote.put_void());
-            if (FAILED(hr)) return hr;
+            if (FAILED(hr))
+                return hr;
         }
         return (remote.get()->*method)(arguments...);
     }
 
-    HRESULT changed(HRESULT hr) {
-        if (SUCCEEDED(hr)) connection_->notify();
+    HRESULT changed(HRESULT hr)
+    {
+        if (SUCCEEDED(hr))
+            connection_->notify();
         return hr;
     }
 
@@ -137,14 +165,19 @@ private:
     ComPtr<ITangramTransform> transform_;
 };
 
-STDMETHODIMP ModelProxy::UnmarshalInterface(IStream* stream, REFIID riid, void** object) {
-    if (!object) return E_POINTER;
+STDMETHODIMP ModelProxy::UnmarshalInterface(IStream *stream, REFIID riid, void **object)
+{
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
-    if (server_) return E_UNEXPECTED; // a guard stands for one model only
+    if (server_)
+        return E_UNEXPECTED; // a guard stands for one model only
     DWORD id = 0;
     HRESULT hr = read_server_process(stream, &id);
-    if (SUCCEEDED(hr)) hr = CoUnmarshalInterface(stream, IID_IUnknown, remote_.put_void());
-    if (FAILED(hr)) return hr;
+    if (SUCCEEDED(hr))
+        hr = CoUnmarshalInterface(stream, IID_IUnknown, remote_.put_void());
+    if (FAILED(hr))
+        return hr;
     server_id_ = id;
     server_ = std::make_unique<const ServerProcess>(id);
     return QueryInterface(riid, object);
@@ -152,6 +185,9 @@ STDMETHODIMP ModelProxy::UnmarshalInterface(IStream* stream, REFIID riid, void**
 
 } // namespace
 
-HRESULT create_model_proxy(REFIID riid, void** object) { return create_and_query<ModelProxy>(riid, object); }
+HRESULT create_model_proxy(REFIID riid, void **object)
+{
+    return create_and_query<ModelProxy>(riid, object);
+}
 
 } // namespace tangram

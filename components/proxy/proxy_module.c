@@ -7,20 +7,19 @@
 #include <rpcproxy.h>
 
 /* {389EBAC3-C0CB-4600-B2AF-275D72E8AC76}: the proxy/stub factory class. */
-static const CLSID CLSID_TangramPSFactory = {0x389ebac3, 0xc0cb, 0x4600, {0xb2, 0xaf, 0x27, 0x5d, 0x72, 0xe8, 0xac, 0x76}};
+static const CLSID CLSID_TangramPSFactory = {
+    0x389ebac3, 0xc0cb, 0x4600, {0xb2, 0xaf, 0x27, 0x5d, 0x72, 0xe8, 0xac, 0x76}};
 static CStdPSFactoryBuffer tangram_ps_factory = {0, 0, 0, 0};
 
 EXTERN_PROXY_FILE(tangram)
 
 PROXYFILE_LIST_START
-    REFERENCE_PROXY_FILE(tangram),
-PROXYFILE_LIST_END
+REFERENCE_PROXY_FILE(tangram), PROXYFILE_LIST_END
 
-DLLDATA_GETPROXYDLLINFO(aProxyFileList, &CLSID_TangramPSFactory)
-CSTDSTUBBUFFERRELEASE(&tangram_ps_factory)
-CSTDSTUBBUFFER2RELEASE(&tangram_ps_factory)
+    DLLDATA_GETPROXYDLLINFO(aProxyFileList, &CLSID_TangramPSFactory) CSTDSTUBBUFFERRELEASE(&tangram_ps_factory)
+        CSTDSTUBBUFFER2RELEASE(&tangram_ps_factory)
 
-HRESULT tangram_ps_get_class_object(REFCLSID clsid, REFIID riid, void **object)
+            HRESULT tangram_ps_get_class_object(REFCLSID clsid, REFIID riid, void **object)
 {
     return NdrDllGetClassObject(clsid, riid, object, aProxyFileList, &CLSID_TangramPSFactory, &tangram_ps_factory);
 }

@@ -23,12 +23,14 @@ const wchar_t worlds_dll[] = L"tangram_worlds.dll";
 
 class ComponentsEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
         ASSERT_HRESULT_SUCCEEDED(call_registration(model_dll, "DllRegisterServer"));
         ASSERT_HRESULT_SUCCEEDED(call_registration(worlds_dll, "DllRegisterServer"));
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         CoFreeUnusedLibraries();
         EXPECT_HRESULT_SUCCEEDED(call_registration(worlds_dll, "DllUnregisterServer"));
         EXPECT_HRESULT_SUCCEEDED(call_registration(model_dll, "DllUnregisterServer"));
@@ -38,34 +40,40 @@ public:
         CoUninitialize();
     }
 };
-const auto* environment = ::testing::AddGlobalTestEnvironment(new ComponentsEnvironment);
+const auto *environment = ::testing::AddGlobalTestEnvironment(new ComponentsEnvironment);
 
-bool listed(const std::vector<CLSID>& classes, const CLSID& clsid) {
+bool listed(const std::vector<CLSID> &classes, const CLSID &clsid)
+{
     return std::find(classes.begin(), classes.end(), clsid) != classes.end();
 }
 
-Vec start_centre(int piece, Vec translation) {
+Vec start_centre(int piece, Vec translation)
+{
     const Vec c = vertex_centre(standard_pieces()[piece].points());
     return {c.x + translation.x, c.y + translation.y};
 }
 
-Vec translation_of(ITangramTransform* transform) {
+Vec translation_of(ITangramTransform *transform)
+{
     point2d t{};
     EXPECT_HRESULT_SUCCEEDED(transform->GetTranslation(&t));
     return {t.x, t.y};
 }
 
 // Gives the model of a piece its own vertices or their mirror image.
-void set_hand(const Puzzle& puzzle, int piece, bool mirror) {
+void set_hand(const Puzzle &puzzle, int piece, bool mirror)
+{
     const auto points = standard_pieces()[piece].points();
     const Outline shape = mirror ? mirrored(points) : Outline(points.begin(), points.end());
     point2d slots[4]{};
-    for (size_t i = 0; i < shape.size(); ++i) slots[i] = {shape[i].x, shape[i].y};
+    for (size_t i = 0; i < shape.size(); ++i)
+        slots[i] = {shape[i].x, shape[i].y};
     puzzle.models[piece]->SetVertices(static_cast<long>(shape.size()), slots);
 }
 
 // Places every piece on a figure's solution, shifted by offset.
-void place_on_figure(const Puzzle& puzzle, const Figure& figure, Vec offset = {}) {
+void place_on_figure(const Puzzle &puzzle, const Figure &figure, Vec offset = {})
+{
     const auto poses = solution(figure);
     for (int i = 0; i < piece_count; ++i) {
         auto transform = puzzle.transform(i);
@@ -75,20 +83,25 @@ void place_on_figure(const Puzzle& puzzle, const Figure& figure, Vec offset = {}
     }
 }
 
-COLORREF pixel_at(HDC dc, POINT p) { return GetPixel(dc, p.x, p.y); }
+COLORREF pixel_at(HDC dc, POINT p)
+{
+    return GetPixel(dc, p.x, p.y);
+}
 
 class MemoryCanvas {
 public:
-    MemoryCanvas(int width, int height) : dc_(CreateCompatibleDC(nullptr)) {
+    MemoryCanvas(int width, int height) : dc_(CreateCompatibleDC(nullptr))
+    {
         BITMAPINFO info{};
         info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
+        void *bits = nullptr;
         bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         previous_ = SelectObject(dc_, bitmap_);
     }
-    MemoryCanvas(const MemoryCanvas&) = delete;
-    MemoryCanvas& operator=(const MemoryCanvas&) = delete;
-    ~MemoryCanvas() {
+    MemoryCanvas(const MemoryCanvas &) = delete;
+    MemoryCanvas &operator=(const MemoryCanvas &) = delete;
+    ~MemoryCanvas()
+    {
         SelectObject(dc_, previous_);
         DeleteObject(bitmap_);
         DeleteDC(dc_);
@@ -103,13 +116,15 @@ private:
 
 } // namespace
 
-TEST(Registration, Regsvr32RegistersAndUnregistersBothComponents) {
+TEST(Registration, Regsvr32RegistersAndUnregistersBothComponents)
+{
     const std::wstring model = L"\"" + bin_path(model_dll) + L"\"", worlds = L"\"" + bin_path(worlds_dll) + L"\"";
     ASSERT_EQ(run_regsvr32(L"/u /s " + worlds), 0u);
     ASSERT_EQ(run_regsvr32(L"/u /s " + model), 0u);
     EXPECT_FALSE(class_key_exists(CLSID_TangramModel));
     EXPECT_FALSE(class_key_exists(CLSID_TangramClassicWorld));
-    for (size_t i = 0; i < figures().size(); ++i) EXPECT_FALSE(class_key_exists(silhouette_world_class(i))) << i;
+    for (size_t i = 0; i < figures().size(); ++i)
+        EXPECT_FALSE(class_key_exists(silhouette_world_class(i))) << i;
     EXPECT_TRUE(world_classes().empty());
     EXPECT_EQ(friendly_name(CLSID_TangramClassicWorld), L"{N/A}");
 
@@ -120,7 +135,8 @@ TEST(Registration, Regsvr32RegistersAndUnregistersBothComponents) {
     EXPECT_EQ(worlds_found.size(), 1 + figures().size());
     for (size_t i = 0; i < figures().size(); ++i) {
         EXPECT_TRUE(listed(worlds_found, silhouette_world_class(i))) << i;
-        EXPECT_EQ(friendly_name(silhouette_world_class(i)), std::wstring(L"ZOTangram Silhouette: ") + figures()[i].name);
+        EXPECT_EQ(friendly_name(silhouette_world_class(i)),
+                  std::wstring(L"ZOTangram Silhouette: ") + figures()[i].name);
     }
     EXPECT_EQ(friendly_name(silhouette_world_class(3)), L"ZOTangram Silhouette: Swan");
     EXPECT_FALSE(listed(worlds_found, CLSID_TangramModel)); // a model is no world
@@ -131,10 +147,11 @@ TEST(Registration, Regsvr32RegistersAndUnregistersBothComponents) {
     EXPECT_NE(registry_value(server, nullptr).find(L"tangram_model.dll"), std::wstring::npos);
 }
 
-TEST(Model, StoresVerticesAndAbsoluteTransform) {
+TEST(Model, StoresVerticesAndAbsoluteTransform)
+{
     ComPtr<ITangramModel> model;
-    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_TangramModel, nullptr, CLSCTX_INPROC_SERVER, IID_ITangramModel,
-                                              model.put_void()));
+    ASSERT_HRESULT_SUCCEEDED(
+        CoCreateInstance(CLSID_TangramModel, nullptr, CLSCTX_INPROC_SERVER, IID_ITangramModel, model.put_void()));
     point2d slots[4] = {{0, 0}, {2, 0}, {1, 1}, {9.9, 9.9}};
     ASSERT_HRESULT_SUCCEEDED(model->SetVertices(3, slots));
     long count = 0;
@@ -162,16 +179,17 @@ TEST(Model, StoresVerticesAndAbsoluteTransform) {
     EXPECT_TRUE(same_object(model.get(), transform.get()));
 }
 
-TEST(Model, TellsAdvisedSinksOfEveryChangeUntilUnadvised) {
+TEST(Model, TellsAdvisedSinksOfEveryChangeUntilUnadvised)
+{
     ComPtr<ITangramModel> model;
-    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_TangramModel, nullptr, CLSCTX_INPROC_SERVER, IID_ITangramModel,
-                                              model.put_void()));
+    ASSERT_HRESULT_SUCCEEDED(
+        CoCreateInstance(CLSID_TangramModel, nullptr, CLSCTX_INPROC_SERVER, IID_ITangramModel, model.put_void()));
     ComPtr<IConnectionPoint> point;
-    ASSERT_HRESULT_SUCCEEDED(model.as<IConnectionPointContainer>()->FindConnectionPoint(IID_ITangramModelEvent,
-                                                                                        point.put()));
+    ASSERT_HRESULT_SUCCEEDED(
+        model.as<IConnectionPointContainer>()->FindConnectionPoint(IID_ITangramModelEvent, point.put()));
     auto sink = ComPtr<CountingSink>::adopt(new CountingSink);
     DWORD cookie = 0;
-    ASSERT_HRESULT_SUCCEEDED(point->Advise(static_cast<ITangramModelEvent*>(sink.get()), &cookie));
+    ASSERT_HRESULT_SUCCEEDED(point->Advise(static_cast<ITangramModelEvent *>(sink.get()), &cookie));
     point2d slots[4] = {{0, 0}, {1, 0}, {0, 1}};
     model->SetVertices(3, slots);
     model.as<ITangramTransform>()->Translate(1, 1);
@@ -185,7 +203,8 @@ TEST(Model, TellsAdvisedSinksOfEveryChangeUntilUnadvised) {
 
 class WorldTest : public ::testing::TestWithParam<CLSID> {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_HRESULT_SUCCEEDED(build_puzzle(GetParam(), window.handle(), puzzle));
         window.set_canvas(puzzle.world.as<ITangramCanvas>().get());
     }
@@ -196,8 +215,9 @@ protected:
     Puzzle puzzle;
 };
 
-TEST_P(WorldTest, PiecesStandWhereBuiltAndAreFoundByPoint) {
-    std::set<IUnknown*> seen;
+TEST_P(WorldTest, PiecesStandWhereBuiltAndAreFoundByPoint)
+{
+    std::set<IUnknown *> seen;
     for (int i = 0; i < piece_count; ++i) {
         auto transform = puzzle.transform(i);
         const Vec t = translation_of(transform.get());
@@ -217,7 +237,8 @@ TEST_P(WorldTest, PiecesStandWhereBuiltAndAreFoundByPoint) {
     EXPECT_EQ(puzzle.world->VisualFromPoint(at({10, 15}), IID_ITangramVisual, nullptr), E_POINTER);
 }
 
-TEST_P(WorldTest, DeviceToModelKeepsTheAspectOfTheCurrentClientArea) {
+TEST_P(WorldTest, DeviceToModelKeepsTheAspectOfTheCurrentClientArea)
+{
     window.resize_client(800, 400); // 20 pixels a unit, board from x = 200 to 600
     point2d m{};
     ASSERT_HRESULT_SUCCEEDED(puzzle.world->DeviceToModel({400, 200}, &m));
@@ -233,7 +254,8 @@ TEST_P(WorldTest, DeviceToModelKeepsTheAspectOfTheCurrentClientArea) {
 
 // Exact hit testing: just inside and just outside every edge of a large
 // triangle turned by 45 degrees (about the centre of its vertices).
-TEST_P(WorldTest, HitTestingIsExactOnARotatedPiece) {
+TEST_P(WorldTest, HitTestingIsExactOnARotatedPiece)
+{
     auto transform = puzzle.transform(4);
     transform->Rotate(45);
     transform->Translate(10, 10);
@@ -252,11 +274,13 @@ TEST_P(WorldTest, HitTestingIsExactOnARotatedPiece) {
     }
     // Inside the piece's bounding box, beyond its hypotenuse.
     double low_x = 99, low_y = 99;
-    for (Vec v : outline) low_x = std::min(low_x, v.x), low_y = std::min(low_y, v.y);
+    for (Vec v : outline)
+        low_x = std::min(low_x, v.x), low_y = std::min(low_y, v.y);
     EXPECT_FALSE(model_at(puzzle.world.get(), at({low_x + 0.15, low_y + 0.15})));
 }
 
-TEST_P(WorldTest, TheSelectedOrLastMovedPieceIsOnTop) {
+TEST_P(WorldTest, TheSelectedOrLastMovedPieceIsOnTop)
+{
     auto square = puzzle.transform(0), triangle = puzzle.transform(1);
     square->Translate(5, 10);
     triangle->Translate(5, 10);
@@ -276,7 +300,8 @@ TEST_P(WorldTest, TheSelectedOrLastMovedPieceIsOnTop) {
 }
 
 // Grab, drag and turn exactly as the puzzle window does.
-TEST_P(WorldTest, DraggingAndTurningFollowThePuzzlesCalls) {
+TEST_P(WorldTest, DraggingAndTurningFollowThePuzzlesCalls)
+{
     const POINT grab = at(start_centre(3, {6, 1}));
     ComPtr<ITangramVisual> selected;
     ASSERT_HRESULT_SUCCEEDED(puzzle.world->VisualFromPoint(grab, IID_ITangramVisual, selected.put_void()));
@@ -298,8 +323,7 @@ TEST_P(WorldTest, DraggingAndTurningFollowThePuzzlesCalls) {
     const Vec moved = translation_of(transform.get());
     EXPECT_NEAR(moved.x, 6 + 5.0, 1e-9);
     EXPECT_NEAR(moved.y, 1 + 4.0, 1e-9);
-    EXPECT_EQ(model_at(puzzle.world.get(), {grab.x + 120, grab.y + 96}).get(),
-              identity(puzzle.models[3].get()).get());
+    EXPECT_EQ(model_at(puzzle.world.get(), {grab.x + 120, grab.y + 96}).get(), identity(puzzle.models[3].get()).get());
 
     double degrees = -1;
     ASSERT_HRESULT_SUCCEEDED(transform->GetRotation(&degrees));
@@ -313,19 +337,22 @@ TEST_P(WorldTest, DraggingAndTurningFollowThePuzzlesCalls) {
     Puzzle other;
     ASSERT_HRESULT_SUCCEEDED(build_puzzle(GetParam(), other_window.handle(), other));
     ComPtr<ITangramVisual> foreign;
-    other.world->VisualFromPoint(to_device(other_window.handle(), {0.5, 1.5}), IID_ITangramVisual,
-                                 foreign.put_void());
+    other.world->VisualFromPoint(to_device(other_window.handle(), {0.5, 1.5}), IID_ITangramVisual, foreign.put_void());
     ASSERT_TRUE(foreign);
     EXPECT_EQ(puzzle.world->SelectVisual(foreign.get(), TRUE), E_INVALIDARG);
     EXPECT_EQ(puzzle.world->SelectVisual(nullptr, TRUE), E_POINTER);
 }
 
-TEST_P(WorldTest, PaintDrawsSevenColoursAndHighlightsTheSelection) {
+TEST_P(WorldTest, PaintDrawsSevenColoursAndHighlightsTheSelection)
+{
     MemoryCanvas canvas(640, 480);
-    auto paint = [&] { ASSERT_HRESULT_SUCCEEDED(puzzle.world.as<ITangramCanvas>()->Paint(canvas.dc(), {0, 0, 640, 480})); };
+    auto paint = [&] {
+        ASSERT_HRESULT_SUCCEEDED(puzzle.world.as<ITangramCanvas>()->Paint(canvas.dc(), {0, 0, 640, 480}));
+    };
     paint();
     std::set<COLORREF> colours;
-    for (int i = 0; i < piece_count; ++i) colours.insert(pixel_at(canvas.dc(), at(start_centre(i, {2.0 * i, 1}))));
+    for (int i = 0; i < piece_count; ++i)
+        colours.insert(pixel_at(canvas.dc(), at(start_centre(i, {2.0 * i, 1}))));
     EXPECT_EQ(colours.size(), 7u);
     const COLORREF board = pixel_at(canvas.dc(), at({3.5, 6.5}));
     EXPECT_EQ(colours.count(board), 0u);
@@ -344,7 +371,8 @@ TEST_P(WorldTest, PaintDrawsSevenColoursAndHighlightsTheSelection) {
     EXPECT_EQ(pixel_at(canvas.dc(), middle), plain);
 }
 
-TEST_P(WorldTest, ChangesRepaintTheWindowAndTheAnimationEnds) {
+TEST_P(WorldTest, ChangesRepaintTheWindowAndTheAnimationEnds)
+{
     const HWND hwnd = window.handle();
     ASSERT_TRUE(pump_until([&] { return !GetUpdateRect(hwnd, nullptr, FALSE) && window.paints() > 0; }, 10000));
     puzzle.transform(2)->Translate(9, 12);
@@ -364,16 +392,20 @@ TEST_P(WorldTest, ChangesRepaintTheWindowAndTheAnimationEnds) {
     const int before = window.paints();
     ASSERT_HRESULT_SUCCEEDED(puzzle.world->Animate());
     DWORD quiet_since = GetTickCount();
-    const bool settled = pump_until([&] {
-        if (GetUpdateRect(hwnd, nullptr, FALSE)) quiet_since = GetTickCount();
-        return GetTickCount() - quiet_since > 600;
-    }, 8000);
+    const bool settled = pump_until(
+        [&] {
+            if (GetUpdateRect(hwnd, nullptr, FALSE))
+                quiet_since = GetTickCount();
+            return GetTickCount() - quiet_since > 600;
+        },
+        8000);
     EXPECT_TRUE(settled) << "the animation never ends";
     EXPECT_GE(window.paints() - before, 3) << "the animation shows no effect";
     puzzle.world->SelectVisual(visual.get(), FALSE);
 }
 
-TEST_P(WorldTest, RejectsUnusableArguments) {
+TEST_P(WorldTest, RejectsUnusableArguments)
+{
     EXPECT_EQ(puzzle.world->Initialize(nullptr, 20, 20), E_INVALIDARG);
     EXPECT_EQ(puzzle.world->Initialize(window.handle(), 0, 20), E_INVALIDARG);
     EXPECT_HRESULT_FAILED(puzzle.world->CreateVisualForModel(nullptr));
@@ -384,34 +416,38 @@ TEST_P(WorldTest, RejectsUnusableArguments) {
     EXPECT_TRUE(model_at(puzzle.world.get(), at(start_centre(0, {0, 1}))));
 }
 
-TEST_P(WorldTest, OnlyTheSilhouetteWorldHasAFigure) {
+TEST_P(WorldTest, OnlyTheSilhouetteWorldHasAFigure)
+{
     const bool is_silhouette = GetParam() == CLSID_TangramSilhouetteWorld;
     EXPECT_EQ(static_cast<bool>(puzzle.world.as<ITangramSilhouette>()), is_silhouette);
 }
 
 INSTANTIATE_TEST_SUITE_P(Worlds, WorldTest, ::testing::Values(CLSID_TangramClassicWorld, CLSID_TangramSilhouetteWorld),
-                         [](const auto& info) {
+                         [](const auto &info) {
                              return std::string(info.param == CLSID_TangramClassicWorld ? "Classic" : "Silhouette");
                          });
 
 class SilhouetteTest : public WorldTest {
 protected:
     // The piece picked up at its centre, as the puzzle picks it up.
-    ComPtr<ITangramVisual> pick_up(int piece) {
+    ComPtr<ITangramVisual> pick_up(int piece)
+    {
         ComPtr<ITangramVisual> visual;
         const Vec c = start_centre(piece, translation_of(puzzle.transform(piece).get()));
         puzzle.world->VisualFromPoint(at(c), IID_ITangramVisual, visual.put_void());
-        if (visual) puzzle.world->SelectVisual(visual.get(), TRUE);
+        if (visual)
+            puzzle.world->SelectVisual(visual.get(), TRUE);
         return visual;
     }
 };
 
-TEST_P(SilhouetteTest, DroppedPiecesSnapIntoTheirPlacesAndTheFigureIsSolvedExactly) {
+TEST_P(SilhouetteTest, DroppedPiecesSnapIntoTheirPlacesAndTheFigureIsSolvedExactly)
+{
     auto silhouette = puzzle.world.as<ITangramSilhouette>();
     ASSERT_TRUE(silhouette);
     long index = -1, placed = -1, time = 0;
     silhouette->GetFigure(&index);
-    const Figure& figure = figures()[static_cast<size_t>(index)];
+    const Figure &figure = figures()[static_cast<size_t>(index)];
     BOOL covered = TRUE;
     silhouette->IsCovered(&covered);
     EXPECT_FALSE(covered) << "pieces in their start row cover nothing";
@@ -463,7 +499,8 @@ TEST_P(SilhouetteTest, DroppedPiecesSnapIntoTheirPlacesAndTheFigureIsSolvedExact
     EXPECT_FALSE(covered) << "a hundredth off is not on the figure";
 }
 
-TEST_P(SilhouetteTest, APieceDroppedOnATakenPlaceStaysWhereItIs) {
+TEST_P(SilhouetteTest, APieceDroppedOnATakenPlaceStaysWhereItIs)
+{
     long index = -1;
     puzzle.world.as<ITangramSilhouette>()->GetFigure(&index);
     const auto poses = solution(figures()[static_cast<size_t>(index)]);
@@ -478,29 +515,35 @@ TEST_P(SilhouetteTest, APieceDroppedOnATakenPlaceStaysWhereItIs) {
     EXPECT_EQ(translation_of(transform.get()).x, poses[4].pose.translation.x + 0.1);
 }
 
-TEST_P(SilhouetteTest, TheFigureShowsBehindThePiecesAndASolvedFigureSaysSoInGreen) {
+TEST_P(SilhouetteTest, TheFigureShowsBehindThePiecesAndASolvedFigureSaysSoInGreen)
+{
     constexpr COLORREF figure_colour = RGB(0x4A, 0x4E, 0x69), solved_colour = RGB(0x2E, 0x8B, 0x57);
     long index = -1;
     puzzle.world.as<ITangramSilhouette>()->GetFigure(&index);
-    const Figure& figure = figures()[static_cast<size_t>(index)];
+    const Figure &figure = figures()[static_cast<size_t>(index)];
     MemoryCanvas canvas(640, 480);
-    auto paint = [&] { ASSERT_HRESULT_SUCCEEDED(puzzle.world.as<ITangramCanvas>()->Paint(canvas.dc(), {0, 0, 640, 480})); };
+    auto paint = [&] {
+        ASSERT_HRESULT_SUCCEEDED(puzzle.world.as<ITangramCanvas>()->Paint(canvas.dc(), {0, 0, 640, 480}));
+    };
     const POINT banner = at({1, 19}); // the line below the board's figure, at its left end
     paint();
-    for (const Place& place : figure.places) EXPECT_EQ(pixel_at(canvas.dc(), at(place.centre)), figure_colour);
+    for (const Place &place : figure.places)
+        EXPECT_EQ(pixel_at(canvas.dc(), at(place.centre)), figure_colour);
     EXPECT_NE(pixel_at(canvas.dc(), banner), solved_colour);
     place_on_figure(puzzle, figure);
     paint();
     EXPECT_EQ(pixel_at(canvas.dc(), banner), solved_colour);
-    for (const Place& place : figure.places) EXPECT_NE(pixel_at(canvas.dc(), at(place.centre)), figure_colour);
+    for (const Place &place : figure.places)
+        EXPECT_NE(pixel_at(canvas.dc(), at(place.centre)), figure_colour);
 }
 
 INSTANTIATE_TEST_SUITE_P(Silhouette, SilhouetteTest,
                          ::testing::Values(silhouette_world_class(0), silhouette_world_class(1),
                                            silhouette_world_class(3), silhouette_world_class(11)),
-                         [](const auto& info) { return std::to_string(info.param.Data1 & 0xFF); });
+                         [](const auto &info) { return std::to_string(info.param.Data1 & 0xFF); });
 
-TEST(ClassicWorld, LeavesDroppedPiecesWhereTheyAre) {
+TEST(ClassicWorld, LeavesDroppedPiecesWhereTheyAre)
+{
     TestWindow window{640, 480};
     Puzzle puzzle;
     ASSERT_HRESULT_SUCCEEDED(build_puzzle(CLSID_TangramClassicWorld, window.handle(), puzzle));

@@ -14,9 +14,13 @@ using namespace tangram;
 
 namespace {
 
-double cross(Vec o, Vec a, Vec b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); }
+double cross(Vec o, Vec a, Vec b)
+{
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
 
-double signed_area(const Outline& polygon) {
+double signed_area(const Outline &polygon)
+{
     double twice = 0;
     for (size_t i = 0, n = polygon.size(); i < n; ++i)
         twice += polygon[i].x * polygon[(i + 1) % n].y - polygon[(i + 1) % n].x * polygon[i].y;
@@ -24,8 +28,10 @@ double signed_area(const Outline& polygon) {
 }
 
 // The common part of two convex polygons (Sutherland-Hodgman).
-Outline intersection(const Outline& subject, Outline clip) {
-    if (signed_area(clip) < 0) std::reverse(clip.begin(), clip.end());
+Outline intersection(const Outline &subject, Outline clip)
+{
+    if (signed_area(clip) < 0)
+        std::reverse(clip.begin(), clip.end());
     Outline result = subject;
     for (size_t i = 0; i < clip.size() && !result.empty(); ++i) {
         const Vec a = clip[i], b = clip[(i + 1) % clip.size()];
@@ -34,7 +40,8 @@ Outline intersection(const Outline& subject, Outline clip) {
         for (size_t j = 0; j < input.size(); ++j) {
             const Vec p = input[j], q = input[(j + 1) % input.size()];
             const double dp = cross(a, b, p), dq = cross(a, b, q);
-            if (dp > 1e-12) result.push_back(p);
+            if (dp > 1e-12)
+                result.push_back(p);
             if ((dp > 1e-12) != (dq > 1e-12)) {
                 const double t = dp / (dp - dq);
                 result.push_back({p.x + t * (q.x - p.x), p.y + t * (q.y - p.y)});
@@ -44,24 +51,28 @@ Outline intersection(const Outline& subject, Outline clip) {
     return result;
 }
 
-double distance_to_segment(Vec p, Vec a, Vec b) {
+double distance_to_segment(Vec p, Vec a, Vec b)
+{
     const double dx = b.x - a.x, dy = b.y - a.y;
     const double t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
     return std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy);
 }
 
 // Two pieces touch when a corner of one lies on the outline of the other.
-bool touch(const Outline& a, const Outline& b) {
-    auto corner_on = [](const Outline& corners, const Outline& edges) {
+bool touch(const Outline &a, const Outline &b)
+{
+    auto corner_on = [](const Outline &corners, const Outline &edges) {
         for (Vec v : corners)
             for (size_t i = 0; i < edges.size(); ++i)
-                if (distance_to_segment(v, edges[i], edges[(i + 1) % edges.size()]) < 1e-9) return true;
+                if (distance_to_segment(v, edges[i], edges[(i + 1) % edges.size()]) < 1e-9)
+                    return true;
         return false;
     };
     return corner_on(a, b) || corner_on(b, a);
 }
 
-bool connected(const std::vector<Place>& places) {
+bool connected(const std::vector<Place> &places)
+{
     std::vector<bool> reached(places.size(), false);
     std::vector<size_t> open{0};
     reached[0] = true;
@@ -77,23 +88,29 @@ bool connected(const std::vector<Place>& places) {
     return std::all_of(reached.begin(), reached.end(), [](bool r) { return r; });
 }
 
-const Figure& figure_named(const std::wstring& name) {
-    for (const Figure& figure : figures())
-        if (figure.name == name) return figure;
+const Figure &figure_named(const std::wstring &name)
+{
+    for (const Figure &figure : figures())
+        if (figure.name == name)
+            return figure;
     throw std::runtime_error("no such figure");
 }
 
-int place_of_kind(const Figure& figure, PieceKind kind, int skip = 0) {
+int place_of_kind(const Figure &figure, PieceKind kind, int skip = 0)
+{
     for (size_t i = 0; i < figure.places.size(); ++i)
-        if (figure.places[i].kind == kind && skip-- == 0) return static_cast<int>(i);
+        if (figure.places[i].kind == kind && skip-- == 0)
+            return static_cast<int>(i);
     return -1;
 }
 
-PieceState on(const Place& place, Vec off = {}, double turn = 0) {
+PieceState on(const Place &place, Vec off = {}, double turn = 0)
+{
     return {place.kind, place.mirrored, {place.centre.x + off.x, place.centre.y + off.y}, place.degrees + turn};
 }
 
-std::vector<Outline> solved_outlines(const Figure& figure) {
+std::vector<Outline> solved_outlines(const Figure &figure)
+{
     std::vector<Outline> outlines;
     const auto poses = solution(figure);
     for (int i = 0; i < piece_count; ++i) {
@@ -104,16 +121,18 @@ std::vector<Outline> solved_outlines(const Figure& figure) {
     return outlines;
 }
 
-TEST(Figures, EveryFigureIsTiledByTheSevenPiecesEachUsedOnce) {
+TEST(Figures, EveryFigureIsTiledByTheSevenPiecesEachUsedOnce)
+{
     ASSERT_GE(figures().size(), 12u);
     std::set<std::wstring> names;
     bool some_mirrored = false, some_plain = false;
-    for (const Figure& figure : figures()) {
+    for (const Figure &figure : figures()) {
         SCOPED_TRACE(std::string(figure.name, figure.name + std::wcslen(figure.name)));
         EXPECT_TRUE(names.insert(figure.name).second) << "names are unique";
         ASSERT_EQ(figure.places.size(), 7u) << "every outline is one of the pieces";
         std::map<PieceKind, int> kinds;
-        for (const Place& place : figure.places) ++kinds[place.kind];
+        for (const Place &place : figure.places)
+            ++kinds[place.kind];
         EXPECT_EQ(kinds[PieceKind::square], 1);
         EXPECT_EQ(kinds[PieceKind::small_triangle], 2);
         EXPECT_EQ(kinds[PieceKind::middle_triangle], 1);
@@ -135,7 +154,8 @@ TEST(Figures, EveryFigureIsTiledByTheSevenPiecesEachUsedOnce) {
         }
         EXPECT_NEAR(total, 8.0, 1e-9);
         EXPECT_TRUE(connected(figure.places)) << "one figure, not pieces apart";
-        const Place& parallelogram = figure.places[static_cast<size_t>(place_of_kind(figure, PieceKind::parallelogram))];
+        const Place &parallelogram =
+            figure.places[static_cast<size_t>(place_of_kind(figure, PieceKind::parallelogram))];
         (parallelogram.mirrored ? some_mirrored : some_plain) = true;
         ASSERT_EQ(solution(figure).size(), 7u);
         const auto occupied = occupied_places(figure, solved_outlines(figure));
@@ -144,10 +164,12 @@ TEST(Figures, EveryFigureIsTiledByTheSevenPiecesEachUsedOnce) {
     EXPECT_TRUE(some_mirrored && some_plain) << "figures ask for both hands of the parallelogram";
 }
 
-TEST(Figures, PiecesAreRecognisedFromTheirOwnVerticesWhereverTheyLie) {
+TEST(Figures, PiecesAreRecognisedFromTheirOwnVerticesWhereverTheyLie)
+{
     for (int i = 0; i < piece_count; ++i) {
         Outline shifted;
-        for (Vec v : standard_pieces()[i].points()) shifted.push_back({v.x + 3.25, v.y - 7});
+        for (Vec v : standard_pieces()[i].points())
+            shifted.push_back({v.x + 3.25, v.y - 7});
         const auto found = recognise(shifted);
         ASSERT_TRUE(found) << i;
         EXPECT_EQ(found->kind, kind_of_piece(i));
@@ -161,12 +183,13 @@ TEST(Figures, PiecesAreRecognisedFromTheirOwnVerticesWhereverTheyLie) {
     EXPECT_FALSE(recognise(Outline{{0, 0}, {1, 0}, {1, 2}, {0, 2}}));
 }
 
-TEST(Snapping, ANearbyPieceSnapsExactlyAFarOneOrAWronglyTurnedOneDoesNot) {
-    const Figure& cat = figure_named(L"Cat");
+TEST(Snapping, ANearbyPieceSnapsExactlyAFarOneOrAWronglyTurnedOneDoesNot)
+{
+    const Figure &cat = figure_named(L"Cat");
     const std::vector<bool> none(7, false);
     for (size_t i = 0; i < cat.places.size(); ++i) {
         SCOPED_TRACE(i);
-        const Place& place = cat.places[i];
+        const Place &place = cat.places[i];
         const auto snap = find_snap(cat, on(place, {0.25, -0.2}, 4), none);
         ASSERT_TRUE(snap);
         EXPECT_EQ(cat.places[static_cast<size_t>(snap->place)].kind, place.kind);
@@ -178,16 +201,16 @@ TEST(Snapping, ANearbyPieceSnapsExactlyAFarOneOrAWronglyTurnedOneDoesNot) {
         EXPECT_FALSE(find_snap(cat, on(place, {0, 0}, -15), none)) << "beyond the angle tolerance";
     }
     // A piece turned round a whole number of times keeps its own count of turns.
-    const Place& large = cat.places[static_cast<size_t>(place_of_kind(cat, PieceKind::large_triangle))];
+    const Place &large = cat.places[static_cast<size_t>(place_of_kind(cat, PieceKind::large_triangle))];
     const auto round = find_snap(cat, on(large, {}, 360), none);
     ASSERT_TRUE(round);
     EXPECT_EQ(round->degrees, large.degrees + 360);
     // The square looks the same every quarter turn, the parallelogram every half turn.
-    const Place& square = cat.places[static_cast<size_t>(place_of_kind(cat, PieceKind::square))];
+    const Place &square = cat.places[static_cast<size_t>(place_of_kind(cat, PieceKind::square))];
     const auto quarter = find_snap(cat, on(square, {}, 90), none);
     ASSERT_TRUE(quarter);
     EXPECT_EQ(quarter->degrees, square.degrees + 90);
-    const Place& parallelogram = cat.places[static_cast<size_t>(place_of_kind(cat, PieceKind::parallelogram))];
+    const Place &parallelogram = cat.places[static_cast<size_t>(place_of_kind(cat, PieceKind::parallelogram))];
     EXPECT_TRUE(find_snap(cat, on(parallelogram, {}, 180), none));
     EXPECT_FALSE(find_snap(cat, on(parallelogram, {}, 90), none));
     // Another kind of piece never takes the place.
@@ -196,13 +219,14 @@ TEST(Snapping, ANearbyPieceSnapsExactlyAFarOneOrAWronglyTurnedOneDoesNot) {
     EXPECT_FALSE(find_snap(cat, other, none));
 }
 
-TEST(Snapping, APieceTakesTheNearestFreePlaceOfItsKind) {
-    const Figure& bird = figure_named(L"Bird");
+TEST(Snapping, APieceTakesTheNearestFreePlaceOfItsKind)
+{
+    const Figure &bird = figure_named(L"Bird");
     const int first = place_of_kind(bird, PieceKind::small_triangle);
     const int second = place_of_kind(bird, PieceKind::small_triangle, 1);
     ASSERT_GE(second, 0);
-    const Place& one = bird.places[static_cast<size_t>(first)];
-    const Place& two = bird.places[static_cast<size_t>(second)];
+    const Place &one = bird.places[static_cast<size_t>(first)];
+    const Place &two = bird.places[static_cast<size_t>(second)];
     ASSERT_EQ(one.degrees, two.degrees) << "both small triangles of the bird point the same way";
     std::vector<bool> taken(7, false);
     auto snap = find_snap(bird, on(one, {0.1, 0}), taken);
@@ -215,11 +239,12 @@ TEST(Snapping, APieceTakesTheNearestFreePlaceOfItsKind) {
     EXPECT_EQ(snap->place, second);
 }
 
-TEST(Snapping, TheParallelogramTurnsOverIntoAPlaceOfTheOtherHand) {
-    for (const Figure& figure : figures()) {
+TEST(Snapping, TheParallelogramTurnsOverIntoAPlaceOfTheOtherHand)
+{
+    for (const Figure &figure : figures()) {
         SCOPED_TRACE(std::string(figure.name, figure.name + std::wcslen(figure.name)));
         const int index = place_of_kind(figure, PieceKind::parallelogram);
-        const Place& place = figure.places[static_cast<size_t>(index)];
+        const Place &place = figure.places[static_cast<size_t>(index)];
         // The other hand with its long sides along the place's long sides: the
         // standard shape has them at 45 degrees, its mirror image at 135.
         PieceState other{PieceKind::parallelogram, !place.mirrored, {place.centre.x + 0.1, place.centre.y}, 0};
@@ -232,23 +257,25 @@ TEST(Snapping, TheParallelogramTurnsOverIntoAPlaceOfTheOtherHand) {
         // Turned over and placed as the snap says, it lies exactly on the place.
         const Outline shape = kind_shape(PieceKind::parallelogram, place.mirrored);
         const Vec own = vertex_centre(shape);
-        EXPECT_TRUE(lies_on(tangram::place(shape, {{snap->centre.x - own.x, snap->centre.y - own.y}, snap->degrees}),
-                            place));
+        EXPECT_TRUE(
+            lies_on(tangram::place(shape, {{snap->centre.x - own.x, snap->centre.y - own.y}, snap->degrees}), place));
         // With the short sides along the place's, it does not snap.
         other.degrees = place.degrees;
         EXPECT_FALSE(find_snap(figure, other, std::vector<bool>(7, false)));
     }
 }
 
-TEST(Solving, AFigureIsSolvedOnlyWhenEveryPlaceHoldsAPieceExactly) {
-    const Figure& swan = figure_named(L"Swan");
+TEST(Solving, AFigureIsSolvedOnlyWhenEveryPlaceHoldsAPieceExactly)
+{
+    const Figure &swan = figure_named(L"Swan");
     auto outlines = solved_outlines(swan);
     auto count = [&] {
         const auto occupied = occupied_places(swan, outlines);
         return std::count(occupied.begin(), occupied.end(), true);
     };
     EXPECT_EQ(count(), 7);
-    for (Vec& v : outlines[3]) v.x += 1e-3; // a hair off is not on its place
+    for (Vec &v : outlines[3])
+        v.x += 1e-3; // a hair off is not on its place
     EXPECT_EQ(count(), 6);
     outlines = solved_outlines(swan);
     outlines[2] = outlines[1]; // both small triangles on one place
@@ -261,7 +288,8 @@ TEST(Solving, AFigureIsSolvedOnlyWhenEveryPlaceHoldsAPieceExactly) {
     const auto poses = solution(swan);
     const Outline square(standard_pieces()[0].points().begin(), standard_pieces()[0].points().end());
     const Vec own = vertex_centre(square);
-    const PieceState dropped{PieceKind::square, false,
+    const PieceState dropped{PieceKind::square,
+                             false,
                              {own.x + poses[0].pose.translation.x + 0.3, own.y + poses[0].pose.translation.y - 0.1},
                              poses[0].pose.degrees + 5};
     std::vector<Outline> others(outlines.begin() + 1, outlines.end());

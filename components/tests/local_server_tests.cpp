@@ -26,11 +26,13 @@ const wchar_t proxy_dll[] = L"tangram_proxy.dll";
 const wchar_t server_exe[] = L"tangram_model_server.exe";
 constexpr DWORD server_start_ms = 60000; // a Wine process start under emulation can take long
 
-DWORD run_server(const wchar_t* arguments) {
+DWORD run_server(const wchar_t *arguments)
+{
     return run_command(L"\"" + bin_path(server_exe) + L"\" " + arguments);
 }
 
-std::wstring clsid_text(const CLSID& clsid) {
+std::wstring clsid_text(const CLSID &clsid)
+{
     wchar_t text[40] = {};
     StringFromGUID2(clsid, text, 40);
     return text;
@@ -39,9 +41,13 @@ std::wstring clsid_text(const CLSID& clsid) {
 class Process {
 public:
     explicit Process(DWORD id) : handle_(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, id)) {}
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    ~Process() { if (handle_) CloseHandle(handle_); }
+    Process(const Process &) = delete;
+    Process &operator=(const Process &) = delete;
+    ~Process()
+    {
+        if (handle_)
+            CloseHandle(handle_);
+    }
     bool valid() const { return handle_ != nullptr; }
     bool ended_within(DWORD ms) const { return WaitForSingleObject(handle_, ms) == WAIT_OBJECT_0; }
     bool kill() const { return TerminateProcess(handle_, 99) && ended_within(10000); }
@@ -50,32 +56,38 @@ private:
     HANDLE handle_;
 };
 
-std::vector<DWORD> server_processes() {
+std::vector<DWORD> server_processes()
+{
     std::vector<DWORD> found;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return found;
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return found;
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, server_exe) == 0) found.push_back(entry.th32ProcessID);
+        if (_wcsicmp(entry.szExeFile, server_exe) == 0)
+            found.push_back(entry.th32ProcessID);
     CloseHandle(snapshot);
     return found;
 }
 
-bool no_server_within(DWORD ms) {
+bool no_server_within(DWORD ms)
+{
     return pump_until([] { return server_processes().empty(); }, ms);
 }
 
-ComPtr<ITangramModel> served_model() {
+ComPtr<ITangramModel> served_model()
+{
     ComPtr<ITangramModel> model;
-    EXPECT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_TangramModel, nullptr, CLSCTX_LOCAL_SERVER, IID_ITangramModel,
-                                              model.put_void()));
+    EXPECT_HRESULT_SUCCEEDED(
+        CoCreateInstance(CLSID_TangramModel, nullptr, CLSCTX_LOCAL_SERVER, IID_ITangramModel, model.put_void()));
     return model;
 }
 
 class LocalServerEnvironment : public ::testing::Environment {
 public:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_HRESULT_SUCCEEDED(CoInitialize(nullptr));
         ASSERT_HRESULT_SUCCEEDED(call_registration(model_dll, "DllRegisterServer"));
         ASSERT_HRESULT_SUCCEEDED(call_registration(worlds_dll, "DllRegisterServer"));
@@ -83,7 +95,8 @@ public:
         ASSERT_EQ(run_server(L"/RegServer"), 0u);
         ASSERT_TRUE(no_server_within(server_start_ms)) << "a model server of an earlier run still runs";
     }
-    void TearDown() override {
+    void TearDown() override
+    {
         EXPECT_EQ(run_server(L"/UnregServer"), 0u);
         EXPECT_HRESULT_SUCCEEDED(call_registration(proxy_dll, "DllUnregisterServer"));
         EXPECT_HRESULT_SUCCEEDED(call_registration(worlds_dll, "DllUnregisterServer"));
@@ -95,13 +108,14 @@ public:
         // program. The program ends itself right after (see main).
     }
 };
-const auto* environment = ::testing::AddGlobalTestEnvironment(new LocalServerEnvironment);
+const auto *environment = ::testing::AddGlobalTestEnvironment(new LocalServerEnvironment);
 
 const std::wstring model_key = L"CLSID\\" + clsid_text(CLSID_TangramModel);
 
 } // namespace
 
-TEST(LocalServerRegistration, ServerAndDllRegisterSideBySide) {
+TEST(LocalServerRegistration, ServerAndDllRegisterSideBySide)
+{
     const std::wstring local = registry_value(model_key + L"\\LocalServer32", nullptr);
     EXPECT_EQ(local, L"\"" + bin_path(server_exe) + L"\"");
     EXPECT_NE(registry_value(model_key + L"\\InprocServer32", nullptr).find(model_dll), std::wstring::npos);
@@ -121,11 +135,12 @@ TEST(LocalServerRegistration, ServerAndDllRegisterSideBySide) {
     EXPECT_EQ(run_server(L"/RegServer extra"), 2u);
 }
 
-TEST(LocalServerRegistration, EveryCrossingInterfaceHasTheProxyStubOfTheProxyDll) {
+TEST(LocalServerRegistration, EveryCrossingInterfaceHasTheProxyStubOfTheProxyDll)
+{
     std::set<std::wstring> factories;
-    for (const IID* iid : {&IID_ITangramModel, &IID_ITangramTransform, &IID_ITangramModelEvent}) {
+    for (const IID *iid : {&IID_ITangramModel, &IID_ITangramTransform, &IID_ITangramModelEvent}) {
         const std::wstring factory = registry_value(L"Interface\\" + clsid_text(*iid) + L"\\ProxyStubClsid32", nullptr);
-        EXPECT_FALSE(factory.empty()) << "no proxy/stub for " << static_cast<const void*>(iid);
+        EXPECT_FALSE(factory.empty()) << "no proxy/stub for " << static_cast<const void *>(iid);
         factories.insert(factory);
     }
     ASSERT_EQ(factories.size(), 1u);
@@ -138,7 +153,8 @@ TEST(LocalServerRegistration, EveryCrossingInterfaceHasTheProxyStubOfTheProxyDll
     EXPECT_EQ(registry_value(L"Interface\\" + clsid_text(IID_ITangramWorld) + L"\\ProxyStubClsid32", nullptr), L"");
 }
 
-TEST(LocalServerLifetime, ModelsLiveInOneServerThatEndsWithTheLastRelease) {
+TEST(LocalServerLifetime, ModelsLiveInOneServerThatEndsWithTheLastRelease)
+{
     ASSERT_TRUE(no_server_within(server_start_ms));
     auto first = served_model();
     ASSERT_TRUE(first);
@@ -181,7 +197,8 @@ TEST(LocalServerLifetime, ModelsLiveInOneServerThatEndsWithTheLastRelease) {
 }
 
 // Sinks learn of the changes made through the proxy, as the world needs to repaint.
-TEST(LocalServerLifetime, SinksLearnOfChangesMadeThroughTheProxy) {
+TEST(LocalServerLifetime, SinksLearnOfChangesMadeThroughTheProxy)
+{
     auto model = served_model();
     ASSERT_TRUE(model);
     auto container = model.as<IConnectionPointContainer>();
@@ -191,7 +208,7 @@ TEST(LocalServerLifetime, SinksLearnOfChangesMadeThroughTheProxy) {
     ASSERT_HRESULT_SUCCEEDED(container->FindConnectionPoint(IID_ITangramModelEvent, point.put()));
     auto sink = ComPtr<CountingSink>::adopt(new CountingSink);
     DWORD cookie = 0;
-    ASSERT_HRESULT_SUCCEEDED(point->Advise(static_cast<ITangramModelEvent*>(sink.get()), &cookie));
+    ASSERT_HRESULT_SUCCEEDED(point->Advise(static_cast<ITangramModelEvent *>(sink.get()), &cookie));
     point2d slots[4] = {{0, 0}, {1, 0}, {0, 1}};
     model->SetVertices(3, slots);
     auto transform = model.as<ITangramTransform>();
@@ -212,14 +229,16 @@ protected:
     // The server runs for the whole suite, kept by one model: a server start costs seconds here.
     static void SetUpTestSuite() { keeper = served_model(); }
     static void TearDownTestSuite() { keeper.reset(); }
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_TRUE(keeper) << "the model server did not start";
         ASSERT_HRESULT_SUCCEEDED(build_puzzle(GetParam(), window.handle(), puzzle, CLSCTX_LOCAL_SERVER));
         window.set_canvas(puzzle.world.as<ITangramCanvas>().get());
     }
     void TearDown() override { window.set_canvas(nullptr); }
     POINT at(Vec model) const { return to_device(window.handle(), model); }
-    Vec centre(int piece, Vec translation) const {
+    Vec centre(int piece, Vec translation) const
+    {
         const Vec c = vertex_centre(standard_pieces()[piece].points());
         return {c.x + translation.x, c.y + translation.y};
     }
@@ -229,7 +248,8 @@ protected:
     Puzzle puzzle;
 };
 
-TEST_P(ServedWorldTest, PiecesInTheServerAreFoundMovedTurnedAndPainted) {
+TEST_P(ServedWorldTest, PiecesInTheServerAreFoundMovedTurnedAndPainted)
+{
     ASSERT_EQ(puzzle.models.size(), 7u);
     EXPECT_EQ(GetModuleHandleW(model_dll), nullptr);
     for (int i = 0; i < piece_count; ++i) {
@@ -239,8 +259,8 @@ TEST_P(ServedWorldTest, PiecesInTheServerAreFoundMovedTurnedAndPainted) {
 
     // Grab the square piece as the puzzle does, drag it, turn it and drop it.
     ComPtr<ITangramVisual> selected;
-    ASSERT_HRESULT_SUCCEEDED(puzzle.world->VisualFromPoint(at(centre(0, {0, 1})), IID_ITangramVisual,
-                                                           selected.put_void()));
+    ASSERT_HRESULT_SUCCEEDED(
+        puzzle.world->VisualFromPoint(at(centre(0, {0, 1})), IID_ITangramVisual, selected.put_void()));
     ASSERT_TRUE(selected);
     ComPtr<ITangramTransform> transform;
     ASSERT_HRESULT_SUCCEEDED(selected->GetModel(IID_ITangramTransform, transform.put_void()));
@@ -276,7 +296,8 @@ TEST_P(ServedWorldTest, PiecesInTheServerAreFoundMovedTurnedAndPainted) {
     ReleaseDC(nullptr, screen);
 }
 
-TEST_P(ServedWorldTest, AMoveThroughTheProxyRepaintsTheWindow) {
+TEST_P(ServedWorldTest, AMoveThroughTheProxyRepaintsTheWindow)
+{
     const HWND hwnd = window.handle();
     ASSERT_TRUE(pump_until([&] { return !GetUpdateRect(hwnd, nullptr, FALSE) && window.paints() > 0; }, 10000));
     ASSERT_HRESULT_SUCCEEDED(puzzle.transform(2)->Translate(9, 12));
@@ -285,7 +306,7 @@ TEST_P(ServedWorldTest, AMoveThroughTheProxyRepaintsTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(Worlds, ServedWorldTest,
                          ::testing::Values(CLSID_TangramClassicWorld, CLSID_TangramSilhouetteWorld),
-                         [](const auto& info) {
+                         [](const auto &info) {
                              return std::string(info.param == CLSID_TangramClassicWorld ? "Classic" : "Silhouette");
                          });
 
@@ -294,7 +315,8 @@ INSTANTIATE_TEST_SUITE_P(Worlds, ServedWorldTest,
 // registration, so no later test in this Wine session could start a server.
 class KilledServerTest : public ::testing::TestWithParam<CLSID> {};
 
-TEST_P(KilledServerTest, CallsFailPromptlyAndTheWorldCarriesOn) {
+TEST_P(KilledServerTest, CallsFailPromptlyAndTheWorldCarriesOn)
+{
     ASSERT_TRUE(no_server_within(server_start_ms));
     TestWindow window(640, 480);
     Puzzle puzzle;
@@ -319,8 +341,8 @@ TEST_P(KilledServerTest, CallsFailPromptlyAndTheWorldCarriesOn) {
 
     // The world still answers and paints, with what it last knew of the pieces.
     ComPtr<ITangramVisual> visual;
-    EXPECT_HRESULT_SUCCEEDED(puzzle.world->VisualFromPoint(to_device(window.handle(), {6.5, 1.5}), IID_ITangramVisual,
-                                                           visual.put_void()));
+    EXPECT_HRESULT_SUCCEEDED(
+        puzzle.world->VisualFromPoint(to_device(window.handle(), {6.5, 1.5}), IID_ITangramVisual, visual.put_void()));
     HDC dc = GetDC(window.handle());
     EXPECT_HRESULT_SUCCEEDED(puzzle.world.as<ITangramCanvas>()->Paint(dc, {0, 0, 640, 480}));
     ReleaseDC(window.handle(), dc);
@@ -340,7 +362,8 @@ INSTANTIATE_TEST_SUITE_P(Classic, KilledServerTest, ::testing::Values(CLSID_Tang
 // Wine on an emulated CPU can fault while it tears down its RPC threads at
 // ExitProcess, which would turn a passed run into a crash: the program ends
 // itself once GoogleTest reported.
-int main(int argc, char** argv) {
+int main(int argc, char **argv)
+{
     std::setvbuf(stdout, nullptr, _IONBF, 0); // what ran shows even when Wine faults
     ::testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();

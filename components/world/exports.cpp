@@ -18,7 +18,8 @@ struct WorldClass {
     std::wstring name;
 };
 
-const std::vector<WorldClass>& world_classes() {
+const std::vector<WorldClass> &world_classes()
+{
     static const std::vector<WorldClass> all = [] {
         std::vector<WorldClass> classes{{CLSID_TangramClassicWorld, L"ZOTangram Classic World"}};
         for (size_t i = 0; i < figures().size(); ++i)
@@ -28,9 +29,11 @@ const std::vector<WorldClass>& world_classes() {
     return all;
 }
 
-std::vector<ClassRegistration> registrations() {
+std::vector<ClassRegistration> registrations()
+{
     std::vector<ClassRegistration> entries;
-    for (const WorldClass& world : world_classes()) entries.push_back({&world.clsid, world.name.c_str(), true});
+    for (const WorldClass &world : world_classes())
+        entries.push_back({&world.clsid, world.name.c_str(), true});
     return entries;
 }
 
@@ -38,14 +41,20 @@ std::vector<ClassRegistration> registrations() {
 class SilhouetteFactory final : public Implements<IClassFactory> {
 public:
     explicit SilhouetteFactory(size_t figure) : figure_(figure) {}
-    STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** object) override {
-        if (object) *object = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
+    STDMETHODIMP CreateInstance(IUnknown *outer, REFIID riid, void **object) override
+    {
+        if (object)
+            *object = nullptr;
+        if (outer)
+            return CLASS_E_NOAGGREGATION;
         return create_silhouette_world(figure_, riid, object);
     }
-    STDMETHODIMP LockServer(BOOL lock) override {
-        if (lock) lock_module();
-        else unlock_module();
+    STDMETHODIMP LockServer(BOOL lock) override
+    {
+        if (lock)
+            lock_module();
+        else
+            unlock_module();
         return S_OK;
     }
 
@@ -55,20 +64,26 @@ private:
 
 } // namespace
 
-STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
-    if (!object) return E_POINTER;
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void **object)
+{
+    if (!object)
+        return E_POINTER;
     *object = nullptr;
-    if (clsid == CLSID_TangramClassicWorld) return create_and_query<ClassFactory<create_classic_world>>(riid, object);
+    if (clsid == CLSID_TangramClassicWorld)
+        return create_and_query<ClassFactory<create_classic_world>>(riid, object);
     for (size_t i = 0; i < figures().size(); ++i)
-        if (clsid == silhouette_world_class(i)) return create_and_query<SilhouetteFactory>(riid, object, i);
+        if (clsid == silhouette_world_class(i))
+            return create_and_query<SilhouetteFactory>(riid, object, i);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-STDAPI DllRegisterServer() {
+STDAPI DllRegisterServer()
+{
     const auto entries = registrations();
     return register_classes(this_module(), entries);
 }
-STDAPI DllUnregisterServer() {
+STDAPI DllUnregisterServer()
+{
     const auto entries = registrations();
     return unregister_classes(entries);
 }

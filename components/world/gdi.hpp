@@ -7,7 +7,7 @@
 namespace tangram {
 
 struct GdiObjectDeleter {
-    void operator()(void* object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
+    void operator()(void *object) const { DeleteObject(static_cast<HGDIOBJ>(object)); }
 };
 template <class Handle>
 using GdiObject = std::unique_ptr<std::remove_pointer_t<Handle>, GdiObjectDeleter>;
@@ -21,8 +21,8 @@ using MemoryDc = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDcDeleter>;
 class Selection {
 public:
     Selection(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    Selection(const Selection&) = delete;
-    Selection& operator=(const Selection&) = delete;
+    Selection(const Selection &) = delete;
+    Selection &operator=(const Selection &) = delete;
     ~Selection() { SelectObject(dc_, previous_); }
 
 private:
@@ -34,9 +34,13 @@ private:
 class Surface {
 public:
     Surface() = default;
-    Surface(const Surface&) = delete;
-    Surface& operator=(const Surface&) = delete;
-    ~Surface() { if (dc_ && original_) SelectObject(dc_.get(), original_); }
+    Surface(const Surface &) = delete;
+    Surface &operator=(const Surface &) = delete;
+    ~Surface()
+    {
+        if (dc_ && original_)
+            SelectObject(dc_.get(), original_);
+    }
     // Answers true when the surface was made anew.
     bool ensure(int width, int height);
     HDC dc() const { return dc_.get(); }

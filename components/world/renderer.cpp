@@ -23,19 +23,22 @@ constexpr COLORREF grid_colour = RGB(0xE9, 0xE1, 0xD2);
 constexpr COLORREF shadow_colour = RGB(0xB9, 0xB0, 0xA2);
 constexpr COLORREF highlight_colour = RGB(0xFF, 0xFF, 0xFF);
 
-COLORREF mix(COLORREF a, COLORREF b, double share_of_b) {
+COLORREF mix(COLORREF a, COLORREF b, double share_of_b)
+{
     auto channel = [share_of_b](int x, int y) { return static_cast<int>(x + (y - x) * share_of_b + 0.5); };
     return RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
                channel(GetBValue(a), GetBValue(b)));
 }
 
-GdiObject<HPEN> round_pen(int width, COLORREF colour) {
+GdiObject<HPEN> round_pen(int width, COLORREF colour)
+{
     LOGBRUSH brush{BS_SOLID, colour, 0};
     return GdiObject<HPEN>(ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_JOIN_ROUND | PS_ENDCAP_ROUND,
                                         static_cast<DWORD>(width), &brush, 0, nullptr));
 }
 
-std::vector<POINT> device_points(const Viewport& view, std::span<const Vec> polygon, Vec offset = {}) {
+std::vector<POINT> device_points(const Viewport &view, std::span<const Vec> polygon, Vec offset = {})
+{
     std::vector<POINT> points;
     points.reserve(polygon.size());
     for (Vec v : polygon) {
@@ -46,14 +49,17 @@ std::vector<POINT> device_points(const Viewport& view, std::span<const Vec> poly
 }
 
 // The polygon grown about its centre by factor.
-Outline scaled(std::span<const Vec> polygon, double factor) {
+Outline scaled(std::span<const Vec> polygon, double factor)
+{
     const Vec centre = vertex_centre(polygon);
     Outline result;
-    for (Vec v : polygon) result.push_back({centre.x + (v.x - centre.x) * factor, centre.y + (v.y - centre.y) * factor});
+    for (Vec v : polygon)
+        result.push_back({centre.x + (v.x - centre.x) * factor, centre.y + (v.y - centre.y) * factor});
     return result;
 }
 
-void draw_grid(HDC dc, const Viewport& view) {
+void draw_grid(HDC dc, const Viewport &view)
+{
     GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, grid_colour));
     Selection use_pen(dc, pen.get());
     const RECT board = view.board();
@@ -69,16 +75,19 @@ void draw_grid(HDC dc, const Viewport& view) {
     }
 }
 
-void fill_rect(HDC dc, const RECT& rect, COLORREF colour) {
+void fill_rect(HDC dc, const RECT &rect, COLORREF colour)
+{
     SetBkColor(dc, colour);
     ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rect, nullptr, 0, nullptr);
 }
 
 } // namespace
 
-void SceneRenderer::prepare_styles(double scale) {
+void SceneRenderer::prepare_styles(double scale)
+{
     const int width = std::max(1, static_cast<int>(std::lround(scale / 18)));
-    if (width == styled_pen_width_) return;
+    if (width == styled_pen_width_)
+        return;
     styled_pen_width_ = width;
     for (int i = 0; i < palette_size; ++i) {
         styles_[i].fill.reset(CreateSolidBrush(piece_colours[i]));
@@ -89,23 +98,24 @@ void SceneRenderer::prepare_styles(double scale) {
     highlight_ = round_pen(width * 3, highlight_colour);
 }
 
-void SceneRenderer::fill_polygons(HDC dc, const Viewport& view, std::span<const Outline> polygons, COLORREF colour) {
+void SceneRenderer::fill_polygons(HDC dc, const Viewport &view, std::span<const Outline> polygons, COLORREF colour)
+{
     GdiObject<HBRUSH> brush(CreateSolidBrush(colour));
     GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, colour));
     Selection use_brush(dc, brush.get()), use_pen(dc, pen.get());
-    for (const Outline& polygon : polygons) {
+    for (const Outline &polygon : polygons) {
         const auto points = device_points(view, polygon);
         ::Polygon(dc, points.data(), static_cast<int>(points.size()));
     }
 }
 
-void SceneRenderer::draw_caption(HDC dc, const Viewport& view, const wchar_t* text, COLORREF colour, double y) {
+void SceneRenderer::draw_caption(HDC dc, const Viewport &view, const wchar_t *text, COLORREF colour, double y)
+{
     const int height = std::max(10, static_cast<int>(std::lround(view.scale * 0.5)));
     if (height != font_height_) {
         font_height_ = height;
-        font_.reset(CreateFontW(-height, 0, 0, 0, FW_SEMIBOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
+        font_.reset(CreateFontW(-height, 0, 0, 0, FW_SEMIBOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                                CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
     }
     Selection use_font(dc, font_.get());
     SetBkMode(dc, TRANSPARENT);
@@ -117,7 +127,8 @@ void SceneRenderer::draw_caption(HDC dc, const Viewport& view, const wchar_t* te
     DrawTextW(dc, text, -1, &line, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-void SceneRenderer::draw_backdrop(const Viewport& view, SceneLayers& layers) {
+void SceneRenderer::draw_backdrop(const Viewport &view, SceneLayers &layers)
+{
     HDC dc = backdrop_.dc();
     fill_rect(dc, {0, 0, backdrop_.width(), backdrop_.height()}, margin_colour);
     fill_rect(dc, view.board(), board_colour);
@@ -126,10 +137,11 @@ void SceneRenderer::draw_backdrop(const Viewport& view, SceneLayers& layers) {
     backdrop_valid_ = true;
 }
 
-void SceneRenderer::draw_piece(HDC dc, const Viewport& view, const PieceDrawing& piece, double pulse) {
-    const PieceStyle& style = styles_[static_cast<size_t>(piece.colour) % palette_size];
-    const Outline outline = piece.selected ? scaled(*piece.outline, 1 + 0.12 * std::sin(pulse * std::numbers::pi))
-                                           : *piece.outline;
+void SceneRenderer::draw_piece(HDC dc, const Viewport &view, const PieceDrawing &piece, double pulse)
+{
+    const PieceStyle &style = styles_[static_cast<size_t>(piece.colour) % palette_size];
+    const Outline outline =
+        piece.selected ? scaled(*piece.outline, 1 + 0.12 * std::sin(pulse * std::numbers::pi)) : *piece.outline;
     const double lift = std::max(2.0, view.scale * (piece.selected ? 0.16 : 0.08));
     const auto shadow = device_points(view, outline, {lift, lift});
     {
@@ -145,24 +157,30 @@ void SceneRenderer::draw_piece(HDC dc, const Viewport& view, const PieceDrawing&
     ::Polygon(dc, points.data(), static_cast<int>(points.size()));
 }
 
-void SceneRenderer::paint(HDC target, const RECT& bounds, Vec world, std::span<const PieceDrawing> pieces,
-                          double pulse, SceneLayers& layers) {
+void SceneRenderer::paint(HDC target, const RECT &bounds, Vec world, std::span<const PieceDrawing> pieces, double pulse,
+                          SceneLayers &layers)
+{
     const int width = std::max(1, static_cast<int>(bounds.right - bounds.left));
     const int height = std::max(1, static_cast<int>(bounds.bottom - bounds.top));
-    if (frame_.ensure(width, height) | backdrop_.ensure(width, height)) backdrop_valid_ = false;
-    if (!frame_.dc() || !backdrop_.dc()) return;
+    if (frame_.ensure(width, height) | backdrop_.ensure(width, height))
+        backdrop_valid_ = false;
+    if (!frame_.dc() || !backdrop_.dc())
+        return;
     const Viewport view = Viewport::fit({0, 0, width, height}, world);
     prepare_styles(view.scale);
-    if (!backdrop_valid_) draw_backdrop(view, layers);
+    if (!backdrop_valid_)
+        draw_backdrop(view, layers);
     HDC dc = frame_.dc();
     BitBlt(dc, 0, 0, width, height, backdrop_.dc(), 0, 0, SRCCOPY);
-    for (const PieceDrawing& piece : pieces) draw_piece(dc, view, piece, pulse);
+    for (const PieceDrawing &piece : pieces)
+        draw_piece(dc, view, piece, pulse);
     layers.draw_overlay(dc, view);
     BitBlt(target, bounds.left, bounds.top, width, height, dc, 0, 0, SRCCOPY);
 }
 
-void SceneRenderer::draw_banner(HDC dc, const Viewport& view, const wchar_t* text, COLORREF fill, COLORREF colour,
-                                double y) {
+void SceneRenderer::draw_banner(HDC dc, const Viewport &view, const wchar_t *text, COLORREF fill, COLORREF colour,
+                                double y)
+{
     RECT band = view.board();
     band.top = view.to_device({0, y - 0.6}).y;
     band.bottom = view.to_device({0, y + 0.6}).y;
@@ -170,9 +188,12 @@ void SceneRenderer::draw_banner(HDC dc, const Viewport& view, const wchar_t* tex
     draw_caption(dc, view, text, colour, y);
 }
 
-bool Surface::ensure(int width, int height) {
-    if (dc_ && width == width_ && height == height_) return false;
-    if (dc_ && original_) SelectObject(dc_.get(), original_);
+bool Surface::ensure(int width, int height)
+{
+    if (dc_ && width == width_ && height == height_)
+        return false;
+    if (dc_ && original_)
+        SelectObject(dc_.get(), original_);
     bitmap_.reset();
     dc_.reset(CreateCompatibleDC(nullptr));
     BITMAPINFO info{};
@@ -182,7 +203,7 @@ bool Surface::ensure(int width, int height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
+    void *bits = nullptr;
     bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     original_ = bitmap_ ? SelectObject(dc_.get(), bitmap_.get()) : nullptr;
     width_ = width;

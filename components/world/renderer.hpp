@@ -11,7 +11,7 @@
 namespace tangram {
 
 struct PieceDrawing {
-    const Outline* outline; // model coordinates
+    const Outline *outline; // model coordinates
     int colour;             // index into the piece palette
     bool selected;
 };
@@ -20,8 +20,8 @@ struct PieceDrawing {
 class SceneLayers {
 public:
     virtual ~SceneLayers() = default;
-    virtual void draw_backdrop(HDC dc, const Viewport& view) = 0;
-    virtual void draw_overlay(HDC dc, const Viewport& view) = 0;
+    virtual void draw_backdrop(HDC dc, const Viewport &view) = 0;
+    virtual void draw_overlay(HDC dc, const Viewport &view) = 0;
 };
 
 constexpr int palette_size = 7;
@@ -29,17 +29,17 @@ constexpr int palette_size = 7;
 class SceneRenderer {
 public:
     // pulse runs from 0 to 1 while the selection animates, else 0.
-    void paint(HDC target, const RECT& bounds, Vec world, std::span<const PieceDrawing> pieces,
-               double pulse, SceneLayers& layers);
+    void paint(HDC target, const RECT &bounds, Vec world, std::span<const PieceDrawing> pieces, double pulse,
+               SceneLayers &layers);
     void backdrop_changed() { backdrop_valid_ = false; }
     HDC buffer() const { return frame_.dc(); }
 
     // Fills polygons (model coordinates) in one colour, edges included.
-    static void fill_polygons(HDC dc, const Viewport& view, std::span<const Outline> polygons, COLORREF colour);
+    static void fill_polygons(HDC dc, const Viewport &view, std::span<const Outline> polygons, COLORREF colour);
     // A line of text centred on the board at model height y.
-    void draw_caption(HDC dc, const Viewport& view, const wchar_t* text, COLORREF colour, double y);
+    void draw_caption(HDC dc, const Viewport &view, const wchar_t *text, COLORREF colour, double y);
     // A band across the board at model height y, one unit high, with a line of text on it.
-    void draw_banner(HDC dc, const Viewport& view, const wchar_t* text, COLORREF fill, COLORREF colour, double y);
+    void draw_banner(HDC dc, const Viewport &view, const wchar_t *text, COLORREF fill, COLORREF colour, double y);
 
 private:
     struct PieceStyle {
@@ -47,8 +47,8 @@ private:
         GdiObject<HPEN> edge;
     };
     void prepare_styles(double scale);
-    void draw_backdrop(const Viewport& view, SceneLayers& layers);
-    void draw_piece(HDC dc, const Viewport& view, const PieceDrawing& piece, double pulse);
+    void draw_backdrop(const Viewport &view, SceneLayers &layers);
+    void draw_piece(HDC dc, const Viewport &view, const PieceDrawing &piece, double pulse);
 
     Surface frame_, backdrop_;
     bool backdrop_valid_ = false;

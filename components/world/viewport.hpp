@@ -9,12 +9,13 @@
 namespace tangram {
 
 struct Viewport {
-    double scale = 1;  // device pixels per model unit
-    double left = 0;   // device position of model x = 0
-    double top = 0;    // device position of model y = 0
+    double scale = 1; // device pixels per model unit
+    double left = 0;  // device position of model x = 0
+    double top = 0;   // device position of model y = 0
     Vec world{20, 20};
 
-    static Viewport fit(const RECT& area, Vec world) {
+    static Viewport fit(const RECT &area, Vec world)
+    {
         const double width = area.right - area.left, height = area.bottom - area.top;
         Viewport v;
         v.world = world;
@@ -23,11 +24,13 @@ struct Viewport {
         v.top = area.top + (height - world.y * v.scale) / 2;
         return v;
     }
-    POINT to_device(Vec model) const {
+    POINT to_device(Vec model) const
+    {
         return {std::lround(left + model.x * scale), std::lround(top + model.y * scale)};
     }
     Vec to_model(POINT device) const { return {(device.x - left) / scale, (device.y - top) / scale}; }
-    RECT board() const {
+    RECT board() const
+    {
         const POINT a = to_device({0, 0}), b = to_device(world);
         return {a.x, a.y, b.x, b.y};
     }

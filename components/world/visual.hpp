@@ -15,28 +15,28 @@ class Visual;
 class VisualOwner {
 public:
     virtual ~VisualOwner() = default;
-    virtual void visual_changed(Visual& visual) = 0;
-    virtual HRESULT select(Visual& visual, bool selected) = 0;
+    virtual void visual_changed(Visual &visual) = 0;
+    virtual HRESULT select(Visual &visual, bool selected) = 0;
 };
 
 class Visual final : public Implements<ITangramVisual, ITangramModelEvent> {
 public:
-    static HRESULT create(ITangramModel* model, VisualOwner& owner, int colour, ComPtr<Visual>& created);
+    static HRESULT create(ITangramModel *model, VisualOwner &owner, int colour, ComPtr<Visual> &created);
 
     // Stops listening to the model and forgets the owner; the world calls it
     // when it lets go of its pieces, which breaks the model-visual cycle.
     void disconnect();
-    const Outline& outline();
+    const Outline &outline();
     int colour() const { return colour_; }
-    ITangramModel* model() const { return model_.get(); }
-    ITangramTransform* transform() const { return transform_.get(); }
+    ITangramModel *model() const { return model_.get(); }
+    ITangramTransform *transform() const { return transform_.get(); }
 
-    STDMETHODIMP GetModel(REFIID riid, void** model) override;
+    STDMETHODIMP GetModel(REFIID riid, void **model) override;
     STDMETHODIMP SetSelected(BOOL selected) override;
     STDMETHODIMP OnModelChanged() override;
 
 private:
-    Visual(ITangramModel* model, VisualOwner& owner, int colour);
+    Visual(ITangramModel *model, VisualOwner &owner, int colour);
     void listen();
     HRESULT read_outline();
 
@@ -44,7 +44,7 @@ private:
     ComPtr<ITangramTransform> transform_;
     ComPtr<IConnectionPoint> connection_;
     DWORD cookie_ = 0;
-    VisualOwner* owner_;
+    VisualOwner *owner_;
     int colour_;
     Outline outline_;
     bool stale_ = true;

@@ -174,7 +174,7 @@ private:
             return;
         }
         int percent = random_.below(100);
-        int length = percent < 60 ? random_.between(0, 16)
+        int length = percent < 60   ? random_.between(0, 16)
                      : percent < 90 ? random_.between(17, 80)
                      : percent < 99 ? random_.between(81, 600)
                                     : random_.between(601, FLF_MAX_STRING);
@@ -260,10 +260,7 @@ Bytes file_bytes(const fs::path &name)
 // The folder of the benchmark files, removed with them at the end.
 class WorkFolder {
 public:
-    explicit WorkFolder(const fs::path &parent) : dir_(parent / "flf_bench_files")
-    {
-        fs::create_directories(dir_);
-    }
+    explicit WorkFolder(const fs::path &parent) : dir_(parent / "flf_bench_files") { fs::create_directories(dir_); }
     ~WorkFolder()
     {
         std::error_code ignored;
@@ -282,7 +279,8 @@ private:
 // The best (shortest) of the measured times of one operation.
 class BestTime {
 public:
-    template <class Operation> void measure(Operation &&operation)
+    template <class Operation>
+    void measure(Operation &&operation)
     {
         auto start = std::chrono::steady_clock::now();
         operation();
@@ -340,8 +338,7 @@ void build_base(const Settings &settings, const fs::path &file)
 
 void run_rounds(const Settings &settings, const WorkFolder &folder, Results &results)
 {
-    const fs::path base_file = folder.file("base.flf"), saved = folder.file("saved.flf"),
-                   raw = folder.file("raw.bin");
+    const fs::path base_file = folder.file("base.flf"), saved = folder.file("saved.flf"), raw = folder.file("raw.bin");
     Bytes buffer(size_t(fs::file_size(base_file)));
     results.file_bytes = double(buffer.size());
     read_whole(base_file, buffer); // warms the cache
@@ -370,12 +367,11 @@ void print_row(const char *operation, const BestTime &time, double bytes)
     std::printf("%-26s %10.1f %10.1f\n", operation, time.seconds() * 1000.0, bytes / MB / time.seconds());
 }
 
-void print_ratio_row(const char *operation, const BestTime &time, double bytes, const BestTime &raw,
-                     const char *label)
+void print_ratio_row(const char *operation, const BestTime &time, double bytes, const BestTime &raw, const char *label)
 {
     double ratio = time.seconds() / raw.seconds();
-    std::printf("%-26s %10.1f %10.1f %8.2f  %s%s\n", operation, time.seconds() * 1000.0,
-                bytes / MB / time.seconds(), ratio, label, ratio > goal_ratio ? "  (over goal)" : "");
+    std::printf("%-26s %10.1f %10.1f %8.2f  %s%s\n", operation, time.seconds() * 1000.0, bytes / MB / time.seconds(),
+                ratio, label, ratio > goal_ratio ? "  (over goal)" : "");
 }
 
 void print_results(const Results &results)

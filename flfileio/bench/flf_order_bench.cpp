@@ -194,8 +194,9 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: flf_order_bench [CHILDREN [REPEATS [FOLDER]]]\n");
         return 2;
     }
-    const fs::path folder = (argc > 3 ? fs::path(argv[3]) : fs::temp_directory_path()) /
-                            ("flf-order-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const fs::path folder =
+        (argc > 3 ? fs::path(argv[3]) : fs::temp_directory_path()) /
+        ("flf-order-bench-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     fs::create_directories(folder);
     const Kind kinds[] = {
         {"children", children, write_children, open_children},

@@ -74,9 +74,7 @@ int32_t sign_at(const Description &d, int i, uint32_t &state)
     case 1: return d.children - i;
     case 2: return 7;
     case 3: return i % 2 ? i : d.children - i; // both ends towards the middle
-    default:
-        state = state * 1664525u + 1013904223u;
-        return int32_t(state >> 12) % (d.children / 4 + 1);
+    default: state = state * 1664525u + 1013904223u; return int32_t(state >> 12) % (d.children / 4 + 1);
     }
 }
 

@@ -76,8 +76,8 @@ int32_t format_version(const fuzz::Bytes &bytes)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const fuzz::ScratchDir &dir = fuzz::scratch();
-    const std::string input = dir.file("input.flf"), first = dir.file("first.flf"),
-                      second = dir.file("second.flf"), third = dir.file("third.flf");
+    const std::string input = dir.file("input.flf"), first = dir.file("first.flf"), second = dir.file("second.flf"),
+                      third = dir.file("third.flf");
     fuzz::write_file(input, data, size);
 
     Base base(flf_open_base(input.c_str()));

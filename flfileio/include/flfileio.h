@@ -31,15 +31,15 @@
 #include <stdint.h>
 
 #if defined(_WIN32)
-#  if defined(FLFILEIO_BUILD)
-#    define FLF_API __declspec(dllexport)
-#  else
-#    define FLF_API __declspec(dllimport)
-#  endif
-#  define FLF_CALL __cdecl
+#if defined(FLFILEIO_BUILD)
+#define FLF_API __declspec(dllexport)
 #else
-#  define FLF_API __attribute__((visibility("default")))
-#  define FLF_CALL
+#define FLF_API __declspec(dllimport)
+#endif
+#define FLF_CALL __cdecl
+#else
+#define FLF_API __attribute__((visibility("default")))
+#define FLF_CALL
 #endif
 
 /* Tags: the class of a stored object. */
@@ -61,11 +61,11 @@ enum {
 
 enum { FLF_FIRST_FORM_SIGN = 10001, FLF_MAX_STRING = 4095 };
 
-typedef struct flf_base_ *FLF_BASE;    /* a resource base */
-typedef struct flf_item_ *FLF_ITEM;    /* a stored object (compound or value) */
-typedef struct flf_class_ *FLF_CLASS;  /* a class of the form index */
-typedef struct flf_entry_ *FLF_ENTRY;  /* a form entry of a class */
-typedef struct flf_names_ *FLF_NAMES;  /* a name base */
+typedef struct flf_base_ *FLF_BASE;   /* a resource base */
+typedef struct flf_item_ *FLF_ITEM;   /* a stored object (compound or value) */
+typedef struct flf_class_ *FLF_CLASS; /* a class of the form index */
+typedef struct flf_entry_ *FLF_ENTRY; /* a form entry of a class */
+typedef struct flf_names_ *FLF_NAMES; /* a name base */
 
 #ifdef __cplusplus
 class CAbstrFile;
@@ -76,7 +76,7 @@ typedef struct CAbstrFile CAbstrFile;
 #if defined(_WIN32)
 typedef unsigned long flf_system_error; /* DWORD, as GetLastError returns it */
 #else
-typedef uint32_t flf_system_error;      /* errno */
+typedef uint32_t flf_system_error; /* errno */
 #endif
 
 #ifdef __cplusplus

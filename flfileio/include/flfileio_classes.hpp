@@ -15,9 +15,9 @@
 // Header-only classes keep default visibility natively, so a throw in the
 // library and a catch in another module agree on the type.
 #if defined(_WIN32)
-#  define FLF_SHARED_TYPE
+#define FLF_SHARED_TYPE
 #else
-#  define FLF_SHARED_TYPE __attribute__((visibility("default")))
+#define FLF_SHARED_TYPE __attribute__((visibility("default")))
 #endif
 
 // A database error: a code of the shared error vocabulary and a detail (a tag,
@@ -95,9 +95,8 @@ public:
 
     std::string message() const
     {
-        static const char *const texts[] = {"Stream error",        "Cannot read file",
-                                            "Cannot write file",   "Unexpected end of data",
-                                            "String too long",     "Out of memory"};
+        static const char *const texts[] = {"Stream error",           "Cannot read file", "Cannot write file",
+                                            "Unexpected end of data", "String too long",  "Out of memory"};
         const char *text = (kind_ >= 1 && kind_ <= 5) ? texts[kind_] : texts[0];
         char buffer[128];
         if (system_error_ != 0)

@@ -14,17 +14,26 @@ namespace {
 // Large enough that a save makes few system calls (each is costly in sandboxes).
 constexpr int32_t kBufferSize = 1024 * 1024;
 
-[[noreturn]] void Raise(int kind, int32_t system_error) { throw new file_exception(kind, system_error); }
+[[noreturn]] void Raise(int kind, int32_t system_error)
+{
+    throw new file_exception(kind, system_error);
+}
 
 } // namespace
 
 // ---- CAbstrFile: primitive encodings ---------------------------------------
 
-CAbstrFile::CAbstrFile() { text_[0] = '\0'; }
+CAbstrFile::CAbstrFile()
+{
+    text_[0] = '\0';
+}
 
 CAbstrFile::~CAbstrFile() = default;
 
-int64_t CAbstrFile::Remaining() { return -1; }
+int64_t CAbstrFile::Remaining()
+{
+    return -1;
+}
 
 int32_t CAbstrFile::ReadInt()
 {
@@ -41,7 +50,10 @@ int32_t CAbstrFile::ReadByte()
     return byte;
 }
 
-int32_t CAbstrFile::ReadBool() { return ReadByte(); }
+int32_t CAbstrFile::ReadBool()
+{
+    return ReadByte();
+}
 
 double CAbstrFile::ReadDouble()
 {
@@ -83,7 +95,10 @@ void CAbstrFile::WriteByte(int32_t value)
     WriteBytes(&byte, 1);
 }
 
-void CAbstrFile::WriteBool(int32_t value) { WriteByte(value); }
+void CAbstrFile::WriteBool(int32_t value)
+{
+    WriteByte(value);
+}
 
 void CAbstrFile::WriteDouble(double value)
 {
@@ -125,10 +140,10 @@ intptr_t OpenFile(const char *file_name, CBinFile::Mode mode)
 } // namespace
 
 CBinFile::CBinFile(const char *file_name, Mode mode)
-    : handle_(OpenFile(file_name, mode)), owns_(true), writing_(mode != ForReading), buffer_(new unsigned char[kBufferSize]), buffer_pos_(0),
-      buffer_len_(0), file_pos_(0), size_(writing_ ? 0 : flf_platform::Size(handle_))
-{
-}
+    : handle_(OpenFile(file_name, mode)), owns_(true), writing_(mode != ForReading),
+      buffer_(new unsigned char[kBufferSize]), buffer_pos_(0), buffer_len_(0), file_pos_(0),
+      size_(writing_ ? 0 : flf_platform::Size(handle_))
+{}
 
 CBinFile::~CBinFile()
 {
@@ -237,7 +252,10 @@ int64_t CBinFile::Remaining()
     return size_ - position;
 }
 
-bool CBinFile::AtEnd() { return Remaining() <= 0; }
+bool CBinFile::AtEnd()
+{
+    return Remaining() <= 0;
+}
 
 // ---- CMemoryFile: a stream over a movable memory block ---------------------
 
@@ -257,8 +275,8 @@ CMemoryFile::CMemoryFile(int32_t capacity, bool owns_block)
 }
 
 CMemoryFile::CMemoryFile(void *block, int32_t length)
-    : block_(block), data_(nullptr), position_(0), length_(std::max<int32_t>(length, 0)),
-      capacity_(length_), step_(0), growable_(false), owns_(false)
+    : block_(block), data_(nullptr), position_(0), length_(std::max<int32_t>(length, 0)), capacity_(length_), step_(0),
+      growable_(false), owns_(false)
 {
     data_ = flf_platform::LockBlock(block_);
     if (!data_ && length_ > 0)
@@ -325,9 +343,15 @@ void CMemoryFile::Seek(int32_t position)
     position_ = position;
 }
 
-bool CMemoryFile::AtEnd() { return position_ >= length_; }
+bool CMemoryFile::AtEnd()
+{
+    return position_ >= length_;
+}
 
-int64_t CMemoryFile::Remaining() { return length_ - position_; }
+int64_t CMemoryFile::Remaining()
+{
+    return length_ - position_;
+}
 
 // ---- reading counts and writing files safely --------------------------------
 
@@ -335,9 +359,15 @@ namespace {
 thread_local const char *failed_check = "";
 }
 
-void NoteFailedCheck(const char *check) { failed_check = check; }
+void NoteFailedCheck(const char *check)
+{
+    failed_check = check;
+}
 
-const char *FailedCheck() { return failed_check; }
+const char *FailedCheck()
+{
+    return failed_check;
+}
 
 int32_t CheckedCount(CAbstrFile &stream, int32_t count, int smallest_item_bytes)
 {
@@ -429,7 +459,10 @@ void CByteReader::ReadBytes(void *buffer, int32_t n)
     position_ += n;
 }
 
-void CByteReader::WriteBytes(const void *, int32_t) { Raise(file_exception::WriteFailed, 0); }
+void CByteReader::WriteBytes(const void *, int32_t)
+{
+    Raise(file_exception::WriteFailed, 0);
+}
 
 void CByteReader::Seek(int32_t position)
 {

@@ -71,12 +71,30 @@ void GuardedVoid(Body body)
 
 // ---- handles ---------------------------------------------------------------
 
-ResourceBase *AsBase(FLF_BASE base) { return reinterpret_cast<ResourceBase *>(base); }
-stobject *AsItem(FLF_ITEM item) { return reinterpret_cast<stobject *>(item); }
-FLF_ITEM AsHandle(stobject *item) { return reinterpret_cast<FLF_ITEM>(item); }
-ClassEntry *AsClass(FLF_CLASS cls) { return reinterpret_cast<ClassEntry *>(cls); }
-FormEntry *AsEntry(FLF_ENTRY entry) { return reinterpret_cast<FormEntry *>(entry); }
-NameServer *AsNames(FLF_NAMES names) { return reinterpret_cast<NameServer *>(names); }
+ResourceBase *AsBase(FLF_BASE base)
+{
+    return reinterpret_cast<ResourceBase *>(base);
+}
+stobject *AsItem(FLF_ITEM item)
+{
+    return reinterpret_cast<stobject *>(item);
+}
+FLF_ITEM AsHandle(stobject *item)
+{
+    return reinterpret_cast<FLF_ITEM>(item);
+}
+ClassEntry *AsClass(FLF_CLASS cls)
+{
+    return reinterpret_cast<ClassEntry *>(cls);
+}
+FormEntry *AsEntry(FLF_ENTRY entry)
+{
+    return reinterpret_cast<FormEntry *>(entry);
+}
+NameServer *AsNames(FLF_NAMES names)
+{
+    return reinterpret_cast<NameServer *>(names);
+}
 
 compound_stobject *AsCompound(FLF_ITEM item)
 {
@@ -168,7 +186,8 @@ void ApplyText(FLF_ITEM item, const char *text)
 
 FLF_BASE flf_new_base(const char *project_name, int project_type)
 {
-    return Guarded<FLF_BASE>(nullptr, [&] { return Register(std::make_unique<ResourceBase>(project_name, project_type)); });
+    return Guarded<FLF_BASE>(nullptr,
+                             [&] { return Register(std::make_unique<ResourceBase>(project_name, project_type)); });
 }
 
 // Why a resource file did not open, recorded in either error mode: opening
@@ -230,7 +249,10 @@ void flf_close_base(FLF_BASE base)
     delete AsBase(base);
 }
 
-int flf_get_project_type(FLF_BASE base) { return base ? AsBase(base)->project_type : 0; }
+int flf_get_project_type(FLF_BASE base)
+{
+    return base ? AsBase(base)->project_type : 0;
+}
 
 void flf_set_project_name(FLF_BASE base, const char *name)
 {
@@ -238,9 +260,15 @@ void flf_set_project_name(FLF_BASE base, const char *name)
         GuardedVoid([&] { AsBase(base)->project_name = name; });
 }
 
-const char *flf_get_project_name(FLF_BASE base) { return base ? AsBase(base)->project_name.c_str() : nullptr; }
+const char *flf_get_project_name(FLF_BASE base)
+{
+    return base ? AsBase(base)->project_name.c_str() : nullptr;
+}
 
-int flf_get_resource_version(FLF_BASE base) { return base ? AsBase(base)->version_word : 0; }
+int flf_get_resource_version(FLF_BASE base)
+{
+    return base ? AsBase(base)->version_word : 0;
+}
 
 int flf_get_custom_flag(FLF_BASE base, int mask)
 {
@@ -257,7 +285,10 @@ void flf_set_custom_flag(FLF_BASE base, int mask, int on)
 
 // ---- forms and classes -----------------------------------------------------
 
-FLF_ITEM flf_get_form_root(FLF_BASE base) { return base ? AsHandle(&AsBase(base)->forms_root) : nullptr; }
+FLF_ITEM flf_get_form_root(FLF_BASE base)
+{
+    return base ? AsHandle(&AsBase(base)->forms_root) : nullptr;
+}
 
 FLF_ITEM flf_add_form(FLF_BASE base, const char *class_name, int form_id, const char *alias)
 {
@@ -343,7 +374,10 @@ FLF_CLASS flf_get_class_forms(FLF_BASE base, const char *class_name)
     return base ? reinterpret_cast<FLF_CLASS>(AsBase(base)->index.Find(class_name)) : nullptr;
 }
 
-FLF_CLASS flf_get_class_handle(FLF_BASE base, const char *class_name) { return flf_get_class_forms(base, class_name); }
+FLF_CLASS flf_get_class_handle(FLF_BASE base, const char *class_name)
+{
+    return flf_get_class_forms(base, class_name);
+}
 
 void flf_remove_class(FLF_BASE base, const char *class_name)
 {
@@ -351,9 +385,15 @@ void flf_remove_class(FLF_BASE base, const char *class_name)
         AsBase(base)->index.Remove(class_name);
 }
 
-int flf_get_class_count(FLF_BASE base) { return base ? AsBase(base)->index.Count() : 0; }
+int flf_get_class_count(FLF_BASE base)
+{
+    return base ? AsBase(base)->index.Count() : 0;
+}
 
-int flf_get_first_class(FLF_BASE base) { return flf_get_class_count(base) > 0 ? 1 : 0; }
+int flf_get_first_class(FLF_BASE base)
+{
+    return flf_get_class_count(base) > 0 ? 1 : 0;
+}
 
 int flf_get_next_class(FLF_BASE base, int position)
 {
@@ -365,9 +405,15 @@ FLF_CLASS flf_class_item(FLF_BASE base, int position)
     return base ? reinterpret_cast<FLF_CLASS>(AsBase(base)->index.At(position)) : nullptr;
 }
 
-const char *flf_class_item_name(FLF_CLASS cls) { return cls ? AsClass(cls)->Name().c_str() : nullptr; }
+const char *flf_class_item_name(FLF_CLASS cls)
+{
+    return cls ? AsClass(cls)->Name().c_str() : nullptr;
+}
 
-int flf_get_class_forms_count(FLF_CLASS cls) { return cls ? AsClass(cls)->Count() : 0; }
+int flf_get_class_forms_count(FLF_CLASS cls)
+{
+    return cls ? AsClass(cls)->Count() : 0;
+}
 
 int flf_get_class_forms_sign(FLF_CLASS cls, int position)
 {
@@ -375,7 +421,10 @@ int flf_get_class_forms_sign(FLF_CLASS cls, int position)
     return entry ? entry->form_id : 0;
 }
 
-int flf_get_first_class_form(FLF_CLASS cls) { return flf_get_class_forms_count(cls) > 0 ? 1 : 0; }
+int flf_get_first_class_form(FLF_CLASS cls)
+{
+    return flf_get_class_forms_count(cls) > 0 ? 1 : 0;
+}
 
 int flf_get_next_class_form(FLF_CLASS cls, int position)
 {
@@ -387,11 +436,20 @@ FLF_ENTRY flf_class_form_item(FLF_CLASS cls, int position)
     return cls ? reinterpret_cast<FLF_ENTRY>(AsClass(cls)->At(position)) : nullptr;
 }
 
-int flf_class_form_item_id(FLF_ENTRY entry) { return entry ? AsEntry(entry)->form_id : 0; }
+int flf_class_form_item_id(FLF_ENTRY entry)
+{
+    return entry ? AsEntry(entry)->form_id : 0;
+}
 
-int flf_class_form_item_sign(FLF_ENTRY entry) { return entry ? AsEntry(entry)->form_sign : 0; }
+int flf_class_form_item_sign(FLF_ENTRY entry)
+{
+    return entry ? AsEntry(entry)->form_sign : 0;
+}
 
-const char *flf_class_form_item_alias(FLF_ENTRY entry) { return entry ? AsEntry(entry)->alias.c_str() : nullptr; }
+const char *flf_class_form_item_alias(FLF_ENTRY entry)
+{
+    return entry ? AsEntry(entry)->alias.c_str() : nullptr;
+}
 
 // ---- properties: look-up and navigation ------------------------------------
 
@@ -416,7 +474,10 @@ FLF_ITEM flf_get_sub_prop(FLF_ITEM compound, const int *path, int count)
     });
 }
 
-FLF_ITEM flf_get_parent_prop(FLF_ITEM item) { return item ? AsHandle(AsItem(item)->parent) : nullptr; }
+FLF_ITEM flf_get_parent_prop(FLF_ITEM item)
+{
+    return item ? AsHandle(AsItem(item)->parent) : nullptr;
+}
 
 int flf_get_children_count(FLF_ITEM compound)
 {
@@ -455,7 +516,10 @@ void flf_insert_at_position(FLF_ITEM compound, FLF_ITEM item, int position)
         GuardedVoid([&] { c->InsertAt(AsItem(item), position); });
 }
 
-int flf_get_item_sign(FLF_ITEM item) { return item ? AsItem(item)->sign : 0; }
+int flf_get_item_sign(FLF_ITEM item)
+{
+    return item ? AsItem(item)->sign : 0;
+}
 
 int flf_set_item_sign(FLF_ITEM item, int sign)
 {
@@ -465,7 +529,10 @@ int flf_set_item_sign(FLF_ITEM item, int sign)
     return Guarded(0, [&] { return object->parent->SetChildSign(object, sign); });
 }
 
-int flf_get_item_tag(FLF_ITEM item) { return item ? AsItem(item)->tag : 0; }
+int flf_get_item_tag(FLF_ITEM item)
+{
+    return item ? AsItem(item)->tag : 0;
+}
 
 // ---- properties: values ----------------------------------------------------
 
@@ -481,7 +548,10 @@ const char *flf_get_prop_str(FLF_ITEM item)
     return value ? value->Value() : nullptr;
 }
 
-int flf_get_prop_boo(FLF_ITEM item) { return flf_get_prop_int(item); }
+int flf_get_prop_boo(FLF_ITEM item)
+{
+    return flf_get_prop_int(item);
+}
 
 char flf_get_prop_char(FLF_ITEM item)
 {
@@ -507,7 +577,10 @@ void flf_set_prop_str(FLF_ITEM item, const char *text)
         GuardedVoid([&] { target->SetValue(text); });
 }
 
-void flf_set_prop_boo(FLF_ITEM item, int value) { flf_set_prop_int(item, value); }
+void flf_set_prop_boo(FLF_ITEM item, int value)
+{
+    flf_set_prop_int(item, value);
+}
 
 void flf_set_prop_char(FLF_ITEM item, int character)
 {
@@ -648,9 +721,15 @@ int flf_add_name_to_server(FLF_NAMES names, const char *name)
     return names ? Guarded(0, [&] { return AsNames(names)->Add(name); }) : 0;
 }
 
-int flf_get_sign_by_name(FLF_NAMES names, const char *name) { return names ? AsNames(names)->SignOf(name) : 0; }
+int flf_get_sign_by_name(FLF_NAMES names, const char *name)
+{
+    return names ? AsNames(names)->SignOf(name) : 0;
+}
 
-const char *flf_get_name_by_sign(FLF_NAMES names, int sign) { return names ? AsNames(names)->NameOf(sign) : nullptr; }
+const char *flf_get_name_by_sign(FLF_NAMES names, int sign)
+{
+    return names ? AsNames(names)->NameOf(sign) : nullptr;
+}
 
 void flf_remove_name_from_server(FLF_NAMES names, int sign)
 {
@@ -658,7 +737,10 @@ void flf_remove_name_from_server(FLF_NAMES names, int sign)
         GuardedVoid([&] { AsNames(names)->Remove(sign); });
 }
 
-int flf_name_server_get_first(FLF_NAMES names) { return names && AsNames(names)->Count() > 0 ? 1 : 0; }
+int flf_name_server_get_first(FLF_NAMES names)
+{
+    return names && AsNames(names)->Count() > 0 ? 1 : 0;
+}
 
 int flf_name_server_get_next(FLF_NAMES names, int position)
 {

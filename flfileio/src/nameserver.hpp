@@ -36,8 +36,7 @@ private:
     int SearchName(const char *name) const;
     int SearchSign(int32_t sign) const;
     void Insert(const NameEntry &entry);
-    void WriteConstants(const char *file_name, const char *head, const char *line_pattern,
-                        const char *tail) const;
+    void WriteConstants(const char *file_name, const char *head, const char *line_pattern, const char *tail) const;
 
     std::vector<NameEntry> by_name_;
     std::vector<NameEntry> by_sign_;

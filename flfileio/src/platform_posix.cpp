@@ -36,15 +36,30 @@ intptr_t OpenForReading(const char *name)
     return fd;
 }
 
-intptr_t OpenForWriting(const char *name) { return Open(name, O_WRONLY | O_CREAT | O_TRUNC); }
+intptr_t OpenForWriting(const char *name)
+{
+    return Open(name, O_WRONLY | O_CREAT | O_TRUNC);
+}
 
-intptr_t CreateForWriting(const char *name) { return Open(name, O_WRONLY | O_CREAT | O_EXCL); }
+intptr_t CreateForWriting(const char *name)
+{
+    return Open(name, O_WRONLY | O_CREAT | O_EXCL);
+}
 
-bool AlreadyExists(flf_system_error error) { return error == EEXIST; }
+bool AlreadyExists(flf_system_error error)
+{
+    return error == EEXIST;
+}
 
-void Close(intptr_t file) { ::close(static_cast<int>(file)); }
+void Close(intptr_t file)
+{
+    ::close(static_cast<int>(file));
+}
 
-bool SyncToDisk(intptr_t file) { return ::fsync(static_cast<int>(file)) == 0; }
+bool SyncToDisk(intptr_t file)
+{
+    return ::fsync(static_cast<int>(file)) == 0;
+}
 
 bool Read(intptr_t file, void *buffer, int32_t n, int32_t *done)
 {
@@ -93,7 +108,10 @@ int64_t Size(intptr_t file)
     return fstat(static_cast<int>(file), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
 }
 
-int32_t LastError() { return errno; }
+int32_t LastError()
+{
+    return errno;
+}
 
 void RefuseReadOnly(const char *name)
 {
@@ -138,19 +156,34 @@ bool MoveReplacing(const char *source, const char *target)
     return true;
 }
 
-void RemoveFile(const char *name) { ::unlink(name); }
+void RemoveFile(const char *name)
+{
+    ::unlink(name);
+}
 
 // Natively a block is plain heap memory; locking answers its address.
-void *AllocBlock(int32_t size) { return std::calloc(1, size > 0 ? static_cast<size_t>(size) : 1); }
+void *AllocBlock(int32_t size)
+{
+    return std::calloc(1, size > 0 ? static_cast<size_t>(size) : 1);
+}
 
-unsigned char *LockBlock(void *block) { return static_cast<unsigned char *>(block); }
+unsigned char *LockBlock(void *block)
+{
+    return static_cast<unsigned char *>(block);
+}
 
 void UnlockBlock(void *) {}
 
-void FreeBlock(void *block) { std::free(block); }
+void FreeBlock(void *block)
+{
+    std::free(block);
+}
 
 void Beep() {}
 
-std::string SystemMessage(flf_system_error code) { return std::string(std::strerror(static_cast<int>(code))) + "."; }
+std::string SystemMessage(flf_system_error code)
+{
+    return std::string(std::strerror(static_cast<int>(code))) + ".";
+}
 
 } // namespace flf_platform

@@ -17,23 +17,44 @@ intptr_t Open(const char *name, DWORD access, DWORD sharing, DWORD disposition)
     return reinterpret_cast<intptr_t>(file);
 }
 
-HANDLE AsHandle(intptr_t file) { return reinterpret_cast<HANDLE>(file); }
+HANDLE AsHandle(intptr_t file)
+{
+    return reinterpret_cast<HANDLE>(file);
+}
 
 } // namespace
 
 // Readers share the file with other readers: two programs may read one form
 // file or name base at once. A writer keeps it to itself.
-intptr_t OpenForReading(const char *name) { return Open(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING); }
+intptr_t OpenForReading(const char *name)
+{
+    return Open(name, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+}
 
-intptr_t OpenForWriting(const char *name) { return Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS); }
+intptr_t OpenForWriting(const char *name)
+{
+    return Open(name, GENERIC_WRITE, 0, CREATE_ALWAYS);
+}
 
-intptr_t CreateForWriting(const char *name) { return Open(name, GENERIC_WRITE, 0, CREATE_NEW); }
+intptr_t CreateForWriting(const char *name)
+{
+    return Open(name, GENERIC_WRITE, 0, CREATE_NEW);
+}
 
-bool AlreadyExists(flf_system_error error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+bool AlreadyExists(flf_system_error error)
+{
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+}
 
-void Close(intptr_t file) { CloseHandle(AsHandle(file)); }
+void Close(intptr_t file)
+{
+    CloseHandle(AsHandle(file));
+}
 
-bool SyncToDisk(intptr_t file) { return FlushFileBuffers(AsHandle(file)) != FALSE; }
+bool SyncToDisk(intptr_t file)
+{
+    return FlushFileBuffers(AsHandle(file)) != FALSE;
+}
 
 bool Read(intptr_t file, void *buffer, int32_t n, int32_t *done)
 {
@@ -65,7 +86,10 @@ int64_t Size(intptr_t file)
     return (static_cast<int64_t>(high) << 32) | low;
 }
 
-int32_t LastError() { return static_cast<int32_t>(GetLastError()); }
+int32_t LastError()
+{
+    return static_cast<int32_t>(GetLastError());
+}
 
 // Windows refuses to replace a read-only file; some emulations do not.
 void RefuseReadOnly(const char *name)
@@ -83,20 +107,35 @@ bool MoveReplacing(const char *source, const char *target)
     return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-void RemoveFile(const char *name) { DeleteFileA(name); }
+void RemoveFile(const char *name)
+{
+    DeleteFileA(name);
+}
 
 void *AllocBlock(int32_t size)
 {
     return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, static_cast<SIZE_T>(size));
 }
 
-unsigned char *LockBlock(void *block) { return static_cast<unsigned char *>(GlobalLock(block)); }
+unsigned char *LockBlock(void *block)
+{
+    return static_cast<unsigned char *>(GlobalLock(block));
+}
 
-void UnlockBlock(void *block) { GlobalUnlock(block); }
+void UnlockBlock(void *block)
+{
+    GlobalUnlock(block);
+}
 
-void FreeBlock(void *block) { GlobalFree(block); }
+void FreeBlock(void *block)
+{
+    GlobalFree(block);
+}
 
-void Beep() { MessageBeep(0xFFFFFFFF); }
+void Beep()
+{
+    MessageBeep(0xFFFFFFFF);
+}
 
 std::string SystemMessage(flf_system_error code)
 {

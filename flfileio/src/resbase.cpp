@@ -11,8 +11,8 @@ namespace {
 
 const char kFileHeader[] = "Formloom resource file\n";
 constexpr int32_t kFormatVersion = 4;
-constexpr int kSmallestFormEntryBytes = 12;  // id, sign, empty alias
-constexpr int kSmallestClassEntryBytes = 8;  // count, empty name
+constexpr int kSmallestFormEntryBytes = 12; // id, sign, empty alias
+constexpr int kSmallestClassEntryBytes = 8; // count, empty name
 
 // Stored names are present texts; a none text makes the file malformed.
 std::string ReadPresentString(CAbstrFile &stream)
@@ -162,7 +162,10 @@ FormEntry *ClassEntry::FirstWithSign(int32_t form_sign) const
     return nullptr;
 }
 
-int32_t ClassEntry::LargestId() const { return forms_.empty() ? 0 : forms_.back()->form_id; }
+int32_t ClassEntry::LargestId() const
+{
+    return forms_.empty() ? 0 : forms_.back()->form_id;
+}
 
 int32_t ClassEntry::FreeId() const
 {
@@ -317,8 +320,7 @@ void ClassIndex::Write(CAbstrFile &stream) const
 
 ResourceBase::ResourceBase(const char *project_name, int32_t project_type)
     : project_type(project_type), project_name(project_name ? project_name : "")
-{
-}
+{}
 
 std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
 {
@@ -342,8 +344,8 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
             project_name = "C:\\FL";
             project_type = FLF_PROJECT_ABSOLUTE;
         } else {
-            project_type = version > 3 ? static_cast<int32_t>(static_cast<uint32_t>(version_word) >> 16)
-                                       : FLF_PROJECT_ABSOLUTE;
+            project_type =
+                version > 3 ? static_cast<int32_t>(static_cast<uint32_t>(version_word) >> 16) : FLF_PROJECT_ABSOLUTE;
             part = "project name";
             std::string stored = ReadPresentString(stream);
             project_name = project_type == FLF_PROJECT_ABSOLUTE ? stored : ResolveProjectName(stored, file);

@@ -70,9 +70,15 @@ void integer_stobject::Read(CAbstrFile &stream, int32_t version)
         value = 0x40000000;
 }
 
-void integer_stobject::Write(CAbstrFile &stream) const { stream.WriteInt(value); }
+void integer_stobject::Write(CAbstrFile &stream) const
+{
+    stream.WriteInt(value);
+}
 
-const char *integer_stobject::GetText() { return KeepText(Format("%d", value)); }
+const char *integer_stobject::GetText()
+{
+    return KeepText(Format("%d", value));
+}
 
 int integer_stobject::SetText(const char *text)
 {
@@ -101,11 +107,20 @@ int integer_stobject::SetText(const char *text)
     return 1;
 }
 
-void boolean_stobject::Read(CAbstrFile &stream, int32_t) { value = stream.ReadBool(); }
+void boolean_stobject::Read(CAbstrFile &stream, int32_t)
+{
+    value = stream.ReadBool();
+}
 
-void boolean_stobject::Write(CAbstrFile &stream) const { stream.WriteBool(value); }
+void boolean_stobject::Write(CAbstrFile &stream) const
+{
+    stream.WriteBool(value);
+}
 
-const char *boolean_stobject::GetText() { return KeepText(value ? "true" : "false"); }
+const char *boolean_stobject::GetText()
+{
+    return KeepText(value ? "true" : "false");
+}
 
 int boolean_stobject::SetText(const char *text)
 {
@@ -138,7 +153,10 @@ void string_stobject::Read(CAbstrFile &stream, int32_t)
         value_.clear();
 }
 
-void string_stobject::Write(CAbstrFile &stream) const { stream.WriteString(Value()); }
+void string_stobject::Write(CAbstrFile &stream) const
+{
+    stream.WriteString(Value());
+}
 
 int string_stobject::SetText(const char *text)
 {
@@ -146,11 +164,20 @@ int string_stobject::SetText(const char *text)
     return 1;
 }
 
-void character_stobject::Read(CAbstrFile &stream, int32_t) { value = static_cast<char>(stream.ReadByte()); }
+void character_stobject::Read(CAbstrFile &stream, int32_t)
+{
+    value = static_cast<char>(stream.ReadByte());
+}
 
-void character_stobject::Write(CAbstrFile &stream) const { stream.WriteByte(static_cast<unsigned char>(value)); }
+void character_stobject::Write(CAbstrFile &stream) const
+{
+    stream.WriteByte(static_cast<unsigned char>(value));
+}
 
-const char *character_stobject::GetText() { return KeepText(value ? std::string(1, value) : std::string()); }
+const char *character_stobject::GetText()
+{
+    return KeepText(value ? std::string(1, value) : std::string());
+}
 
 int character_stobject::SetText(const char *text)
 {
@@ -160,11 +187,20 @@ int character_stobject::SetText(const char *text)
     return 1;
 }
 
-void double_stobject::Read(CAbstrFile &stream, int32_t) { value = stream.ReadDouble(); }
+void double_stobject::Read(CAbstrFile &stream, int32_t)
+{
+    value = stream.ReadDouble();
+}
 
-void double_stobject::Write(CAbstrFile &stream) const { stream.WriteDouble(value); }
+void double_stobject::Write(CAbstrFile &stream) const
+{
+    stream.WriteDouble(value);
+}
 
-const char *double_stobject::GetText() { return KeepText(Format("%.7f", value)); }
+const char *double_stobject::GetText()
+{
+    return KeepText(Format("%.7f", value));
+}
 
 int double_stobject::SetText(const char *text)
 {
@@ -567,4 +603,7 @@ const KindRegistry registry;
 
 } // namespace
 
-stobject *CreateStobject(int32_t tag) { return registry.Create(tag); }
+stobject *CreateStobject(int32_t tag)
+{
+    return registry.Create(tag);
+}

@@ -247,8 +247,8 @@ void InsertAllAsRead(std::vector<T> &kept, std::vector<T> read, Less less)
     merged.reserve(kept.size() + read.size());
     // Among equal keys merge takes the first range first: the items read.
     std::merge(std::make_move_iterator(read.begin()), std::make_move_iterator(read.end()),
-               std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()),
-               std::back_inserter(merged), less);
+               std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()), std::back_inserter(merged),
+               less);
     kept = std::move(merged);
 }
 

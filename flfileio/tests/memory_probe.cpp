@@ -53,31 +53,73 @@ void *AllocateOrThrow(size_t size)
 
 } // namespace
 
-void *operator new(size_t size) { return AllocateOrThrow(size); }
-void *operator new[](size_t size) { return AllocateOrThrow(size); }
-void *operator new(size_t size, const std::nothrow_t &) noexcept { return Allocate(size); }
-void *operator new[](size_t size, const std::nothrow_t &) noexcept { return Allocate(size); }
-void operator delete(void *pointer) noexcept { Release(pointer); }
-void operator delete[](void *pointer) noexcept { Release(pointer); }
-void operator delete(void *pointer, size_t) noexcept { Release(pointer); }
-void operator delete[](void *pointer, size_t) noexcept { Release(pointer); }
-void operator delete(void *pointer, const std::nothrow_t &) noexcept { Release(pointer); }
-void operator delete[](void *pointer, const std::nothrow_t &) noexcept { Release(pointer); }
+void *operator new(size_t size)
+{
+    return AllocateOrThrow(size);
+}
+void *operator new[](size_t size)
+{
+    return AllocateOrThrow(size);
+}
+void *operator new(size_t size, const std::nothrow_t &) noexcept
+{
+    return Allocate(size);
+}
+void *operator new[](size_t size, const std::nothrow_t &) noexcept
+{
+    return Allocate(size);
+}
+void operator delete(void *pointer) noexcept
+{
+    Release(pointer);
+}
+void operator delete[](void *pointer) noexcept
+{
+    Release(pointer);
+}
+void operator delete(void *pointer, size_t) noexcept
+{
+    Release(pointer);
+}
+void operator delete[](void *pointer, size_t) noexcept
+{
+    Release(pointer);
+}
+void operator delete(void *pointer, const std::nothrow_t &) noexcept
+{
+    Release(pointer);
+}
+void operator delete[](void *pointer, const std::nothrow_t &) noexcept
+{
+    Release(pointer);
+}
 
 namespace fltest {
 
-bool AllocationPeak::available() { return true; }
+bool AllocationPeak::available()
+{
+    return true;
+}
 
 AllocationPeak::AllocationPeak() : start_(held.load())
 {
     peak.store(start_);
 }
 
-size_t AllocationPeak::bytes() const { return peak.load() - start_; }
+size_t AllocationPeak::bytes() const
+{
+    return peak.load() - start_;
+}
 
-AllocationLimit::AllocationLimit(size_t bytes) { limit.store(held.load() + bytes); }
+AllocationLimit::AllocationLimit(size_t bytes)
+{
+    limit.store(held.load() + bytes);
+}
 
-AllocationLimit::~AllocationLimit() { limit.store(SIZE_MAX); }
+AllocationLimit::~AllocationLimit()
+{
+    limit.store(SIZE_MAX);
+}
 
 } // namespace fltest
 
@@ -85,9 +127,15 @@ AllocationLimit::~AllocationLimit() { limit.store(SIZE_MAX); }
 
 namespace fltest {
 
-bool AllocationPeak::available() { return false; }
+bool AllocationPeak::available()
+{
+    return false;
+}
 AllocationPeak::AllocationPeak() : start_(0) {}
-size_t AllocationPeak::bytes() const { return 0; }
+size_t AllocationPeak::bytes() const
+{
+    return 0;
+}
 AllocationLimit::AllocationLimit(size_t) {}
 AllocationLimit::~AllocationLimit() {}
 

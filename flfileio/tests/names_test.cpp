@@ -10,7 +10,8 @@ namespace {
 
 using Pairs = std::vector<std::pair<std::string, int>>;
 
-const std::string kCHead = "// Formloom properties constvalues\r\n#ifndef FL_CONSTANTS_H\r\n#define FL_CONSTANTS_H\r\n\r\n";
+const std::string kCHead =
+    "// Formloom properties constvalues\r\n#ifndef FL_CONSTANTS_H\r\n#define FL_CONSTANTS_H\r\n\r\n";
 const std::string kCTail = "\r\n#endif // FL_CONSTANTS_H";
 const std::string kClassHead = "class FL_CONSTANTS\r\n   feature -- FL name server constants\r\n\r\n";
 const std::string kClassTail = "\r\nend -- FL_CONSTANTS";
@@ -151,17 +152,17 @@ TEST_F(NameBase, LongNamesAreCutOnlyInTheCHeaderAndOrderIsByBytes)
 {
     const std::string long_name = "abcdefghij0123456789ABCDEFGHIJklmnopqrst"; // 40 characters
     FLF_NAMES names = open(3, {{long_name, 2}, {"Zeta", 1}});
-    EXPECT_EQ(generated(flf_gen_c_const_file, names),
-              kCHead + "#define FL_Zeta" + std::string(26, ' ') + " 1\r\n" + "#define FL_" + long_name.substr(0, 30) +
-                  " 2\r\n" + kCTail);
-    EXPECT_EQ(generated(flf_gen_qev_const_file, names),
-              kClassHead + "      FL_Zeta" + std::string(46, ' ') + " : INTEGER is 1\r\n" + "      FL_" + long_name +
-                  std::string(10, ' ') + " : INTEGER is 2\r\n" + kClassTail);
+    EXPECT_EQ(generated(flf_gen_c_const_file, names), kCHead + "#define FL_Zeta" + std::string(26, ' ') + " 1\r\n" +
+                                                          "#define FL_" + long_name.substr(0, 30) + " 2\r\n" + kCTail);
+    EXPECT_EQ(generated(flf_gen_qev_const_file, names), kClassHead + "      FL_Zeta" + std::string(46, ' ') +
+                                                            " : INTEGER is 1\r\n" + "      FL_" + long_name +
+                                                            std::string(10, ' ') + " : INTEGER is 2\r\n" + kClassTail);
 }
 
 TEST_F(NameBase, BrokenFilesRaiseStreamErrors)
 {
-    EXPECT_EQ(catch_error([&] { flf_open_name_base(dir.file("missing.fln").c_str()); }), (Caught{Caught::System, 2, 0}));
+    EXPECT_EQ(catch_error([&] { flf_open_name_base(dir.file("missing.fln").c_str()); }),
+              (Caught{Caught::System, 2, 0}));
     const ByteVector whole = name_file(8, {{"caption", 7}});
     for (size_t length = 0; length < whole.size(); ++length) {
         const ByteVector prefix(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));

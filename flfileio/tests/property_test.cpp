@@ -101,8 +101,7 @@ TEST(PropertyRecord, MalformedRecordsRaiseStreamOrDatabaseErrors)
     EXPECT_EQ(catch_error([] { read_record(from_hex("00 00 00 00")); }), Caught::file(3));
     EXPECT_EQ(catch_error([] { read_record(from_hex("01 00 00 00 07 01 00 00 00 00")); }), Caught::database(8, 7));
     EXPECT_EQ(catch_error([] { read_record(from_hex("01 00 00 00 FF 01 00 00 00 00")); }), Caught::database(8, -1));
-    EXPECT_EQ(catch_error([] { read_record(from_hex("01 00 00 00 0B 01 00 00 00 00 10 00 00")); }),
-              Caught::file(4));
+    EXPECT_EQ(catch_error([] { read_record(from_hex("01 00 00 00 0B 01 00 00 00 00 10 00 00")); }), Caught::file(4));
 
     const ByteVector whole = compound_record();
     for (size_t length = 0; length < whole.size(); ++length) {

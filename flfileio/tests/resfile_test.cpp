@@ -541,11 +541,16 @@ ByteVector drifting_project_name_file()
 TEST_F(ResourceFile, ProjectStringsKeepTheirTextAcrossSavesInTheSameFolder)
 {
     std::vector<std::pair<int, std::string>> cases = {
-        {FLF_PROJECT_RELATIVE, "/..\\srcapp"},     {FLF_PROJECT_RELATIVE, "../src/app"},
-        {FLF_PROJECT_RELATIVE, "..\\..\\src\\app"}, {FLF_PROJECT_RELATIVE, ".\\.\\lib"},
-        {FLF_PROJECT_RELATIVE, "\\\\server\\app"},  {FLF_PROJECT_RELATIVE, "..\\"},
-        {FLF_PROJECT_RELATIVE, "."},               {FLF_PROJECT_RELATIVE, "Q:\\elsewhere\\app"},
-        {FLF_PROJECT_RELATIVE, ""},                {0x1234, ".\\lib"},
+        {FLF_PROJECT_RELATIVE, "/..\\srcapp"},
+        {FLF_PROJECT_RELATIVE, "../src/app"},
+        {FLF_PROJECT_RELATIVE, "..\\..\\src\\app"},
+        {FLF_PROJECT_RELATIVE, ".\\.\\lib"},
+        {FLF_PROJECT_RELATIVE, "\\\\server\\app"},
+        {FLF_PROJECT_RELATIVE, "..\\"},
+        {FLF_PROJECT_RELATIVE, "."},
+        {FLF_PROJECT_RELATIVE, "Q:\\elsewhere\\app"},
+        {FLF_PROJECT_RELATIVE, ""},
+        {0x1234, ".\\lib"},
         {0x1234, "..\\src"},
     };
     std::vector<std::pair<std::string, ByteVector>> images = {{"/..\\srcapp", drifting_project_name_file()}};

@@ -28,7 +28,10 @@ ItemPtr compound_with(int tag, std::initializer_list<int> signs)
     return compound;
 }
 
-ItemPtr sorted_with(std::initializer_list<int> signs) { return compound_with(FLF_TAG_SORTED, signs); }
+ItemPtr sorted_with(std::initializer_list<int> signs)
+{
+    return compound_with(FLF_TAG_SORTED, signs);
+}
 
 } // namespace
 
@@ -68,22 +71,38 @@ struct TextCase {
 TEST(TextConversions, AcceptOrRefuseAndLeaveRefusedValuesUnchanged)
 {
     const TextCase cases[] = {
-        {FLF_TAG_INTEGER, "77", "abc", 1, "0"}, {FLF_TAG_INTEGER, "77", "0x10", 1, "16"},
-        {FLF_TAG_INTEGER, "77", "0X1f", 1, "31"}, {FLF_TAG_INTEGER, "77", "010", 1, "8"},
-        {FLF_TAG_INTEGER, "77", "-1", 1, "-1"}, {FLF_TAG_INTEGER, "77", "-0x10", 1, "-16"},
-        {FLF_TAG_INTEGER, "77", "  +42", 1, "42"}, {FLF_TAG_INTEGER, "77", "12x", 1, "12"},
-        {FLF_TAG_INTEGER, "77", "4294967295", 1, "-1"}, {FLF_TAG_INTEGER, "77", "2147483648", 1, "-2147483648"},
-        {FLF_TAG_INTEGER, "77", "4294967296", 0, "77"}, {FLF_TAG_INTEGER, "77", "-4294967296", 0, "77"},
-        {FLF_TAG_INTEGER, "77", "99999999999999999999999", 0, "77"}, {FLF_TAG_INTEGER, "77", "", 0, "77"},
-        {FLF_TAG_BOOLEAN, "false", "TRUE", 1, "true"}, {FLF_TAG_BOOLEAN, "false", "True", 1, "true"},
-        {FLF_TAG_BOOLEAN, "true", "FaLsE", 1, "false"}, {FLF_TAG_BOOLEAN, "false", "yes", 0, "false"},
-        {FLF_TAG_BOOLEAN, "false", "1", 0, "false"}, {FLF_TAG_BOOLEAN, "false", "truex", 0, "false"},
-        {FLF_TAG_BOOLEAN, "false", "", 0, "false"}, {FLF_TAG_CHARACTER, "q", "xyz", 1, "x"},
-        {FLF_TAG_CHARACTER, "q", " ", 1, " "}, {FLF_TAG_CHARACTER, "q", "", 0, "q"},
-        {FLF_TAG_DOUBLE, "2.5", "3.25", 1, "3.2500000"}, {FLF_TAG_DOUBLE, "2.5", " -1e3", 1, "-1000.0000000"},
-        {FLF_TAG_DOUBLE, "2.5", ".5", 1, "0.5000000"}, {FLF_TAG_DOUBLE, "2.5", "1e400", 0, "2.5000000"},
-        {FLF_TAG_DOUBLE, "2.5", "-1e400", 0, "2.5000000"}, {FLF_TAG_DOUBLE, "2.5", "1e-400", 0, "2.5000000"},
-        {FLF_TAG_DOUBLE, "2.5", "", 0, "2.5000000"}, {FLF_TAG_STRING, "old", "", 1, ""},
+        {FLF_TAG_INTEGER, "77", "abc", 1, "0"},
+        {FLF_TAG_INTEGER, "77", "0x10", 1, "16"},
+        {FLF_TAG_INTEGER, "77", "0X1f", 1, "31"},
+        {FLF_TAG_INTEGER, "77", "010", 1, "8"},
+        {FLF_TAG_INTEGER, "77", "-1", 1, "-1"},
+        {FLF_TAG_INTEGER, "77", "-0x10", 1, "-16"},
+        {FLF_TAG_INTEGER, "77", "  +42", 1, "42"},
+        {FLF_TAG_INTEGER, "77", "12x", 1, "12"},
+        {FLF_TAG_INTEGER, "77", "4294967295", 1, "-1"},
+        {FLF_TAG_INTEGER, "77", "2147483648", 1, "-2147483648"},
+        {FLF_TAG_INTEGER, "77", "4294967296", 0, "77"},
+        {FLF_TAG_INTEGER, "77", "-4294967296", 0, "77"},
+        {FLF_TAG_INTEGER, "77", "99999999999999999999999", 0, "77"},
+        {FLF_TAG_INTEGER, "77", "", 0, "77"},
+        {FLF_TAG_BOOLEAN, "false", "TRUE", 1, "true"},
+        {FLF_TAG_BOOLEAN, "false", "True", 1, "true"},
+        {FLF_TAG_BOOLEAN, "true", "FaLsE", 1, "false"},
+        {FLF_TAG_BOOLEAN, "false", "yes", 0, "false"},
+        {FLF_TAG_BOOLEAN, "false", "1", 0, "false"},
+        {FLF_TAG_BOOLEAN, "false", "truex", 0, "false"},
+        {FLF_TAG_BOOLEAN, "false", "", 0, "false"},
+        {FLF_TAG_CHARACTER, "q", "xyz", 1, "x"},
+        {FLF_TAG_CHARACTER, "q", " ", 1, " "},
+        {FLF_TAG_CHARACTER, "q", "", 0, "q"},
+        {FLF_TAG_DOUBLE, "2.5", "3.25", 1, "3.2500000"},
+        {FLF_TAG_DOUBLE, "2.5", " -1e3", 1, "-1000.0000000"},
+        {FLF_TAG_DOUBLE, "2.5", ".5", 1, "0.5000000"},
+        {FLF_TAG_DOUBLE, "2.5", "1e400", 0, "2.5000000"},
+        {FLF_TAG_DOUBLE, "2.5", "-1e400", 0, "2.5000000"},
+        {FLF_TAG_DOUBLE, "2.5", "1e-400", 0, "2.5000000"},
+        {FLF_TAG_DOUBLE, "2.5", "", 0, "2.5000000"},
+        {FLF_TAG_STRING, "old", "", 1, ""},
         {FLF_TAG_STRING, "old", "new text", 1, "new text"},
     };
     for (const TextCase &c : cases) {
@@ -173,11 +192,16 @@ struct SignChange {
 TEST(SortedCompound, SetItemSignMovesTheChildToKeepTheOrder)
 {
     const SignChange cases[] = {
-        {{1, 5, 9}, 1, 6, 1, {5, 6, 9}},    {{1, 5, 9}, 3, 3, 1, {1, 3, 5}},
-        {{1, 5, 9}, 1, 100, 1, {5, 9, 100}}, {{1, 5, 9}, 3, -7, 1, {-7, 1, 5}},
-        {{1, 5, 9}, 2, 8, 1, {1, 8, 9}},     {{1, 5, 9}, 2, 2, 1, {1, 2, 9}},
-        {{1, 5, 9}, 2, 5, 0, {1, 5, 9}},     {{1, 5, 9}, 2, 9, 0, {1, 5, 9}},
-        {{4}, 1, -2, 1, {-2}},               {{1, 5, 5, 9}, 3, 7, 1, {1, 5, 7, 9}},
+        {{1, 5, 9}, 1, 6, 1, {5, 6, 9}},
+        {{1, 5, 9}, 3, 3, 1, {1, 3, 5}},
+        {{1, 5, 9}, 1, 100, 1, {5, 9, 100}},
+        {{1, 5, 9}, 3, -7, 1, {-7, 1, 5}},
+        {{1, 5, 9}, 2, 8, 1, {1, 8, 9}},
+        {{1, 5, 9}, 2, 2, 1, {1, 2, 9}},
+        {{1, 5, 9}, 2, 5, 0, {1, 5, 9}},
+        {{1, 5, 9}, 2, 9, 0, {1, 5, 9}},
+        {{4}, 1, -2, 1, {-2}},
+        {{1, 5, 5, 9}, 3, 7, 1, {1, 5, 7, 9}},
         {{1, 5, 5, 9}, 2, 0, 1, {0, 1, 5, 9}},
     };
     for (const SignChange &c : cases) {

@@ -195,8 +195,7 @@ TEST(ErrorsCrossingTheLibraryBoundary, OpenBaseNeverRaises)
     TempDir dir;
     ByteVector bad_tag = example_resource_file();
     bad_tag[91] = 7;
-    EXPECT_EQ(catch_error([&] { EXPECT_EQ(flf_open_base(dir.write("bad.flf", bad_tag).c_str()), nullptr); }),
-              Caught{});
+    EXPECT_EQ(catch_error([&] { EXPECT_EQ(flf_open_base(dir.write("bad.flf", bad_tag).c_str()), nullptr); }), Caught{});
 }
 
 TEST(CErrorMode, FailuresAnswerNoneAndAreReportedOnce)
@@ -254,7 +253,7 @@ TEST(CErrorMode, AFailedOpenRecordsWhy)
 
     const ByteVector example = example_resource_file();
     ByteVector bad_tag = example, long_string = example;
-    bad_tag[91] = 7;                         // the integer's tag
+    bad_tag[91] = 7;                                  // the integer's tag
     long_string[105] = 0x00, long_string[106] = 0x10; // the string's length becomes 4096
     const ByteVector none_name = ByteWriter().str(kResourceHeader).i32(kCurrentVersion).no_str().bytes();
     ByteWriter huge_count = resource_header(kCurrentVersion, "prj", 0);

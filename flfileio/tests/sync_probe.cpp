@@ -52,7 +52,10 @@ extern "C" int rename(const char *from, const char *to) noexcept
 
 namespace fltest {
 
-bool FileEvents::available() { return true; }
+bool FileEvents::available()
+{
+    return true;
+}
 
 FileEvents::FileEvents()
 {
@@ -72,9 +75,15 @@ std::vector<std::string> FileEvents::seen() const
 
 namespace fltest {
 
-bool FileEvents::available() { return false; }
+bool FileEvents::available()
+{
+    return false;
+}
 FileEvents::FileEvents() {}
-std::vector<std::string> FileEvents::seen() const { return {}; }
+std::vector<std::string> FileEvents::seen() const
+{
+    return {};
+}
 
 } // namespace fltest
 

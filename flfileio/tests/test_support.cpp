@@ -8,10 +8,10 @@
 #include <iterator>
 
 #if defined(_WIN32)
-#  include <windows.h>
+#include <windows.h>
 #else
-#  include <csignal>
-#  include <sys/resource.h>
+#include <csignal>
+#include <sys/resource.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -50,7 +50,10 @@ ByteVector from_hex(std::string_view hex)
     return bytes;
 }
 
-std::string text_of(const ByteVector &bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text_of(const ByteVector &bytes)
+{
+    return std::string(bytes.begin(), bytes.end());
+}
 
 ByteWriter resource_header(int32_t version, std::string_view project, int32_t flags)
 {
@@ -131,7 +134,10 @@ std::string TempDir::write(std::string_view relative, const ByteVector &bytes) c
     return full.string();
 }
 
-ByteVector TempDir::read(std::string_view relative) const { return read_file(file(relative)); }
+ByteVector TempDir::read(std::string_view relative) const
+{
+    return read_file(file(relative));
+}
 
 std::vector<std::string> TempDir::entries() const
 {
@@ -144,13 +150,14 @@ std::vector<std::string> TempDir::entries() const
 
 #if defined(_WIN32)
 
-
 SaveBlocker::SaveBlocker(const std::string &target)
     : handle_(CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr))
-{
-}
+{}
 
-SaveBlocker::~SaveBlocker() { CloseHandle(handle_); }
+SaveBlocker::~SaveBlocker()
+{
+    CloseHandle(handle_);
+}
 
 FixedBlock::FixedBlock(const ByteVector &bytes) : size_(bytes.size())
 {
@@ -160,7 +167,10 @@ FixedBlock::FixedBlock(const ByteVector &bytes) : size_(bytes.size())
     GlobalUnlock(handle_);
 }
 
-FixedBlock::~FixedBlock() { GlobalFree(handle_); }
+FixedBlock::~FixedBlock()
+{
+    GlobalFree(handle_);
+}
 
 ByteVector FixedBlock::bytes() const
 {
@@ -198,7 +208,10 @@ FixedBlock::FixedBlock(const ByteVector &bytes) : size_(bytes.size())
     std::memcpy(handle_, bytes.data(), size_);
 }
 
-FixedBlock::~FixedBlock() { delete[] static_cast<unsigned char *>(handle_); }
+FixedBlock::~FixedBlock()
+{
+    delete[] static_cast<unsigned char *>(handle_);
+}
 
 ByteVector FixedBlock::bytes() const
 {
@@ -208,9 +221,15 @@ ByteVector FixedBlock::bytes() const
 
 #endif
 
-BasePtr open_base(const std::string &file_name) { return BasePtr(flf_open_base(file_name.c_str())); }
+BasePtr open_base(const std::string &file_name)
+{
+    return BasePtr(flf_open_base(file_name.c_str()));
+}
 
-ItemPtr new_item(int tag, int sign, const char *text) { return ItemPtr(flf_create_property(tag, sign, text)); }
+ItemPtr new_item(int tag, int sign, const char *text)
+{
+    return ItemPtr(flf_create_property(tag, sign, text));
+}
 
 std::unique_ptr<CMemoryFile> stream_over(const ByteVector &bytes)
 {

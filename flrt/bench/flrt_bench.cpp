@@ -47,7 +47,9 @@ int main()
     set_ni_table(table.env());
 
     PathBuilder path;
-    path.feature('V', "test/Person", "friend").feature('F', "test/Person", "get_friend").feature('V', "test/Person", "age");
+    path.feature('V', "test/Person", "friend")
+        .feature('F', "test/Person", "get_friend")
+        .feature('V', "test/Person", "age");
     long checksum = 0;
     const double through_table = per_second([&] { return javaapi_get_int(ann->handle(), path.first()); }, checksum);
     const double direct = per_second(

@@ -90,7 +90,7 @@ struct Kind {
     int kind;
     const char *window_class; // for the direct windows
     DWORD style;
-    const char *field;        // the bound field, or null
+    const char *field; // the bound field, or null
     char tag;
 };
 
@@ -213,8 +213,9 @@ std::string write_forms()
 // ---- The object ----
 
 struct BenchObject {
-    BenchObject() : table(TestTable::Mode::Emulated), arrays(table), cls(table.define_class(kClass)),
-                    canvas_class(table.define_class("bench/Canvas"))
+    BenchObject()
+        : table(TestTable::Mode::Emulated), arrays(table), cls(table.define_class(kClass)),
+          canvas_class(table.define_class("bench/Canvas"))
     {
         cls.field("data_was_accepted", fltest::Kind::Boolean)
             .field("sys_id", fltest::Kind::Integer)
@@ -351,10 +352,10 @@ void report(const char *variant, const std::vector<Times> &form, const std::vect
     const double direct_open = median_of(direct, &Times::open);
     const double direct_close = median_of(direct, &Times::close);
     std::printf("variant %s (%d controls, median of %d runs)\n", variant, kControls, kRounds);
-    std::printf("  form:   open %8.1f ms  refresh %7.1f ms (%.1f ms per 100 controls)  close %7.1f ms\n", open,
-                refresh, refresh * 100 / kControls, close);
-    std::printf("  direct: open %8.1f ms                                              close %7.1f ms\n",
-                direct_open, direct_close);
+    std::printf("  form:   open %8.1f ms  refresh %7.1f ms (%.1f ms per 100 controls)  close %7.1f ms\n", open, refresh,
+                refresh * 100 / kControls, close);
+    std::printf("  direct: open %8.1f ms                                              close %7.1f ms\n", direct_open,
+                direct_close);
     std::printf("  ratio:  open %8.2f                                                 close %7.2f\n",
                 open / direct_open, close / direct_close);
 }

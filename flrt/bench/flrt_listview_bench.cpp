@@ -45,8 +45,9 @@ struct Times {
 };
 
 struct BenchObject {
-    BenchObject() : table(TestTable::Mode::Emulated), arrays(table), cls(table.define_class("bench/Views")),
-                    row_class(table.define_class("bench/Row"))
+    BenchObject()
+        : table(TestTable::Mode::Emulated), arrays(table), cls(table.define_class("bench/Views")),
+          row_class(table.define_class("bench/Row"))
     {
         cls.field("data_was_accepted", fltest::Kind::Boolean)
             .field("sys_id", fltest::Kind::Integer)
@@ -164,8 +165,8 @@ LRESULT CALLBACK direct_parent_proc(HWND window, UINT message, WPARAM wparam, LP
     if (message == WM_NOTIFY) {
         auto *info = reinterpret_cast<NMLVDISPINFOA *>(lparam);
         if (info->hdr.code == LVN_GETDISPINFOA && (info->item.mask & LVIF_TEXT))
-            std::snprintf(info->item.pszText, static_cast<size_t>(info->item.cchTextMax), "Row %d/%d",
-                          info->item.iItem, info->item.iSubItem);
+            std::snprintf(info->item.pszText, static_cast<size_t>(info->item.cchTextMax), "Row %d/%d", info->item.iItem,
+                          info->item.iSubItem);
         return 0;
     }
     return DefWindowProcA(window, message, wparam, lparam);
@@ -176,10 +177,10 @@ Times time_direct(int rows)
 {
     Times times;
     const Clock::time_point start = Clock::now();
-    HWND parent = flbench::make_window("FlrtListViewDirect", direct_parent_proc, WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                       600, 440);
-    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_OWNERDATA, 10, 10, 570,
-                                380, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND parent =
+        flbench::make_window("FlrtListViewDirect", direct_parent_proc, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 440);
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_REPORT | LVS_OWNERDATA, 10,
+                                10, 570, 380, parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     const int widths[] = {140, 80, 100, 70, 150};
     for (int column = 0; column < 5; ++column) {
         char header[] = "Column";
@@ -221,7 +222,8 @@ void report(int rows, int rounds, const std::vector<Times> &form, const std::vec
     std::printf("%d rows of 5 columns (median of %d runs)\n", rows, rounds);
     std::printf("  %-22s %10s %10s %7s\n", "", "form", "plain", "ratio");
     std::printf("  %-22s %7.1f ms %7.1f ms %7.2f\n", "open until painted", open, direct_open, ratio(open, direct_open));
-    std::printf("  %-22s %7.1f ms %7.1f ms %7.2f\n", "load of a new array", load, direct_load, ratio(load, direct_load));
+    std::printf("  %-22s %7.1f ms %7.1f ms %7.2f\n", "load of a new array", load, direct_load,
+                ratio(load, direct_load));
     std::printf("  %-22s %7.2f ms %7.2f ms %7.2f\n", "one page scrolled", page, direct_page, ratio(page, direct_page));
 }
 
@@ -235,8 +237,10 @@ bool run_size(HWND bench, BenchObject &object, int rows, int rounds)
         form.push_back(time_form(bench, object, first_rows, next_rows));
         direct.push_back(time_direct(rows));
         if (!measured(form.back()) || !measured(direct.back())) {
-            std::fprintf(stderr, "flrt_listview_bench: the list view of %d rows could not be measured "
-                                 "(the form did not open, or its list did not scroll)\n", rows);
+            std::fprintf(stderr,
+                         "flrt_listview_bench: the list view of %d rows could not be measured "
+                         "(the form did not open, or its list did not scroll)\n",
+                         rows);
             return false;
         }
     }

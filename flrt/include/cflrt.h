@@ -17,14 +17,14 @@
 
 #if !defined(_WIN32)
 /* The Linux build holds the parts that need no window (see the README). */
-#  define FLRT_API __attribute__((visibility("default")))
-#  define FLRT_CALL
+#define FLRT_API __attribute__((visibility("default")))
+#define FLRT_CALL
 #elif defined(CFLRT_BUILD)
-#  define FLRT_API __declspec(dllexport)
-#  define FLRT_CALL __cdecl
+#define FLRT_API __declspec(dllexport)
+#define FLRT_CALL __cdecl
 #else
-#  define FLRT_API __declspec(dllimport)
-#  define FLRT_CALL __cdecl
+#define FLRT_API __declspec(dllimport)
+#define FLRT_CALL __cdecl
 #endif
 
 /* GetVersion of a caller's emulated table answers this instead of a JNI version. */
@@ -59,8 +59,7 @@ FLRT_API jboolean FLRT_CALL flrt_validate_widget(jobject obj, jboolean with_chil
  * terminating zeros in place. The answer is the chosen path in a buffer of the
  * runtime, valid until the next dialog, or null when the user cancels.
  */
-FLRT_API char *FLRT_CALL flrt_get_open_fname(char *filter, const char *title, const char *default_extension,
-                                             int flags);
+FLRT_API char *FLRT_CALL flrt_get_open_fname(char *filter, const char *title, const char *default_extension, int flags);
 FLRT_API char *FLRT_CALL flrt_get_save_fname(char *filter, const char *title, const char *initial_name,
                                              const char *default_extension, int flags);
 /* Dispatches every pending paint message of the thread; other messages stay queued. */
@@ -69,7 +68,7 @@ FLRT_API void FLRT_CALL flrt_peek_messages(void);
 /* Java callers (class qk.fllocal.DisplayManager) */
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_init(JNIEnv *env, jclass cls);
 JNIEXPORT jboolean JNICALL Java_qk_fllocal_DisplayManager_display(JNIEnv *env, jclass cls, jobject obj,
-                                                                   jstring class_name, jint form_number);
+                                                                  jstring class_name, jint form_number);
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_accept(JNIEnv *env, jclass cls, jobject obj);
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_cancel(JNIEnv *env, jclass cls, jobject obj);
 JNIEXPORT void JNICALL Java_qk_fllocal_DisplayManager_addResourceFile(JNIEnv *env, jclass cls, jstring name);

@@ -50,8 +50,7 @@ OPENFILENAMEA DialogRequest(const std::string &filter, const char *title, const 
 
 extern "C" {
 
-FLRT_API char *FLRT_CALL flrt_get_open_fname(char *filter, const char *title, const char *default_extension,
-                                             int flags)
+FLRT_API char *FLRT_CALL flrt_get_open_fname(char *filter, const char *title, const char *default_extension, int flags)
 {
     g_path[0] = g_file_title[0] = '\0';
     std::string list = FilterList(filter);

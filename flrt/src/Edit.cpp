@@ -28,7 +28,8 @@ std::string window_text(HWND window)
 {
     const int length = static_cast<int>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0));
     std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int got = static_cast<int>(SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+    const int got =
+        static_cast<int>(SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
     text.resize(static_cast<size_t>(got < 0 ? 0 : got));
     return text;
 }
@@ -297,9 +298,8 @@ void CFLRT_EditIntControl::StoreValue()
 
 bool CFLRT_EditIntControl::Validate()
 {
-    return CFLRT_EditControl::Validate() &&
-           InRange(Path(description_, {FL_properties, FL_integer_edit, FL_range}), current_,
-                   "Integer value is out of range");
+    return CFLRT_EditControl::Validate() && InRange(Path(description_, {FL_properties, FL_integer_edit, FL_range}),
+                                                    current_, "Integer value is out of range");
 }
 
 // ---- Real edit ----

@@ -81,8 +81,8 @@ extern "C" {
 
 FLRT_API void FLRT_CALL flrt_assert(const char *module, int line)
 {
-    flrt::ask_terminate(format("%s: File %s, Line %d%s", flrt::assertion_caption(), module, line,
-                               flrt::kTerminateQuestion));
+    flrt::ask_terminate(
+        format("%s: File %s, Line %d%s", flrt::assertion_caption(), module, line, flrt::kTerminateQuestion));
 }
 
 FLRT_API void FLRT_CALL flrt_assert_msg(const char *message, const char *module, int line)

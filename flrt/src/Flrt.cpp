@@ -112,9 +112,9 @@ FLRT_API jboolean FLRT_CALL flrt_display_form(jobject obj, char *class_name, jin
                    "feature to specify working resource file.");
     FLF_ITEM description = flrt_find_form(name.c_str(), form_number);
     if (!description)
-        flrt_fatal(flrt::format("Form# %d of the class \"%.32s\" is not found.", static_cast<int>(form_number),
-                                name.c_str())
-                       .c_str());
+        flrt_fatal(
+            flrt::format("Form# %d of the class \"%.32s\" is not found.", static_cast<int>(form_number), name.c_str())
+                .c_str());
     bool accepted = false;
     flrt::guard_export([&] { accepted = flrt::display_form(obj, name.c_str(), description); });
     return accepted ? JNI_TRUE : JNI_FALSE;
@@ -138,7 +138,7 @@ FLRT_API jboolean FLRT_CALL flrt_validate_widget(jobject obj, jboolean with_chil
 }
 
 JNIEXPORT jboolean JNICALL Java_qk_fllocal_DisplayManager_display(JNIEnv *, jclass, jobject obj, jstring class_name,
-                                                                   jint form_number)
+                                                                  jint form_number)
 {
     if (!flrt::g_java_resources) {
         const std::string file = flrt::format("%s.flf", flrt::java_text(class_name).c_str());

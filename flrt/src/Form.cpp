@@ -287,8 +287,6 @@ public:
     }
 };
 
-
-
 // ---- Construction and destruction ----
 
 // The registry's prototype: never shown, never in the engine's books.
@@ -406,8 +404,8 @@ bool CFLRT_Form::Create(HWND parent, int)
             return false;
         if (g_mdi_client) {
             ShowWindow(g_mdi_client, SW_SHOW);
-            g_client_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-                g_mdi_client, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CFLRT_Form::ClientHook)));
+            g_client_proc = reinterpret_cast<WNDPROC>(
+                SetWindowLongPtrA(g_mdi_client, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CFLRT_Form::ClientHook)));
         }
         return true;
     case kMdiChild: return CreateMdiChildWindow();
@@ -513,9 +511,9 @@ bool CFLRT_Form::CreateMdiClient()
     CLIENTCREATESTRUCT client = {};
     client.hWindowMenu = menu_ && menu_->Handle() ? GetSubMenu(menu_->Handle(), menu_->WindowMenuPosition()) : nullptr;
     client.idFirstChild = kFirstMdiChildId;
-    g_mdi_client = CreateWindowExA(0, "mdiclient", nullptr, kMdiClientStyle, 0, 0, 0, 0, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMdiClientId)),
-                                   flrt::module_instance(), &client);
+    g_mdi_client =
+        CreateWindowExA(0, "mdiclient", nullptr, kMdiClientStyle, 0, 0, 0, 0, window_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMdiClientId)), flrt::module_instance(), &client);
     if (!g_mdi_client)
         flrt_assert_name("Error opening form (Can't create MDI client window)", caption_.c_str(), kModule, __LINE__);
     return g_mdi_client != nullptr;
@@ -574,8 +572,7 @@ bool CFLRT_Form::Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lpara
         auto *creation = reinterpret_cast<CREATESTRUCTA *>(lparam);
         form = static_cast<CFLRT_Form *>(creation->lpCreateParams);
         if (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_MDICHILD)
-            form = reinterpret_cast<CFLRT_Form *>(
-                static_cast<MDICREATESTRUCTA *>(creation->lpCreateParams)->lParam);
+            form = reinterpret_cast<CFLRT_Form *>(static_cast<MDICREATESTRUCTA *>(creation->lpCreateParams)->lParam);
     } else {
         form = dynamic_cast<CFLRT_Form *>(FromWindow(window));
         result = 0;
@@ -833,7 +830,8 @@ LRESULT CFLRT_Form::OnControlCommand(CFLRT_AbstractWidget *control, WPARAM wpara
                 if (!focused->Guarded([&] {
                         focused->StoreValue();
                         valid = focused->Validate();
-                    }) || !valid)
+                    }) ||
+                    !valid)
                     return 0;
             }
         }

@@ -22,8 +22,7 @@ CFLException::~CFLException() = default;
 
 CRoutineCallException::CRoutineCallException(const char *first, const char *second)
     : first_(checked_text(first, __LINE__)), second_(checked_text(second, __LINE__))
-{
-}
+{}
 
 void CRoutineCallException::Report()
 {

@@ -41,8 +41,7 @@ protected:
     // messages: null for a control that overrides every operation that sends them.
     CFLRT_ArrayControl(const char *window_class, int group_sign, const FLRT_ItemMessages *messages)
         : CFLRT_EditableControl(window_class), group_sign_(group_sign), messages_(messages)
-    {
-    }
+    {}
 
     // The bound array, or null.
     jobject Array();

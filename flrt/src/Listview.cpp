@@ -95,8 +95,7 @@ bool CFLRT_ListViewControl::ReadProperties()
 {
     if (!CFLRT_ArrayControl::ReadProperties())
         return false;
-    style_ = (style_ & ~LVS_EDITLABELS) | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS | LVS_SINGLESEL |
-             LVS_OWNERDATA;
+    style_ = (style_ & ~LVS_EDITLABELS) | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS | LVS_SINGLESEL | LVS_OWNERDATA;
     return ReadColumns();
 }
 
@@ -342,8 +341,7 @@ void CFLRT_ListViewControl::DrawCell(HDC dc, RECT cell, const Column &column, jo
     char text[kCellBuffer];
     flrt::copy_cut(text, sizeof text, value ? value : "");
     flrt_fit_text_ellipsis(dc, text, sizeof text, cell.right - cell.left);
-    ExtTextOutA(dc, x, cell.top, ETO_CLIPPED | ETO_OPAQUE, &cell, text, static_cast<UINT>(std::strlen(text)),
-                nullptr);
+    ExtTextOutA(dc, x, cell.top, ETO_CLIPPED | ETO_OPAQUE, &cell, text, static_cast<UINT>(std::strlen(text)), nullptr);
 }
 
 namespace {

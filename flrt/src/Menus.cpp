@@ -158,7 +158,8 @@ void CFLRT_Menu::Update(HMENU menu, FLF_ITEM list, int &next_command)
         const std::string caption = Caption(item);
         const bool enabled = owner_->Conditions(flf_get_prop(item, FL_enabled));
         FLF_ITEM checked_list = flf_get_prop(item, FL_checked);
-        const bool checked = checked_list && flf_get_children_count(checked_list) > 0 && owner_->Conditions(checked_list);
+        const bool checked =
+            checked_list && flf_get_children_count(checked_list) > 0 && owner_->Conditions(checked_list);
         UINT state = MF_BYPOSITION | (static_cast<UINT>(flags) & MF_SEPARATOR);
         if (checked)
             state |= MF_CHECKED;

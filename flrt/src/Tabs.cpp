@@ -131,7 +131,8 @@ void CFLRT_TabsControl::Reveal(CFLRT_AbstractWidget *widget)
 {
     for (size_t index = 0; index < pages_.size(); ++index) {
         const std::vector<CFLRT_AbstractWidget *> &widgets = pages_[index].widgets;
-        if (static_cast<int>(index) == current_page_ || std::find(widgets.begin(), widgets.end(), widget) == widgets.end())
+        if (static_cast<int>(index) == current_page_ ||
+            std::find(widgets.begin(), widgets.end(), widget) == widgets.end())
             continue;
         SendMessageA(window_, TCM_SETCURSEL, index, 0);
         OnPageChanged();

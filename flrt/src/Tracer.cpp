@@ -39,8 +39,7 @@ std::vector<FontHandle> &chosen_fonts()
 void apply_topmost(HWND window)
 {
     SetWindowPos(window, g_topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    CheckMenuItem(GetSystemMenu(window, FALSE), kCmdTopmost,
-                  MF_BYCOMMAND | (g_topmost ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(GetSystemMenu(window, FALSE), kCmdTopmost, MF_BYCOMMAND | (g_topmost ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void choose_font()
@@ -63,23 +62,16 @@ void choose_font()
 bool on_system_command(HWND window, WPARAM command)
 {
     switch (command) {
-    case kCmdClear:
-        SendMessageA(g_list, LB_RESETCONTENT, 0, 0);
-        return true;
+    case kCmdClear: SendMessageA(g_list, LB_RESETCONTENT, 0, 0); return true;
     case kCmdAbout:
-        show_box(window, "Formloom Tracer window\nThis window displays all QUILL calls.", "About",
-                 MB_ICONINFORMATION);
+        show_box(window, "Formloom Tracer window\nThis window displays all QUILL calls.", "About", MB_ICONINFORMATION);
         return true;
     case kCmdTopmost:
         g_topmost = !g_topmost;
         apply_topmost(window);
         return true;
-    case kCmdFonts:
-        choose_font();
-        return true;
-    case kCmdClose:
-        DestroyWindow(window);
-        return true;
+    case kCmdFonts: choose_font(); return true;
+    case kCmdClose: DestroyWindow(window); return true;
     }
     return false;
 }
@@ -92,12 +84,8 @@ LRESULT CALLBACK trace_window_proc(HWND window, UINT message, WPARAM wparam, LPA
                                  module_instance(), nullptr);
         flrt_set_window_font(g_list, kFontFace, kFontPoints, 0);
         return 0;
-    case WM_SIZE:
-        MoveWindow(g_list, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE);
-        return 0;
-    case WM_DESTROY:
-        PostQuitMessage(0);
-        return 0;
+    case WM_SIZE: MoveWindow(g_list, 0, 0, LOWORD(lparam), HIWORD(lparam), TRUE); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
     case WM_SYSCOMMAND:
         if (on_system_command(window, wparam))
             return 0;
@@ -133,8 +121,8 @@ HWND make_trace_window(HINSTANCE instance)
     const int screen_height = GetSystemMetrics(SM_CYSCREEN);
     const int x = screen_width / 2;
     const int y = screen_height - screen_height / 3;
-    HWND window = CreateWindowExA(0, kClassName, "Formloom QUILL Trace", WS_OVERLAPPEDWINDOW, x, y,
-                                  screen_width - x, screen_height / 3, nullptr, nullptr, instance, nullptr);
+    HWND window = CreateWindowExA(0, kClassName, "Formloom QUILL Trace", WS_OVERLAPPEDWINDOW, x, y, screen_width - x,
+                                  screen_height / 3, nullptr, nullptr, instance, nullptr);
     if (!window)
         return nullptr;
     extend_system_menu(window);

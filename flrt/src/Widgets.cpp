@@ -369,9 +369,9 @@ bool CFLRT_CommonControl::Create(HWND parent, int id)
     }
     ex_style_ |= WS_EX_NOPARENTNOTIFY;
     style_ = (style_ & ~WS_VISIBLE) | WS_CHILD;
-    HWND window = CreateWindowExA(ex_style_, window_class_, caption_.c_str(), style_, left_, top_, width_, height_,
-                                  parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  flrt::module_instance(), nullptr);
+    HWND window =
+        CreateWindowExA(ex_style_, window_class_, caption_.c_str(), style_, left_, top_, width_, height_, parent,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), flrt::module_instance(), nullptr);
     if (!window) {
         flrt_assert_msg("Error opening form (Cannot create widget)", kModule, __LINE__);
         return false;
@@ -672,8 +672,7 @@ const CFLRT_AbstractWidget *WidgetRegistry::Find(int kind) const
     const int key = kind > 10000 ? 10001 : kind;
     const Entry *begin = entries_.get();
     const Entry *end = begin + count_;
-    const Entry *found =
-        std::lower_bound(begin, end, key, [](const Entry &e, int k) { return e.kind < k; });
+    const Entry *found = std::lower_bound(begin, end, key, [](const Entry &e, int k) { return e.kind < k; });
     return found != end && found->kind == key ? found->prototype.get() : nullptr;
 }
 

@@ -277,8 +277,7 @@ public:
     // slots it was not given hold zero.
     explicit ArgumentList(size_t parameters)
         : slots_(std::max(parameters, static_cast<size_t>(kMaxArguments)), object_value())
-    {
-    }
+    {}
 
     // Fills the slots, in property order, from the parameter items of the element.
     void Collect(FLF_ITEM element, jobject root, const std::string &feature)
@@ -463,7 +462,7 @@ protected:
 
     // Resolves the class of a field element and logs the access; nullopt after an assertion.
     static std::optional<std::pair<Feature, jclass>> FieldClass(FLF_ITEM element, char tag, FeatureKind kind,
-                                                               const char *label)
+                                                                const char *label)
     {
         auto feature = read_feature(element, tag, kind);
         if (!feature)
@@ -706,12 +705,15 @@ const char *value_text(jobject obj, FLF_ITEM path, char code)
         return "";
     switch (code) {
     case 'I':
-        std::snprintf(g_text_buffer, sizeof g_text_buffer, "%d", static_cast<int>(plain_value(obj, path, FLF_TAG_INTEGER).i));
+        std::snprintf(g_text_buffer, sizeof g_text_buffer, "%d",
+                      static_cast<int>(plain_value(obj, path, FLF_TAG_INTEGER).i));
         break;
     case 'B': return plain_value(obj, path, FLF_TAG_BOOLEAN).z ? "True" : "False";
     case 'S': return read_string(obj, path);
     case 'D':
-    case 'R': std::snprintf(g_text_buffer, sizeof g_text_buffer, "%.3f", plain_value(obj, path, FLF_TAG_DOUBLE).d); break;
+    case 'R':
+        std::snprintf(g_text_buffer, sizeof g_text_buffer, "%.3f", plain_value(obj, path, FLF_TAG_DOUBLE).d);
+        break;
     case 'C':
         g_text_buffer[0] = static_cast<char>(plain_value(obj, path, FLF_TAG_CHARACTER).c);
         g_text_buffer[1] = '\0';

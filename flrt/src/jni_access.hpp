@@ -19,9 +19,12 @@ struct FieldAccess {
     Member member;
 };
 
-#define FLRT_FIELD_ACCESS(Type, member)                                                                   \
-    FieldAccess{&Table::Get##Type##Field, &Table::GetStatic##Type##Field, &Table::Set##Type##Field,       \
-                &Table::SetStatic##Type##Field, &jvalue::member}
+#define FLRT_FIELD_ACCESS(Type, member)                                                                                \
+    FieldAccess                                                                                                        \
+    {                                                                                                                  \
+        &Table::Get##Type##Field, &Table::GetStatic##Type##Field, &Table::Set##Type##Field,                            \
+            &Table::SetStatic##Type##Field, &jvalue::member                                                            \
+    }
 
 // Calls visit(access) with the field access of the type letter; false for an unknown letter.
 template <class Visit>
@@ -52,8 +55,11 @@ struct CallAccess {
     Member member;
 };
 
-#define FLRT_CALL_ACCESS(Type, member)                                                                    \
-    CallAccess{&Table::Call##Type##MethodA, &Table::CallStatic##Type##MethodA, &jvalue::member}
+#define FLRT_CALL_ACCESS(Type, member)                                                                                 \
+    CallAccess                                                                                                         \
+    {                                                                                                                  \
+        &Table::Call##Type##MethodA, &Table::CallStatic##Type##MethodA, &jvalue::member                                \
+    }
 
 // Calls visit(access) with the call access of a result letter other than 'V'.
 template <class Visit>

@@ -51,8 +51,8 @@ jint call_count(jobject node, jmethodID count)
 // The child's label and count of children; false when it has no label.
 bool describe_child(jobject child, TreeChild &described)
 {
-    jmethodID text = node_routine(child, "text", "()Ljava/lang/String;",
-                                  "Function \"text\" not found in the TreeView class");
+    jmethodID text =
+        node_routine(child, "text", "()Ljava/lang/String;", "Function \"text\" not found in the TreeView class");
     auto label = text ? static_cast<jstring>(env()->CallObjectMethodA(child, text, nullptr)) : nullptr;
     if (exception_taken())
         label = nullptr;
@@ -188,8 +188,8 @@ std::vector<TreeChild> tree_children(jobject node, KeptObjects &kept)
     const jint n = count ? call_count(node, count) : 0;
     if (n <= 0)
         return children;
-    jmethodID item = node_routine(node, "item", "(I)Ljava/lang/Object;",
-                                  "Function \"item\" not found in the TreeView class");
+    jmethodID item =
+        node_routine(node, "item", "(I)Ljava/lang/Object;", "Function \"item\" not found in the TreeView class");
     if (!item)
         return children;
     const jint first = table_is_emulated() ? 1 : 0;

@@ -23,7 +23,6 @@ FLRT_API std::vector<std::string> string_items(jobject array, int count);
 // The first count elements of an integer array as signed decimal texts.
 FLRT_API std::vector<std::string> int_items(jobject array, int count);
 
-
 // The rows of an object array, fetched one at a time as they are shown and
 // kept while they may be: the array stays kept until every row is, so a long
 // array costs only the rows asked for. Past a limit the rows kept so far are

@@ -24,9 +24,8 @@ struct Arrays::Functions {
     static jobject JNICALL GetObjectArrayElement(JNIEnv *, jobjectArray array, jsize index)
     {
         const std::vector<jvalue> *elements = of(array);
-        jobject element = elements && index >= 0 && static_cast<size_t>(index) < elements->size()
-                              ? (*elements)[index].l
-                              : nullptr;
+        jobject element =
+            elements && index >= 0 && static_cast<size_t>(index) < elements->size() ? (*elements)[index].l : nullptr;
         return g_arrays->table_.new_local(element);
     }
 

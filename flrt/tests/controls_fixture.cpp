@@ -27,10 +27,10 @@ Controls::Controls(TestTable::Mode mode)
     : table(mode), arrays(table), cls(table.define_class("test/Controls")),
       canvas_class(table.define_class("test/Canvas")), area_class(table.define_class("test/Area"))
 {
-    for (const char *name : {"sys_id", "count", "mask", "bits", "octal", "names_index", "number_index",
-                             "number_item", "color_index", "combo_number", "choice", "level", "level_max",
-                             "position", "small_position", "sel_start", "sel_end", "step", "step2", "step3",
-                             "changes"})
+    for (const char *name :
+         {"sys_id",         "count",       "mask",         "bits",   "octal", "names_index", "number_index",
+          "number_item",    "color_index", "combo_number", "choice", "level", "level_max",   "position",
+          "small_position", "sel_start",   "sel_end",      "step",   "step2", "step3",       "changes"})
         cls.field(name, Kind::Integer, "I");
     for (const char *name : {"ratio", "amount", "wide"})
         cls.field(name, Kind::Real, "D");

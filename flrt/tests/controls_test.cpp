@@ -189,16 +189,14 @@ TEST_F(Edits, RealEditsReadTheNumberInTheTextAndRestoreWhatTheyCannotRead)
     std::string nothing_shown = "?";
     auto text_of = [&](int index) { return shown(Script::control(form, index)); };
     Script script;
-    script.window("Edits", form)
-        .wait("the form active", active(form))
-        .then([&] {
-            ratio_shown = text_of(kRatio);
-            amount_shown = text_of(kAmount);
-            odd_shown = text_of(kOddFormat);
-            wide_shown = text_of(kWide);
-            nothing_shown = text_of(kNothing);
-            nothing_enabled = IsWindowEnabled(Script::control(form, kNothing)) != 0;
-        });
+    script.window("Edits", form).wait("the form active", active(form)).then([&] {
+        ratio_shown = text_of(kRatio);
+        amount_shown = text_of(kAmount);
+        odd_shown = text_of(kOddFormat);
+        wide_shown = text_of(kWide);
+        nothing_shown = text_of(kNothing);
+        nothing_enabled = IsWindowEnabled(Script::control(form, kNothing)) != 0;
+    });
     for (size_t i = 0; i < entries.size(); ++i)
         enter(script, form, kAmount, entries[i].typed).then([&, i] {
             seen[i] = {text_of(kAmount), object->get_double("amount")};
@@ -389,8 +387,19 @@ TEST(JavaLists, AListIsRefreshedByItsArray)
 
 // ---- Radio buttons, progress bars, trackbars, up-downs ----
 
-enum SimpleIndex { kOne = 0, kTwo, kThree, kFixedProgress, kVariableProgress, kTrackbar, kSmallTrackbar, kUpDown,
-                   kWideUpDown, kShiftedUpDown, kSimpleCancel };
+enum SimpleIndex {
+    kOne = 0,
+    kTwo,
+    kThree,
+    kFixedProgress,
+    kVariableProgress,
+    kTrackbar,
+    kSmallTrackbar,
+    kUpDown,
+    kWideUpDown,
+    kShiftedUpDown,
+    kSimpleCancel
+};
 
 std::pair<int, int> progress_range(HWND bar)
 {
@@ -585,8 +594,20 @@ TEST_F(Canvases, AVoidObjectIsReported)
 
 // ---- Every control kind on one form ----
 
-enum EverythingIndex { kEveryName = 1, kEveryCount, kEveryAmount, kEveryFlag, kEveryTwo = 7, kEveryNames, kEveryColors,
-                       kEveryNumbers, kEveryNumberCombo, kEveryTrackbar = 13, kEveryUpDown, kEveryOk = 17 };
+enum EverythingIndex {
+    kEveryName = 1,
+    kEveryCount,
+    kEveryAmount,
+    kEveryFlag,
+    kEveryTwo = 7,
+    kEveryNames,
+    kEveryColors,
+    kEveryNumbers,
+    kEveryNumberCombo,
+    kEveryTrackbar = 13,
+    kEveryUpDown,
+    kEveryOk = 17
+};
 
 TEST(EveryControl, AFormEditedEndToEndWritesExactlyTheExpectedValues)
 {

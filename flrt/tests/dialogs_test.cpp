@@ -70,8 +70,8 @@ TEST(FileDialogs, OpenAnswersThePathTheUserTyped)
         BoxAnswerer::press(dialog, IDOK);
     });
     // A filter in read-only memory is used as it is, not converted in place.
-    const char *path = flrt_get_open_fname(const_cast<char *>("Forms|*.flf|All files|*.*|"), "Open a form", "flf",
-                                           kFlags);
+    const char *path =
+        flrt_get_open_fname(const_cast<char *>("Forms|*.flf|All files|*.*|"), "Open a form", "flf", kFlags);
     ASSERT_NE(path, nullptr);
     EXPECT_EQ(_stricmp(path, file.c_str()), 0) << path;
     std::remove(file.c_str());
@@ -96,8 +96,8 @@ TEST(PeekMessages, PaintsPendingWindowsAndLeavesOtherMessagesQueued)
     kind.hInstance = GetModuleHandleA(nullptr);
     kind.lpszClassName = "flrt_test_paint";
     RegisterClassA(&kind);
-    HWND window = CreateWindowA("flrt_test_paint", "paint", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100,
-                                nullptr, nullptr, kind.hInstance, nullptr);
+    HWND window = CreateWindowA("flrt_test_paint", "paint", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                                nullptr, kind.hInstance, nullptr);
     int paints = 0;
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&paints));
     UpdateWindow(window);

@@ -52,8 +52,8 @@ TEST_F(ErrorBoxes, AssertionFormsShowTheirExactTexts)
     flrt_assert_name("Unknown class", "a/B", "javaapi", 56);
     ASSERT_TRUE(answerer().wait_for_boxes(3));
     const auto boxes = answerer().boxes();
-    EXPECT_EQ(boxes[0].text, std::string(kCaption) +
-                                 ": File Reslib, Line 12\n\n\nTerminate application (recommended) ?");
+    EXPECT_EQ(boxes[0].text,
+              std::string(kCaption) + ": File Reslib, Line 12\n\n\nTerminate application (recommended) ?");
     EXPECT_EQ(boxes[1].text, "Tag missed \n\n(File javaapi, Line 34)\n\n\nTerminate application (recommended) ?");
     EXPECT_EQ(boxes[2].text,
               "Unknown class \"a/B\"\n\n(File javaapi, Line 56)\n\n\nTerminate application (recommended) ?");
@@ -104,7 +104,11 @@ TEST_F(ErrorBoxes, StringTableFollowsTheUserInterfaceLanguage)
 {
     const bool german = PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN;
     const char *english[] = {"&Window", "Validation Error", kCaption};
-    const char *deutsch[] = {"&Fenster", "Fehler bei der Eingabepr\xFC" "fung", "FL-Laufzeit: Pr\xFC" "fung verletzt"};
+    const char *deutsch[] = {"&Fenster",
+                             "Fehler bei der Eingabepr\xFC"
+                             "fung",
+                             "FL-Laufzeit: Pr\xFC"
+                             "fung verletzt"};
     HMODULE runtime = GetModuleHandleA("cflrt.dll");
     for (int id = 1; id <= 3; ++id) {
         char text[64] = "";
@@ -179,8 +183,8 @@ TEST_F(ErrorBoxes, ExceptionFileViewerShowsLongLinesInPieces)
     answerer().answer_next(IDYES);
     CRoutineCallException("test/Person", "explode").Report();
     EXPECT_TRUE(viewer_done);
-    const std::vector<std::string> expected{"first", long_line.substr(0, 254), long_line.substr(254), "",
-                                            exact_line, "tail"};
+    const std::vector<std::string> expected{"first", long_line.substr(0, 254), long_line.substr(254), "", exact_line,
+                                            "tail"};
     EXPECT_EQ(entries, expected);
     std::remove(path.c_str());
 }

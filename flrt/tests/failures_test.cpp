@@ -192,8 +192,9 @@ private:
                              flrt_update_widget(self->handle(), JNI_TRUE);
                          return object_value(table.make_string("&First"));
                      })
-            .routine("name_text", "()Ljava/lang/String;",
-                     [this](TestObject *, const jvalue *) { return object_value(table.make_string("Name: " + name())); })
+            .routine(
+                "name_text", "()Ljava/lang/String;",
+                [this](TestObject *, const jvalue *) { return object_value(table.make_string("Name: " + name())); })
             .routine("close_soon", "()V", procedure([](TestObject *self) {
                          post_cancel(self->get_object("closing") ? self->get_object("closing")->text.c_str() : "");
                      }))
@@ -302,9 +303,7 @@ TEST_F(Failures, AnEditStoringThroughAFailingPathOnFocusLoss)
 TEST_F(Failures, AFailingValidationRoutine)
 {
     ExpectReported(
-        [&](Script &script, HWND &form) {
-            script.then([&] { f.failing.insert("check"); }).click(in(form, kCheck));
-        },
+        [&](Script &script, HWND &form) { script.then([&] { f.failing.insert("check"); }).click(in(form, kCheck)); },
         "Validation failed");
 }
 
@@ -427,13 +426,14 @@ TEST(EmbeddedForms, ShowTheirControlsBoundToTheObjectRefreshValidateAndClose)
     std::string shown_at_start, label_after_change;
     Script script;
     script.window("Embedding", form)
-        .wait("the embedded controls", [&] {
-            edit = FindWindowExA(form, nullptr, "Edit", nullptr);
-            fine = FindWindowExA(form, nullptr, "Button", "Fine");
-            // The embedded form's controls have ids of their own list: the owner's may be the same.
-            ok = FindWindowExA(form, nullptr, "Button", "OK");
-            return edit && fine && ok && IsWindowVisible(edit);
-        })
+        .wait("the embedded controls",
+              [&] {
+                  edit = FindWindowExA(form, nullptr, "Edit", nullptr);
+                  fine = FindWindowExA(form, nullptr, "Button", "Fine");
+                  // The embedded form's controls have ids of their own list: the owner's may be the same.
+                  ok = FindWindowExA(form, nullptr, "Button", "OK");
+                  return edit && fine && ok && IsWindowVisible(edit);
+              })
         .then([&] { shown_at_start = Script::text(edit); })
         .click(the(edit))
         .then([&] {
@@ -485,10 +485,11 @@ TEST(ListViewStores, AClickStoresOnceAndAKeyWaitsForTheNextClick)
     int changes_after_click = -1, clicks_after_click = -1, index_after_key = -1, changes_after_key = -1;
     Script script;
     script.window("Counted list", form)
-        .wait("the rows", [&] {
-            list = Script::control(form, 0);
-            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
-        })
+        .wait("the rows",
+              [&] {
+                  list = Script::control(form, 0);
+                  return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
+              })
         .then([&] { click_at(list, middle(list_view_row(list, 1))); })
         .wait("the click stored", [&] { return f.object->get_int("row_index") == 2; })
         .then([] { Sleep(500); })
@@ -497,9 +498,8 @@ TEST(ListViewStores, AClickStoresOnceAndAKeyWaitsForTheNextClick)
             clicks_after_click = f.object->get_int("clicks");
         })
         .then([&] { Script::post_key(list, VK_DOWN); })
-        .wait("the third row selected", [&] {
-            return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 2;
-        })
+        .wait("the third row selected",
+              [&] { return SendMessageA(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) == 2; })
         .then([] { Sleep(500); })
         .then([&] {
             index_after_key = f.object->get_int("row_index");

@@ -42,10 +42,11 @@ struct Engine {
                          sys_id_at_accept = self->get_int("sys_id");
                          flrt_close_form(self->handle(), JNI_TRUE);
                      }))
-            .routine("cancel", "()V",
-                     procedure([](TestObject *self) { flrt_close_form(self->handle(), JNI_FALSE); }))
-            .routine("bump", "()V", procedure([](TestObject *self) { self->set_int("count", self->get_int("count") + 1); }))
-            .routine("toggle", "()V", procedure([](TestObject *self) { self->set_bool("flag", !self->get_bool("flag")); }))
+            .routine("cancel", "()V", procedure([](TestObject *self) { flrt_close_form(self->handle(), JNI_FALSE); }))
+            .routine("bump", "()V",
+                     procedure([](TestObject *self) { self->set_int("count", self->get_int("count") + 1); }))
+            .routine("toggle", "()V",
+                     procedure([](TestObject *self) { self->set_bool("flag", !self->get_bool("flag")); }))
             .routine("explode", "()V", procedure([this](TestObject *) { table.raise_exception(); }))
             .routine("validate_twice", "()V", procedure([](TestObject *self) {
                          flrt_validate_widget(self->handle(), JNI_TRUE, JNI_FALSE);
@@ -126,10 +127,7 @@ void add_test_forms()
 
 class Forms : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        add_test_forms();
-    }
+    void SetUp() override { add_test_forms(); }
 
     Engine engine;
 };
@@ -649,10 +647,9 @@ TEST_F(Forms, AQuitRequestEndsNestedLoopsAndLeavesNoWindowBehind)
 {
     HWND dialog = nullptr, plain = nullptr;
     Script script;
-    script.window("Dialog form", dialog)
-        .click(in(dialog, kChildButton))
-        .window("Plain dialog", plain)
-        .then([] { PostQuitMessage(5); });
+    script.window("Dialog form", dialog).click(in(dialog, kChildButton)).window("Plain dialog", plain).then([] {
+        PostQuitMessage(5);
+    });
     EXPECT_FALSE(Engine::display(engine.first, 1));
     EXPECT_FINISHED(script);
     EXPECT_EQ(engine.child_results, std::vector<bool>{false});

@@ -30,8 +30,7 @@ enum Check {
 template <class Function>
 Function *entry(const char *name)
 {
-    return reinterpret_cast<Function *>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("cflrt.dll"), name)));
+    return reinterpret_cast<Function *>(reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("cflrt.dll"), name)));
 }
 
 using Init = void JNICALL(JNIEnv *, jclass);
@@ -41,7 +40,8 @@ using AddFile = void JNICALL(JNIEnv *, jclass, jstring);
 
 // A Java object of class Demo whose routines close its form through the Java entry points.
 struct JavaWorld {
-    JavaWorld() : table(TestTable::Mode::JvmLike), demo(table.define_class("Demo")), other(table.define_class("demo/Other"))
+    JavaWorld()
+        : table(TestTable::Mode::JvmLike), demo(table.define_class("Demo")), other(table.define_class("demo/Other"))
     {
         for (TestClass *cls : {&demo, &other}) {
             cls->field("data_was_accepted", Kind::Boolean, "Z")
@@ -55,7 +55,8 @@ struct JavaWorld {
     {
         return [this, accept](TestObject *self, const jvalue *) {
             current_at_close = table.display_manager().static_values["curObject"].l;
-            const char *name = accept ? "Java_qk_fllocal_DisplayManager_accept" : "Java_qk_fllocal_DisplayManager_cancel";
+            const char *name =
+                accept ? "Java_qk_fllocal_DisplayManager_accept" : "Java_qk_fllocal_DisplayManager_cancel";
             entry<Close>(name)(table.env(), nullptr, self->handle());
             return jvalue{};
         };

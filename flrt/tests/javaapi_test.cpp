@@ -21,20 +21,61 @@ constexpr const char *kStringSig = "Ljava/lang/String;";
 
 // The signs of the access paths in form 1 of test/Person (forms/flrt_test_paths.fls).
 enum PathSign : int {
-    kAge = 1001, kActive, kInitial, kHeight, kName,
-    kFriendFunctionAge, kTypeThenConstAge, kHeightFunction, kFriendFriendAge, kFriendFriendRemember,
-    kCurrentThenAge, kTypeOnly, kCurrent, kCurrentTypeRemember, kFunctionFriendAge,
-    kConstAge, kRealConstAge, kCallAge, kLiteralOne, kUnknownTagAge,
-    kFieldGetAge, kFunctionGetAge, kUnknownTagGetAge,
-    kRememberTwice, kFunctionFriendRemember, kExplode, kRemember31Arguments, kRemember33Arguments,
-    kFriendRememberTextAndAge, kRememberMissingArgument,
-    kLiteralTwelve, kLiteralText, kLiteralTrue, kLiteralLetter, kLiteralHalf, kCompoundLiteral, kLiteralWithoutValue,
-    kAgeWithoutTag, kAgeWithoutFeature, kAgeWithoutClass, kAgeWithoutSignature, kEmptyFeatureName,
+    kAge = 1001,
+    kActive,
+    kInitial,
+    kHeight,
+    kName,
+    kFriendFunctionAge,
+    kTypeThenConstAge,
+    kHeightFunction,
+    kFriendFriendAge,
+    kFriendFriendRemember,
+    kCurrentThenAge,
+    kTypeOnly,
+    kCurrent,
+    kCurrentTypeRemember,
+    kFunctionFriendAge,
+    kConstAge,
+    kRealConstAge,
+    kCallAge,
+    kLiteralOne,
+    kUnknownTagAge,
+    kFieldGetAge,
+    kFunctionGetAge,
+    kUnknownTagGetAge,
+    kRememberTwice,
+    kFunctionFriendRemember,
+    kExplode,
+    kRemember31Arguments,
+    kRemember33Arguments,
+    kFriendRememberTextAndAge,
+    kRememberMissingArgument,
+    kLiteralTwelve,
+    kLiteralText,
+    kLiteralTrue,
+    kLiteralLetter,
+    kLiteralHalf,
+    kCompoundLiteral,
+    kLiteralWithoutValue,
+    kAgeWithoutTag,
+    kAgeWithoutFeature,
+    kAgeWithoutClass,
+    kAgeWithoutSignature,
+    kEmptyFeatureName,
     kRememberWithoutClass,
-    kUnknownClassAge, kUnknownFieldThenAge, kUnknownClassRemember, kUnknownRoutine,
-    kStaticPopulation, kStaticCensus, kStaticUnknown,
-    kOddField, kOddFunction, kEmptySignatureThenRemember,
-    kColour, kRememberNothing,
+    kUnknownClassAge,
+    kUnknownFieldThenAge,
+    kUnknownClassRemember,
+    kUnknownRoutine,
+    kStaticPopulation,
+    kStaticCensus,
+    kStaticUnknown,
+    kOddField,
+    kOddFunction,
+    kEmptySignatureThenRemember,
+    kColour,
+    kRememberNothing,
 };
 static_assert(kRememberNothing == 1055, "the signs follow the form source one by one");
 
@@ -60,17 +101,19 @@ struct World {
                      [](TestObject *self, const jvalue *) { return self->value("friend"); })
             .routine("get_age", "()I", [](TestObject *self, const jvalue *) { return self->value("age"); })
             .routine("get_height", "()D", [](TestObject *self, const jvalue *) { return self->value("height"); })
-            .routine("remember", "()V", [this](TestObject *, const jvalue *args) {
-                // Kept beyond the call: objects, as a Java method receives them.
-                received.clear();
-                for (int i = 0; i < 32; ++i)
-                    received.push_back(table.resolved(args[i]));
-                return jvalue{};
-            })
-            .routine("explode", "()V", [this](TestObject *, const jvalue *) {
-                table.raise_exception();
-                return jvalue{};
-            })
+            .routine("remember", "()V",
+                     [this](TestObject *, const jvalue *args) {
+                         // Kept beyond the call: objects, as a Java method receives them.
+                         received.clear();
+                         for (int i = 0; i < 32; ++i)
+                             received.push_back(table.resolved(args[i]));
+                         return jvalue{};
+                     })
+            .routine("explode", "()V",
+                     [this](TestObject *, const jvalue *) {
+                         table.raise_exception();
+                         return jvalue{};
+                     })
             .static_routine("census", "()I", [](TestObject *, const jvalue *) {
                 jvalue v{};
                 v.i = 1000;
@@ -134,8 +177,8 @@ std::string mode_name(const testing::TestParamInfo<TestTable::Mode> &info)
 
 } // namespace
 
-INSTANTIATE_TEST_SUITE_P(Tables, AccessPaths,
-                         testing::Values(TestTable::Mode::Emulated, TestTable::Mode::JvmLike), mode_name);
+INSTANTIATE_TEST_SUITE_P(Tables, AccessPaths, testing::Values(TestTable::Mode::Emulated, TestTable::Mode::JvmLike),
+                         mode_name);
 
 TEST_P(AccessPaths, ReadsEveryKindOfFieldWithItsAccessor)
 {
@@ -380,7 +423,8 @@ TEST_P(AccessPaths, MissingItemsOfAnElement)
         PathSign sign;
         const char *message;
     };
-    std::vector<Case> cases{{kAgeWithoutTag, "Tag missed"}, {kAgeWithoutFeature, "Missed feature name"},
+    std::vector<Case> cases{{kAgeWithoutTag, "Tag missed"},
+                            {kAgeWithoutFeature, "Missed feature name"},
                             {kAgeWithoutClass, "Missed class name"}};
     if (!emulated())
         cases.push_back({kAgeWithoutSignature, "Missed feature signature"});

@@ -137,7 +137,7 @@ TEST(TraceWindow, ObjectAccessLogsFieldsAndRoutines)
     flrt_trace_set_switch(1);
     SendMessageA(trace_window(), WM_SYSCOMMAND, 101, 0);
     const FormFile paths("flrt_test_paths.flf");
-    javaapi_get_int(item->handle(), paths.path("test/Item", 1, 1001)); // count
+    javaapi_get_int(item->handle(), paths.path("test/Item", 1, 1001));        // count
     javaapi_call_procedure(item->handle(), paths.path("test/Item", 1, 1002)); // next -> step()
     EXPECT_EQ(trace_lines(), (std::vector<std::string>{"get_field: test/Item. count", "qev_field: test/Item. next",
                                                        "qev_routine: test/Item. step"}));

@@ -245,8 +245,9 @@ TEST_F(ListView, ColumnsShowEveryTypeCodeAlignedAndFitted)
 {
     object->set_object("count_header", views.table.make_string("Count"));
     object->set_int("row_index", -1); // no row selected: every row shows its colours
-    object->set_object("rows", views.arrays.objects({views.row("Alpha", 7, 2.5, true, 'x', "A note far too long for its column"),
-                                                     views.row("Beta", 12345, 0.125, false, 'y', "ok")}));
+    object->set_object(
+        "rows", views.arrays.objects({views.row("Alpha", 7, 2.5, true, 'x', "A note far too long for its column"),
+                                      views.row("Beta", 12345, 0.125, false, 'y', "ok")}));
     HWND form = nullptr, list = nullptr;
     std::vector<std::string> headers;
     std::vector<std::vector<std::string>> cells(2);
@@ -254,10 +255,11 @@ TEST_F(ListView, ColumnsShowEveryTypeCodeAlignedAndFitted)
     Ink name, count, ratio, note;
     Script script;
     script.window("List view", form)
-        .wait("the list filled", [&] {
-            list = Script::control(form, kList);
-            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2;
-        })
+        .wait("the list filled",
+              [&] {
+                  list = Script::control(form, kList);
+                  return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 2;
+              })
         .then([&] {
             headers = header_texts(list);
             rows = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
@@ -304,10 +306,11 @@ TEST_F(ListView, ClicksAndKeysStoreTheSelectionAndClicksRunTheClickRoutines)
     TestObject *row_after_key = nullptr;
     Script script;
     script.window("List view", form)
-        .wait("the list filled", [&] {
-            list = Script::control(form, kList);
-            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
-        })
+        .wait("the list filled",
+              [&] {
+                  list = Script::control(form, kList);
+                  return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
+              })
         .then([&] { selected_at_start = selected_row(list); })
         .then([&] { click_at(list, middle(list_view_row(list, 2))); })
         .wait("the click stored", [&] { return object->get_int("row_index") == 3; })
@@ -368,10 +371,11 @@ TEST(ListViewUnderAVirtualMachine, RowsAreKeptAsGlobalReferencesWhileShown)
     std::string first_cell;
     Script script;
     script.window("List view", form)
-        .wait("the list filled", [&] {
-            list = Script::control(form, kList);
-            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
-        })
+        .wait("the list filled",
+              [&] {
+                  list = Script::control(form, kList);
+                  return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
+              })
         .then([&] { while_shown = views.table.global_references() - before; })
         .then([&] { click_at(list, middle(list_view_row(list, 1))); })
         .wait("the click stored", [&] { return object->get_int("row_index") == 1; })
@@ -442,10 +446,11 @@ TEST_F(ListView, AHundredThousandRowsShowTheirSelectionFarDownAndTakeClicksThere
     std::string selected_cell, last_cell, clicked_cell, cell_after_load;
     Script script;
     script.window("List view", form)
-        .wait("the list filled", [&] {
-            list = Script::control(form, kList);
-            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 100000;
-        })
+        .wait("the list filled",
+              [&] {
+                  list = Script::control(form, kList);
+                  return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 100000;
+              })
         .then([&] {
             selected_at_start = selected_row(list);
             top_at_start = top_row(list);
@@ -486,9 +491,9 @@ TEST_F(ListView, AHundredThousandRowsShowTheirSelectionFarDownAndTakeClicksThere
 
 TEST_F(ListView, ALetterTypedSelectsTheNextRowStartingWithIt)
 {
-    object->set_object("rows", views.arrays.objects({views.row("Alpha", 1, 0, false, 'a', ""),
-                                                     views.row("beta", 2, 0, false, 'b', ""),
-                                                     views.row("Gamma", 3, 0, false, 'c', "")}));
+    object->set_object(
+        "rows", views.arrays.objects({views.row("Alpha", 1, 0, false, 'a', ""), views.row("beta", 2, 0, false, 'b', ""),
+                                      views.row("Gamma", 3, 0, false, 'c', "")}));
     object->set_int("row_index", 0);
     HWND form = nullptr, list = nullptr;
     int after_g = -2, after_b = -2, after_z = -2, index_before_click = -2;
@@ -497,10 +502,11 @@ TEST_F(ListView, ALetterTypedSelectsTheNextRowStartingWithIt)
     const auto paused = [&] { return GetTickCount() - since > 1200; };
     Script script;
     script.window("List view", form)
-        .wait("the list filled", [&] {
-            list = Script::control(form, kList);
-            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
-        })
+        .wait("the list filled",
+              [&] {
+                  list = Script::control(form, kList);
+                  return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3;
+              })
         .then([&] { PostMessageA(list, WM_CHAR, 'g', 1); })
         .wait("the typed row selected", [&] { return selected_row(list) == 2; })
         .then([&] { after_g = selected_row(list); })
@@ -545,10 +551,11 @@ TEST(ListViewUnderAVirtualMachine, ALongArrayKeepsOnlyTheRowsShown)
     std::string last_cell;
     Script script;
     script.window("List view", form)
-        .wait("the list filled", [&] {
-            list = Script::control(form, kList);
-            return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 100000;
-        })
+        .wait("the list filled",
+              [&] {
+                  list = Script::control(form, kList);
+                  return SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 100000;
+              })
         .then([&] {
             UpdateWindow(list);
             last_cell = list_view_cell(list, 99999, 0);
@@ -613,11 +620,12 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
     std::string label_after_selection;
     Script script;
     script.window("Tree view", form)
-        .wait("the tree filled", [&] {
-            tree = Script::control(form, kTree);
-            first = tree_item(tree, nullptr, TVGN_ROOT);
-            return first != nullptr;
-        })
+        .wait("the tree filled",
+              [&] {
+                  tree = Script::control(form, kTree);
+                  first = tree_item(tree, nullptr, TVGN_ROOT);
+                  return first != nullptr;
+              })
         .then([&] {
             top = labels_under(tree, nullptr);
             button_before = has_button(tree, first);
@@ -647,16 +655,18 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
         .then([&] {
             // A double click on a label expands the node, by mouse.
             HTREEITEM second = tree_item(tree, tree_item(tree, first, TVGN_CHILD), TVGN_NEXT);
-            const LPARAM where = MAKELPARAM(middle(tree_label_rect(tree, second)).x, middle(tree_label_rect(tree, second)).y);
+            const LPARAM where =
+                MAKELPARAM(middle(tree_label_rect(tree, second)).x, middle(tree_label_rect(tree, second)).y);
             PostMessageA(tree, WM_LBUTTONDOWN, MK_LBUTTON, where);
             PostMessageA(tree, WM_LBUTTONUP, 0, where);
             PostMessageA(tree, WM_LBUTTONDBLCLK, MK_LBUTTON, where);
             PostMessageA(tree, WM_LBUTTONUP, 0, where);
         })
-        .wait("A2 expanded", [&] {
-            HTREEITEM second = tree_item(tree, tree_item(tree, first, TVGN_CHILD), TVGN_NEXT);
-            return second && tree_item(tree, second, TVGN_CHILD) != nullptr;
-        })
+        .wait("A2 expanded",
+              [&] {
+                  HTREEITEM second = tree_item(tree, tree_item(tree, first, TVGN_CHILD), TVGN_NEXT);
+                  return second && tree_item(tree, second, TVGN_CHILD) != nullptr;
+              })
         .then([&] {
             under_a2 = labels_under(tree, tree_item(tree, tree_item(tree, first, TVGN_CHILD), TVGN_NEXT));
             references_shown = views.table.global_references() - references_before;
@@ -686,8 +696,7 @@ TEST_P(TreeView, FillsLazilyAsTheUserExpandsAndStoresTheSelectedNode)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(BothTables, TreeView,
-                         testing::Values(TestTable::Mode::Emulated, TestTable::Mode::JvmLike),
+INSTANTIATE_TEST_SUITE_P(BothTables, TreeView, testing::Values(TestTable::Mode::Emulated, TestTable::Mode::JvmLike),
                          [](const testing::TestParamInfo<TestTable::Mode> &info) {
                              return info.param == TestTable::Mode::Emulated ? "Emulated" : "JvmLike";
                          });

@@ -115,8 +115,7 @@ LRESULT CALLBACK end_on_close(int code, WPARAM wparam, LPARAM lparam)
 {
     const auto *message = reinterpret_cast<const CWPSTRUCT *>(lparam);
     if (code == HC_ACTION && GetPropA(message->hwnd, "Resp") &&
-        ((message->message == WM_SYSCOMMAND && (message->wParam & 0xFFF0) == SC_CLOSE) ||
-         message->message == WM_CLOSE))
+        ((message->message == WM_SYSCOMMAND && (message->wParam & 0xFFF0) == SC_CLOSE) || message->message == WM_CLOSE))
         ExitProcess(0);
     return CallNextHookEx(nullptr, code, wparam, lparam);
 }

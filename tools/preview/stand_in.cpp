@@ -11,7 +11,10 @@ using fltest::TestObject;
 
 namespace {
 
-FLF_ITEM child(FLF_ITEM item, int sign) { return item ? flf_get_prop(item, sign) : nullptr; }
+FLF_ITEM child(FLF_ITEM item, int sign)
+{
+    return item ? flf_get_prop(item, sign) : nullptr;
+}
 
 std::vector<FLF_ITEM> children(FLF_ITEM compound)
 {
@@ -39,13 +42,17 @@ char tag_of(FLF_ITEM element)
 Sample value_sample(int kind)
 {
     switch (kind) {
-    case 8: case 9: return Sample::Text;
+    case 8:
+    case 9: return Sample::Text;
     case 10: return Sample::Boolean;
     case 12: return Sample::Tree;
-    case 13: case 14: return Sample::Strings;
+    case 13:
+    case 14: return Sample::Strings;
     case 15: return Sample::Rows;
-    case 16: case 17: return Sample::Real;
-    case 18: case 19: return Sample::Integers;
+    case 16:
+    case 17: return Sample::Real;
+    case 18:
+    case 19: return Sample::Integers;
     case 22: return Sample::Object;
     default: return Sample::Integer;
     }
@@ -56,8 +63,10 @@ Sample column_sample(const std::string &type)
     if (type.find("java/lang/String") != std::string::npos)
         return Sample::Text;
     switch (type.empty() ? 'S' : type[0]) {
-    case 'I': case 'C': return Sample::Integer;
-    case 'D': case 'R': return Sample::Real;
+    case 'I':
+    case 'C': return Sample::Integer;
+    case 'D':
+    case 'R': return Sample::Real;
     case 'B': return Sample::Boolean;
     default: return Sample::Text;
     }
@@ -287,7 +296,9 @@ jvalue StandIn::sample_value(const std::string &feature, const Need &need)
         break;
     }
     case Sample::Tree: v.l = tree_node(0, 0)->handle(); break;
-    case Sample::Object: v.l = need.target.empty() || !classes_.count(need.target) ? nullptr : instance(need.target)->handle(); break;
+    case Sample::Object:
+        v.l = need.target.empty() || !classes_.count(need.target) ? nullptr : instance(need.target)->handle();
+        break;
     case Sample::Procedure: break;
     }
     return v;

@@ -104,7 +104,8 @@ int main()
         keep(sample);
         keep(sample->value);
     };
-    compare("field read (Int)", [&](long) { keep(env->GetIntField(obj, value_id)); }, direct_read);
+    compare(
+        "field read (Int)", [&](long) { keep(env->GetIntField(obj, value_id)); }, direct_read);
     compare(
         "field write (Int)", [&](long i) { env->SetIntField(obj, value_id, static_cast<jint>(i)); },
         [&](long i) {

@@ -47,9 +47,7 @@ class RECORDING_WIDGET : public zo::DISPLAYABLE_WIDGET {
     void on_timer(std::int32_t, std::int32_t id) override { log += "timer " + std::to_string(id) + ";"; }
 };
 
-ZO_CLASS(RECORDING_WIDGET, "RECORDING_WIDGET", c)
-{
-}
+ZO_CLASS(RECORDING_WIDGET, "RECORDING_WIDGET", c) {}
 
 } // namespace zotest
 
@@ -187,7 +185,8 @@ protected:
     {
         pressed = false;
         run_when_open(*editor, [this, button] {
-            open_window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(editor->sys_id)));
+            open_window =
+                reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(editor->sys_id)));
             edit();
             HWND control = FindWindowExA(open_window, nullptr, "Button", button);
             pressed = control != nullptr;

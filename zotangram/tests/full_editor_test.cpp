@@ -93,9 +93,7 @@ private:
     }
 };
 
-ZO_CLASS(TEST_CANVAS, "TEST_CANVAS", c)
-{
-}
+ZO_CLASS(TEST_CANVAS, "TEST_CANVAS", c) {}
 
 // A row of the list view: a value for each column.
 class TEST_ROW : public zo::Object {
@@ -242,7 +240,6 @@ ZO_CLASS(TEST_FULL, "TEST_FULL", c)
 } // namespace zotest
 
 using namespace zotest;
-using fltest::Script;
 using fltest::active;
 using fltest::click_at;
 using fltest::click_item;
@@ -251,6 +248,7 @@ using fltest::in;
 using fltest::list_view_cell;
 using fltest::list_view_row;
 using fltest::middle;
+using fltest::Script;
 using fltest::shown;
 using fltest::tab_caption;
 using fltest::tab_rect;
@@ -630,8 +628,8 @@ protected:
     std::map<std::string, std::string> ShownValues() const
     {
         static const std::pair<const char *, FullControl> kTexts[] = {
-            {"summary", kSummary}, {"name", kName},       {"inner title", kInnerTitle}, {"count", kCount},
-            {"inner value", kInnerValue}, {"initial", kInitial}, {"address", kAddress}, {"ratio", kRatio},
+            {"summary", kSummary},        {"name", kName},       {"inner title", kInnerTitle}, {"count", kCount},
+            {"inner value", kInnerValue}, {"initial", kInitial}, {"address", kAddress},        {"ratio", kRatio},
             {"amount", kAmount}};
         std::map<std::string, std::string> values;
         for (const auto &[key, index] : kTexts)
@@ -705,10 +703,16 @@ protected:
             .then([=] { Script::post_key(tree(), VK_RIGHT); })
             .wait("Fruit expanded", [=] { return find_tree_item(tree(), nullptr, "Berry") != nullptr; })
             .then([=] { Script::post_key(tree(), VK_DOWN); })
-            .wait("Apple selected", [this] { return full->node == node({1, 1}); })
+            .wait("Apple selected",
+                  [this] {
+                      return full->node == node({1, 1});
+                  })
             .then([=] { double_click_at(tree(), middle_of_tree_item(tree(), "Berry")); })
             .wait("Berry expanded", [=] { return find_tree_item(tree(), nullptr, "Rasp") != nullptr; })
-            .wait("Berry selected", [this] { return full->node == node({1, 2}); })
+            .wait("Berry selected",
+                  [this] {
+                      return full->node == node({1, 2});
+                  })
             .then([this, tree] { tree_after_steps = tree_shown(tree()); });
     }
 
@@ -747,26 +751,56 @@ protected:
 };
 
 const std::map<std::string, std::string> kShownAtOpen{
-    {"summary", "Name: Ann"}, {"name", "Ann"}, {"inner title", "Inner"}, {"count", "5"},
-    {"inner value", "7"}, {"initial", "65"}, {"address", "1234"}, {"ratio", "2.50"},
-    {"amount", "1.250"}, {"flag", "0"}, {"radios", "100"}, {"names", "-1 of 3"},
-    {"name combo", "0"}, {"numbers", "0: 3 4 5"}, {"number combo", "-1"}, {"progress", "10"},
-    {"trackbar", "10"}, {"up-down", "0"}, {"change lists enabled", "0"},
+    {"summary", "Name: Ann"},
+    {"name", "Ann"},
+    {"inner title", "Inner"},
+    {"count", "5"},
+    {"inner value", "7"},
+    {"initial", "65"},
+    {"address", "1234"},
+    {"ratio", "2.50"},
+    {"amount", "1.250"},
+    {"flag", "0"},
+    {"radios", "100"},
+    {"names", "-1 of 3"},
+    {"name combo", "0"},
+    {"numbers", "0: 3 4 5"},
+    {"number combo", "-1"},
+    {"progress", "10"},
+    {"trackbar", "10"},
+    {"up-down", "0"},
+    {"change lists enabled", "0"},
     {"rows", "-1: Alpha 12 0.500 True | Beta 7 2.250 False | Gamma 1000 -1.125 True"},
-    {"tree", "Fruit Tools, selected none"}, {"page", "Count: 5"}};
+    {"tree", "Fruit Tools, selected none"},
+    {"page", "Count: 5"}};
 
 // After the edits: a page of the trackbar is a fifth of its range; the
 // procedures renamed the selected name, appended one and bumped the selected
 // number; the click on a row ticked it. Every update of the form rebuilds the
 // tree with its top level only, so it no longer shows the selected node.
 const std::map<std::string, std::string> kShownAfterEdits{
-    {"summary", "Name: Zoe"}, {"name", "Zoe"}, {"inner title", "Inner two"}, {"count", "42"},
-    {"inner value", "77"}, {"initial", "66"}, {"address", "BEEF"}, {"ratio", "3.75"},
-    {"amount", "-0.500"}, {"flag", "1"}, {"radios", "001"}, {"names", "1 of 4"},
-    {"name combo", "2"}, {"numbers", "2: 3 4 105"}, {"number combo", "0"}, {"progress", "30"},
-    {"trackbar", "30"}, {"up-down", "-1"}, {"change lists enabled", "1"},
+    {"summary", "Name: Zoe"},
+    {"name", "Zoe"},
+    {"inner title", "Inner two"},
+    {"count", "42"},
+    {"inner value", "77"},
+    {"initial", "66"},
+    {"address", "BEEF"},
+    {"ratio", "3.75"},
+    {"amount", "-0.500"},
+    {"flag", "1"},
+    {"radios", "001"},
+    {"names", "1 of 4"},
+    {"name combo", "2"},
+    {"numbers", "2: 3 4 105"},
+    {"number combo", "0"},
+    {"progress", "30"},
+    {"trackbar", "30"},
+    {"up-down", "-1"},
+    {"change lists enabled", "1"},
     {"rows", "1: Alpha 12 0.500 True | Beta 7 2.250 True | Gamma 1000 -1.125 True"},
-    {"tree", "Fruit Tools, selected none"}, {"page", "Note: Remember"}};
+    {"tree", "Fruit Tools, selected none"},
+    {"page", "Note: Remember"}};
 
 TEST_F(FullEditor, EveryControlEditedAndAcceptedStoresEveryValue)
 {
@@ -876,8 +910,8 @@ TEST_P(NestedForms, TheInnerFormEditsOnTopAndTheOuterFormShowsItsOutcome)
     // Typed in the first form; pressing the button stores it before the routine runs.
     type_over(script, form, kInnerValue, "77");
     DialogRound(
-        script, kInnerButton, {"Inner editor", first_inner},
-        {{kInnerFormTitle, "Changed"}, {kInnerFormValue, "555"}}, kInnerFormOk,
+        script, kInnerButton, {"Inner editor", first_inner}, {{kInnerFormTitle, "Changed"}, {kInnerFormValue, "555"}},
+        kInnerFormOk,
         [&] {
             inner_at_open = {shown(Script::control(first_inner, kInnerFormTitle)),
                              shown(Script::control(first_inner, kInnerFormValue)),
@@ -889,11 +923,14 @@ TEST_P(NestedForms, TheInnerFormEditsOnTopAndTheOuterFormShowsItsOutcome)
             outer_after_accept = outer_shows();
             accepted_first = full->inner->data_was_accepted;
         });
-    DialogRound(script, kInnerButton, {"Inner editor", second_inner},
-                {{kInnerFormTitle, "Dropped"}, {kInnerFormValue, "999"}}, kInnerFormCancel, [] {}, [&] {
-                    outer_after_cancel = outer_shows();
-                    accepted_second = full->inner->data_was_accepted;
-                }).click(in(form, outer_accepted ? kOk : kCancel));
+    DialogRound(
+        script, kInnerButton, {"Inner editor", second_inner}, {{kInnerFormTitle, "Dropped"}, {kInnerFormValue, "999"}},
+        kInnerFormCancel, [] {},
+        [&] {
+            outer_after_cancel = outer_shows();
+            accepted_second = full->inner->data_was_accepted;
+        })
+        .click(in(form, outer_accepted ? kOk : kCancel));
     full->display(1);
     EXPECT_FINISHED(script);
     EXPECT_TRUE(script.boxes().boxes().empty());
@@ -916,10 +953,9 @@ TEST_P(NestedForms, TheInnerFormEditsOnTopAndTheOuterFormShowsItsOutcome)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(FullEditor, NestedForms, testing::Bool(),
-                         [](const testing::TestParamInfo<bool> &info) {
-                             return info.param ? "FirstAccepted" : "FirstCancelled";
-                         });
+INSTANTIATE_TEST_SUITE_P(FullEditor, NestedForms, testing::Bool(), [](const testing::TestParamInfo<bool> &info) {
+    return info.param ? "FirstAccepted" : "FirstCancelled";
+});
 
 // A second form of the same object takes a roll-back copy of its own: its
 // cancel undoes only what was changed since it opened.
@@ -941,11 +977,12 @@ TEST_F(FullEditor, ASecondFormOfTheSameObjectRollsBackOnlyItsOwnEdits)
             after_cancel = outer_shows();
             accepted_first = full->data_was_accepted;
         });
-    DialogRound(script, kMoreButton, {"Full details", second_details}, {{kDetailsCount, "88"}}, kDetailsOk, [] {},
-                [&] {
-                    after_accept = outer_shows();
-                    accepted_second = full->data_was_accepted;
-                })
+    DialogRound(
+        script, kMoreButton, {"Full details", second_details}, {{kDetailsCount, "88"}}, kDetailsOk, [] {},
+        [&] {
+            after_accept = outer_shows();
+            accepted_second = full->data_was_accepted;
+        })
         .click(in(form, kCancel));
     full->display(1);
     EXPECT_FINISHED(script);

@@ -131,11 +131,13 @@ TEST(HeldObjects, RowsAndNodesGivenByFunctionsSurviveACollectionBeforeTheyArePai
     std::vector<zo::Object *> nodes;
     Script script;
     script.window("Held views", form)
-        .wait("the rows and the tree", [&] {
-            list = FindWindowExA(form, nullptr, "SysListView32", nullptr);
-            tree = FindWindowExA(form, nullptr, "SysTreeView32", nullptr);
-            return list && tree && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3 && tree_item(tree, nullptr, TVGN_ROOT);
-        })
+        .wait("the rows and the tree",
+              [&] {
+                  list = FindWindowExA(form, nullptr, "SysListView32", nullptr);
+                  tree = FindWindowExA(form, nullptr, "SysTreeView32", nullptr);
+                  return list && tree && SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) == 3 &&
+                         tree_item(tree, nullptr, TVGN_ROOT);
+              })
         .then([&] {
             // The children of the first node are made now, by the expansion.
             SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(tree_item(tree, nullptr, TVGN_ROOT)));

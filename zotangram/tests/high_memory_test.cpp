@@ -57,8 +57,14 @@ private:
 } // namespace
 
 // Freed memory is not reused: the tests are short.
-void *operator new(std::size_t size) { return HighMemory::allocate(size); }
-void *operator new[](std::size_t size) { return HighMemory::allocate(size); }
+void *operator new(std::size_t size)
+{
+    return HighMemory::allocate(size);
+}
+void *operator new[](std::size_t size)
+{
+    return HighMemory::allocate(size);
+}
 void operator delete(void *) noexcept {}
 void operator delete[](void *) noexcept {}
 void operator delete(void *, std::size_t) noexcept {}

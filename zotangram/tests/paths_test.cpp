@@ -13,8 +13,20 @@ using namespace zotest;
 namespace {
 
 enum PathSign : int {
-    kAge = 1001, kActive, kInitial, kHeight, kName, kBuddyFunctionAge, kGrowFive, kBuddyMakeZoe,
-    kHeightFunction, kAreaRight, kAgeFunction, kWeight, kBuddyName, kSetAll,
+    kAge = 1001,
+    kActive,
+    kInitial,
+    kHeight,
+    kName,
+    kBuddyFunctionAge,
+    kGrowFive,
+    kBuddyMakeZoe,
+    kHeightFunction,
+    kAreaRight,
+    kAgeFunction,
+    kWeight,
+    kBuddyName,
+    kSetAll,
 };
 
 FLF_ITEM path(PathSign sign)

@@ -22,8 +22,8 @@ TEST(Registry, NumbersClassesFromOneWithUniqueUpperCaseNames)
     }
     EXPECT_EQ(registry.by_number(0), nullptr);
     EXPECT_EQ(registry.by_number(registry.count() + 1), nullptr);
-    for (const char *name : {"ANY", "STRING", "GUID", "RECT", "POINT", "_BOOLEAN", "_CHARACTER", "_INTEGER",
-                             "_POINTER", "_REAL", "_DOUBLE", "ARRAY[STRING]", "ARRAY[BOOLEAN]", "ARRAY[INTEGER]"})
+    for (const char *name : {"ANY", "STRING", "GUID", "RECT", "POINT", "_BOOLEAN", "_CHARACTER", "_INTEGER", "_POINTER",
+                             "_REAL", "_DOUBLE", "ARRAY[STRING]", "ARRAY[BOOLEAN]", "ARRAY[INTEGER]"})
         EXPECT_NE(registry.by_name(name), nullptr) << name;
 }
 

@@ -20,7 +20,8 @@ TEST_F(TableTest, HasTheJni11LayoutWithReservedSlotsNull)
     const auto *slots = reinterpret_cast<void *const *>(env->functions);
     const int total = static_cast<int>(sizeof(JNINativeInterface_) / sizeof(void *));
     for (int i = 0; i < total; ++i) {
-        const bool reserved = std::find(std::begin(kReservedSlots), std::end(kReservedSlots), i) != std::end(kReservedSlots);
+        const bool reserved =
+            std::find(std::begin(kReservedSlots), std::end(kReservedSlots), i) != std::end(kReservedSlots);
         const bool expected = i < kJni11Slots && !reserved;
         EXPECT_EQ(slots[i] != nullptr, expected) << "slot " << i;
     }
@@ -245,7 +246,7 @@ TEST_F(Calls, ArgumentsAreConvertedByTheFormalKinds)
     EXPECT_EQ(p->height, 2.5);
     EXPECT_EQ(p->name, name);
 
-    slots[0].i = 0x0100; // first byte zero: false
+    slots[0].i = 0x0100;    // first byte zero: false
     slots[4].l = handle(p); // a PERSON where a STRING is due: not called
     env->CallVoidMethodA(handle(p), id("set_all"), slots);
     EXPECT_TRUE(failed());
@@ -522,7 +523,8 @@ TEST_F(TableTest, PrimitiveWritesCannotForgeReferences)
     using T = JNINativeInterface_;
     const jobjectArray names = env->NewObjectArray(1, find("STRING"), nullptr);
     if constexpr (sizeof(void *) == 4) // the element views of the width the handles are stored in
-        forge_handle<jintArray>(env, names, &T::GetIntArrayElements, &T::SetIntArrayRegion, &T::ReleaseIntArrayElements);
+        forge_handle<jintArray>(env, names, &T::GetIntArrayElements, &T::SetIntArrayRegion,
+                                &T::ReleaseIntArrayElements);
     else
         forge_handle<jlongArray>(env, names, &T::GetLongArrayElements, &T::SetLongArrayRegion,
                                  &T::ReleaseLongArrayElements);

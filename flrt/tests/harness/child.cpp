@@ -56,7 +56,7 @@ using Handle = std::unique_ptr<void, HandleCloser>;
 LONG CALLBACK ignore_debug_output(EXCEPTION_POINTERS *info)
 {
     return info->ExceptionRecord->ExceptionCode == DBG_PRINTEXCEPTION_C ? EXCEPTION_CONTINUE_EXECUTION
-                                                                          : EXCEPTION_CONTINUE_SEARCH;
+                                                                        : EXCEPTION_CONTINUE_SEARCH;
 }
 
 } // namespace
@@ -80,8 +80,7 @@ ChildResult run_child(const std::string &scenario, const std::vector<std::string
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     ChildResult result;
-    if (!CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessA(program, command.data(), nullptr, nullptr, FALSE, 0, env.data(), nullptr, &startup, &process)) {
         result.error = GetLastError();
         return result;
     }

@@ -31,9 +31,9 @@ int harness_main(int argc, char **argv);
 
 } // namespace fltest
 
-#define FLTEST_CHILD_SCENARIO(name)                                                                       \
-    static int name##_scenario(const std::vector<std::string> &arguments);                                \
-    static const bool name##_registered = fltest::register_scenario(#name, name##_scenario);              \
+#define FLTEST_CHILD_SCENARIO(name)                                                                                    \
+    static int name##_scenario(const std::vector<std::string> &arguments);                                             \
+    static const bool name##_registered = fltest::register_scenario(#name, name##_scenario);                           \
     static int name##_scenario([[maybe_unused]] const std::vector<std::string> &arguments)
 
 #endif

@@ -33,8 +33,8 @@ FLF_ITEM FormFile::path(const char *class_name, int form_id, int sign) const
     const FLF_ITEM holder = form ? flf_get_prop(form, sign) : nullptr;
     const FLF_ITEM first = holder ? flf_get_prop(holder, FL_path) : nullptr;
     if (!first)
-        throw std::runtime_error(name_ + ": no path under sign " + std::to_string(sign) + " of form " +
-                                 class_name + " " + std::to_string(form_id));
+        throw std::runtime_error(name_ + ": no path under sign " + std::to_string(sign) + " of form " + class_name +
+                                 " " + std::to_string(form_id));
     return first;
 }
 

@@ -45,7 +45,11 @@ public:
     const std::string &failure() const { return failure_; }
     BoxAnswerer &boxes() { return boxes_; }
     // Leaves this thread's boxes alone (to the answerer of a parent process).
-    Script &leave_boxes() { answers_boxes_ = false; return *this; }
+    Script &leave_boxes()
+    {
+        answers_boxes_ = false;
+        return *this;
+    }
 
     static HWND find(const std::string &caption);
     static HWND control(HWND form, int index);

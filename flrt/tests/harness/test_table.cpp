@@ -84,11 +84,13 @@ char kind_letter(Kind kind)
     }
 }
 
-template <class T> struct JType;
-#define FLTEST_JTYPE(T, Name, member)                                                                     \
-    template <> struct JType<T> {                                                                         \
-        static constexpr const char *name = Name;                                                         \
-        static constexpr T jvalue::*slot = &jvalue::member;                                               \
+template <class T>
+struct JType;
+#define FLTEST_JTYPE(T, Name, member)                                                                                  \
+    template <>                                                                                                        \
+    struct JType<T> {                                                                                                  \
+        static constexpr const char *name = Name;                                                                      \
+        static constexpr T jvalue::*slot = &jvalue::member;                                                            \
     }
 FLTEST_JTYPE(jobject, "Object", l);
 FLTEST_JTYPE(jboolean, "Boolean", z);
@@ -136,9 +138,8 @@ struct TestTable::Access {
     {
         const void *handle = reference;
         if (is_local_reference(handle) || t.is_object(handle)) {
-            TestObject *target = is_local_reference(handle)
-                                     ? static_cast<const LocalReference *>(handle)->target
-                                     : static_cast<TestObject *>(const_cast<void *>(handle));
+            TestObject *target = is_local_reference(handle) ? static_cast<const LocalReference *>(handle)->target
+                                                            : static_cast<TestObject *>(const_cast<void *>(handle));
             t.local_references_.push_back(std::make_unique<LocalReference>());
             t.local_references_.back()->target = target;
             reference = reinterpret_cast<T>(t.local_references_.back().get());
@@ -212,10 +213,7 @@ struct TestTable::Access {
         return local(t, obj);
     }
 
-    static jboolean JNICALL ExceptionCheck(JNIEnv *env)
-    {
-        return of(env).failed_ ? JNI_TRUE : JNI_FALSE;
-    }
+    static jboolean JNICALL ExceptionCheck(JNIEnv *env) { return of(env).failed_ ? JNI_TRUE : JNI_FALSE; }
 
     // Records the outcome of a lookup: the emulated table keeps the last
     // status; a virtual machine keeps an exception pending until cleared.
@@ -235,7 +233,10 @@ struct TestTable::Access {
                                                                                 : nullptr;
     }
 
-    static jclass handle_of(const TestClass &cls) { return reinterpret_cast<jclass>(static_cast<intptr_t>(cls.number)); }
+    static jclass handle_of(const TestClass &cls)
+    {
+        return reinterpret_cast<jclass>(static_cast<intptr_t>(cls.number));
+    }
 
     static const char *intern(TestTable &t, const std::string &name) { return t.ids_.insert(name).first->c_str(); }
 
@@ -308,10 +309,7 @@ struct TestTable::Access {
         return obj ? TestObject::from(obj)->handle() : nullptr;
     }
 
-    static void JNICALL DeleteGlobalRef(JNIEnv *env, jobject)
-    {
-        --of(env).global_references_;
-    }
+    static void JNICALL DeleteGlobalRef(JNIEnv *env, jobject) { --of(env).global_references_; }
 
     static jfieldID JNICALL GetFieldID(JNIEnv *env, jclass cls, const char *name, const char *sig)
     {
@@ -407,8 +405,7 @@ struct TestTable::Access {
         called(t, "GetMethodID");
         TestClass *c = class_of(t, cls);
         const Method *m = c ? find_method(t, c->routines, name, sig) : nullptr;
-        return status(t, m != nullptr) ? reinterpret_cast<jmethodID>(const_cast<char *>(intern(t, m->name)))
-                                       : nullptr;
+        return status(t, m != nullptr) ? reinterpret_cast<jmethodID>(const_cast<char *>(intern(t, m->name))) : nullptr;
     }
 
     static jmethodID JNICALL GetStaticMethodID(JNIEnv *env, jclass cls, const char *name, const char *sig)
@@ -419,12 +416,10 @@ struct TestTable::Access {
             return nullptr;
         TestClass *c = class_of(t, cls);
         const Method *m = c ? find_method(t, c->static_routines, name, sig) : nullptr;
-        return status(t, m != nullptr) ? reinterpret_cast<jmethodID>(const_cast<char *>(intern(t, m->name)))
-                                       : nullptr;
+        return status(t, m != nullptr) ? reinterpret_cast<jmethodID>(const_cast<char *>(intern(t, m->name))) : nullptr;
     }
 
-    static jvalue run(TestTable &t, const std::vector<Method> &list, TestObject *self, jmethodID id,
-                      const jvalue *args)
+    static jvalue run(TestTable &t, const std::vector<Method> &list, TestObject *self, jmethodID id, const jvalue *args)
     {
         const Method *m = id ? find_method(t, list, reinterpret_cast<const char *>(id), nullptr) : nullptr;
         jvalue result{};
@@ -504,12 +499,12 @@ struct TestTable::Access {
 
 namespace {
 
-#define FLTEST_TYPED_SLOTS(Type, T)                                                                       \
-    f.Get##Type##Field = TestTable::Access::GetField<T>;                                                  \
-    f.Set##Type##Field = TestTable::Access::SetField<T>;                                                  \
-    f.GetStatic##Type##Field = TestTable::Access::GetStaticField<T>;                                      \
-    f.SetStatic##Type##Field = TestTable::Access::SetStaticField<T>;                                      \
-    f.Call##Type##MethodA = TestTable::Access::CallMethodA<T>;                                            \
+#define FLTEST_TYPED_SLOTS(Type, T)                                                                                    \
+    f.Get##Type##Field = TestTable::Access::GetField<T>;                                                               \
+    f.Set##Type##Field = TestTable::Access::SetField<T>;                                                               \
+    f.GetStatic##Type##Field = TestTable::Access::GetStaticField<T>;                                                   \
+    f.SetStatic##Type##Field = TestTable::Access::SetStaticField<T>;                                                   \
+    f.Call##Type##MethodA = TestTable::Access::CallMethodA<T>;                                                         \
     f.CallStatic##Type##MethodA = TestTable::Access::CallStaticMethodA<T>
 
 void fill(JNINativeInterface_ &f)

@@ -213,8 +213,7 @@ JNIEXPORT jint JNICALL Java_flrt_test_Probe_lowerBound(JNIEnv *, jclass, jobject
 // A list view's rows as it loads them twice: fetched one by one as they are
 // shown, then recognised as the same rows. Answers the row texts of the
 // column path, or null when the second load did not see the same rows.
-JNIEXPORT jobjectArray JNICALL Java_flrt_test_Probe_rows(JNIEnv *env, jclass, jobject holder, jlong path,
-                                                         jlong column)
+JNIEXPORT jobjectArray JNICALL Java_flrt_test_Probe_rows(JNIEnv *env, jclass, jobject holder, jlong path, jlong column)
 {
     flrt::ArrayRows rows;
     jobject array = javaapi_get_value(holder, item(path)).l;

@@ -14,7 +14,10 @@
 namespace {
 
 // The whole vocabulary, so styles, colors and flags by name are fed too.
-const flftool::NameTable &names() { return flftool::Schema::builtin_vocabulary(); }
+const flftool::NameTable &names()
+{
+    return flftool::Schema::builtin_vocabulary();
+}
 
 } // namespace
 

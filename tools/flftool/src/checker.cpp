@@ -58,9 +58,8 @@ bool holds_tag(const Item &item, ValueKind kind)
     case ValueKind::Path: {
         if (item.tag != FLF_TAG_SORTED)
             return false;
-        return std::any_of(item.children.begin(), item.children.end(), [](const Item &child) {
-            return child.sign == path_sign::kNext && child.is_compound();
-        });
+        return std::any_of(item.children.begin(), item.children.end(),
+                           [](const Item &child) { return child.sign == path_sign::kNext && child.is_compound(); });
     }
     case ValueKind::Routines:
     case ValueKind::Paths:
@@ -121,8 +120,9 @@ private:
             if (entry)
                 check_value(child, *entry, where, here);
             else
-                report(child.pos, here, sign_name(child.sign, where) + " is not read in " + what(where) +
-                                            (where.scope == "widget" ? "" : " group"));
+                report(child.pos, here,
+                       sign_name(child.sign, where) + " is not read in " + what(where) +
+                           (where.scope == "widget" ? "" : " group"));
         }
         check_requirements(compound, where, here);
     }
@@ -130,8 +130,8 @@ private:
     void check_value(const Item &item, const SchemaEntry &entry, const Where &where, SourcePos fallback)
     {
         if (!holds_tag(item, entry.kind)) {
-            report(item.pos, fallback, entry.name + " takes " + expected_text(entry.kind) + ", found " +
-                                           found_text(item));
+            report(item.pos, fallback,
+                   entry.name + " takes " + expected_text(entry.kind) + ", found " + found_text(item));
             return;
         }
         SourcePos here = item.pos.line ? item.pos : fallback;
@@ -150,8 +150,9 @@ private:
     void check_list_item(const Item &item, const Where &where, SourcePos fallback)
     {
         if (where.scope == "widget" && !schema_.is_widget_kind(item.sign)) {
-            report(item.pos, fallback, "unknown widget kind " + std::to_string(item.sign) +
-                                           " (kinds are 1 to 22, or a form sign above 10000)");
+            report(item.pos, fallback,
+                   "unknown widget kind " + std::to_string(item.sign) +
+                       " (kinds are 1 to 22, or a form sign above 10000)");
             return;
         }
         if (!item.is_compound()) {
@@ -185,8 +186,8 @@ private:
                 std::string missing = chain_prefix(requirement.text, depth + 1);
                 if (std::find(reported.begin(), reported.end(), missing) == reported.end()) {
                     reported.push_back(missing);
-                    report(here, here, what(where) + " needs " + missing +
-                                           (entry ? ", " + expected_text(entry->kind) : ""));
+                    report(here, here,
+                           what(where) + " needs " + missing + (entry ? ", " + expected_text(entry->kind) : ""));
                 }
             } else if (step->tag == FLF_TAG_ORDERED && step->children.empty()) {
                 report(step->pos, here, what(where) + " needs at least one item in " + requirement.text);

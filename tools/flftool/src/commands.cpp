@@ -219,8 +219,8 @@ int preview_command(const CommandLine &line, std::ostream &out, std::ostream &er
 
 FLF_NAMES open_names(const std::string &base)
 {
-    FLF_NAMES names = with_library_errors("cannot read the name base " + base,
-                                          [&] { return flf_open_name_base(base.c_str()); });
+    FLF_NAMES names =
+        with_library_errors("cannot read the name base " + base, [&] { return flf_open_name_base(base.c_str()); });
     if (!names)
         throw ToolError("cannot read the name base " + base);
     return names;
@@ -338,11 +338,10 @@ using Handler = int (*)(const CommandLine &, std::ostream &, std::ostream &);
 const std::map<std::string, Handler> &commands()
 {
     static const std::map<std::string, Handler> table = {
-        {"dump", dump_command},          {"build", build_command},       {"check", check_command},
-        {"preview", preview_command},
-        {"names new", names_new},        {"names import", names_import}, {"names list", names_list},
-        {"names add", names_add},        {"names remove", names_remove}, {"names header", names_header},
-        {"names class", names_class}};
+        {"dump", dump_command},         {"build", build_command},    {"check", check_command},
+        {"preview", preview_command},   {"names new", names_new},    {"names import", names_import},
+        {"names list", names_list},     {"names add", names_add},    {"names remove", names_remove},
+        {"names header", names_header}, {"names class", names_class}};
     return table;
 }
 
@@ -366,7 +365,8 @@ int run_tool(const std::vector<std::string> &arguments, std::ostream &out, std::
             throw UsageError("unknown command '" + name + "'");
         return command->second(split_options(arguments, first), out, err);
     } catch (const UsageError &error) {
-        err << "flftool: " << error.what() << "\n" << "Try 'flftool --help'.\n";
+        err << "flftool: " << error.what() << "\n"
+            << "Try 'flftool --help'.\n";
         return 2;
     } catch (const ToolError &error) {
         std::string text = error.what();

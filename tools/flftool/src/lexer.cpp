@@ -11,9 +11,18 @@ namespace flftool {
 
 namespace {
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_word_start(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; }
-bool is_word_char(char c) { return is_word_start(c) || is_digit(c); }
+bool is_digit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool is_word_start(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_';
+}
+bool is_word_char(char c)
+{
+    return is_word_start(c) || is_digit(c);
+}
 
 int hex_value(char c)
 {
@@ -124,11 +133,13 @@ Token Lexer::next()
         return lex_quoted(token, c);
     if (is_word_start(c))
         return lex_word(token);
-    static const struct { char c; TokenKind kind; } singles[] = {
-        {'{', TokenKind::LeftBrace},  {'}', TokenKind::RightBrace}, {'[', TokenKind::LeftBracket},
-        {']', TokenKind::RightBracket}, {'(', TokenKind::LeftParen}, {')', TokenKind::RightParen},
-        {'=', TokenKind::Equals},     {',', TokenKind::Comma},      {'.', TokenKind::Dot},
-        {':', TokenKind::Colon},      {'*', TokenKind::Star},       {'|', TokenKind::Pipe}};
+    static const struct {
+        char c;
+        TokenKind kind;
+    } singles[] = {{'{', TokenKind::LeftBrace},    {'}', TokenKind::RightBrace}, {'[', TokenKind::LeftBracket},
+                   {']', TokenKind::RightBracket}, {'(', TokenKind::LeftParen},  {')', TokenKind::RightParen},
+                   {'=', TokenKind::Equals},       {',', TokenKind::Comma},      {'.', TokenKind::Dot},
+                   {':', TokenKind::Colon},        {'*', TokenKind::Star},       {'|', TokenKind::Pipe}};
     if (c == '-' && peek(1) == '>') {
         advance();
         advance();
@@ -251,8 +262,7 @@ unsigned char Lexer::lex_escape()
         advance();
         return static_cast<unsigned char>(high * 16 + low);
     }
-    default:
-        throw SourceError(at, "unknown escape sequence; use \\\\, \\\", \\', \\n, \\r, \\t or \\xHH");
+    default: throw SourceError(at, "unknown escape sequence; use \\\\, \\\", \\', \\n, \\r, \\t or \\xHH");
     }
 }
 
@@ -284,8 +294,7 @@ Token Lexer::lex_quoted(Token token, char quote)
     if (bytes.find('\0') != std::string::npos)
         throw SourceError(token.pos, "a string cannot hold the byte 0");
     if (bytes.size() > FLF_MAX_STRING)
-        throw SourceError(token.pos, "a string holds at most 4095 bytes; this one has " +
-                                         std::to_string(bytes.size()));
+        throw SourceError(token.pos, "a string holds at most 4095 bytes; this one has " + std::to_string(bytes.size()));
     token.kind = TokenKind::String;
     return token;
 }

@@ -35,10 +35,10 @@ enum class TokenKind {
 struct Token {
     TokenKind kind = TokenKind::End;
     SourcePos pos;
-    std::string text;        // identifier, decoded string or character bytes, number spelling
-    uint64_t magnitude = 0;  // integers: the digits' value
-    bool negative = false;   // integers: written with a minus sign
-    double real = 0.0;       // reals
+    std::string text;       // identifier, decoded string or character bytes, number spelling
+    uint64_t magnitude = 0; // integers: the digits' value
+    bool negative = false;  // integers: written with a minus sign
+    double real = 0.0;      // reals
 
     bool is(TokenKind k) const { return kind == k; }
     bool is_word(std::string_view word) const { return kind == TokenKind::Identifier && text == word; }

@@ -49,8 +49,8 @@ std::vector<NameEntry> parse_name_list(std::string_view text)
                                              std::to_string(previous->second.line));
         token = lexer.next();
         if (!token.is(TokenKind::End) && token.pos.line == entry.pos.line)
-            throw SourceError(token.pos, "expected the end of the line after the sign of '" + entry.name +
-                                             "', found " + describe_token(token));
+            throw SourceError(token.pos, "expected the end of the line after the sign of '" + entry.name + "', found " +
+                                             describe_token(token));
         entries.push_back(std::move(entry));
     }
     return entries;

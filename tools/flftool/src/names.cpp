@@ -53,9 +53,7 @@ std::optional<std::string> NameTable::name_for(int32_t sign, NameContext context
     auto found = by_sign_.find(sign);
     if (found == by_sign_.end())
         return std::nullopt;
-    auto usable = [&](const std::string &name) {
-        return is_identifier(name) && resolve(name, context) == sign;
-    };
+    auto usable = [&](const std::string &name) { return is_identifier(name) && resolve(name, context) == sign; };
     if (context == NameContext::List) {
         for (const std::string &name : found->second) {
             if (name.size() > kKindPrefix.size() && name.starts_with(kKindPrefix)) {

@@ -43,8 +43,7 @@ Document parse_source(std::string_view source, const NameTable &names)
 
 Parser::Parser(std::string_view source, const NameTable &names)
     : lexer_(source), names_(names), schema_(Schema::builtin())
-{
-}
+{}
 
 const Token &Parser::peek(size_t ahead)
 {
@@ -107,8 +106,8 @@ Document Parser::parse_document()
     for (const FormDecl &form : document.forms) {
         auto [previous, fresh] = signs.emplace(form.sign, form.pos);
         if (!fresh)
-            throw SourceError(form.pos, "form sign " + std::to_string(form.sign) +
-                                            " is already taken by the form at " + position_text(previous->second));
+            throw SourceError(form.pos, "form sign " + std::to_string(form.sign) + " is already taken by the form at " +
+                                            position_text(previous->second));
     }
     if (!document.next_form_sign_given)
         document.next_form_sign = default_next_form_sign(document.forms);
@@ -122,8 +121,8 @@ void Parser::parse_statement(Document &document)
         if (keyword.is_word(once)) {
             auto [previous, fresh] = header_seen_.emplace(once, keyword.pos);
             if (!fresh)
-                throw SourceError(keyword.pos, std::string(once) + " is already given at " +
-                                                   position_text(previous->second));
+                throw SourceError(keyword.pos,
+                                  std::string(once) + " is already given at " + position_text(previous->second));
         }
     }
     if (keyword.is_word("project")) {
@@ -257,8 +256,7 @@ int32_t Parser::parse_sign(NameContext context)
     std::string message = "unknown name '" + token.text + "'";
     std::string kind_name = std::string(kKindPrefix) + token.text;
     if (names_.resolve(kind_name, NameContext::Group)) {
-        message += " here: widget kinds are names only among the items of a list (" + kind_name +
-                   " names it anywhere)";
+        message += " here: widget kinds are names only among the items of a list (" + kind_name + " names it anywhere)";
     } else if (names_.empty()) {
         message += " (no name base given: pass one with --names, or write the sign number)";
     } else if (std::optional<std::string> guess = names_.closest(token.text)) {

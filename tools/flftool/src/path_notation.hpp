@@ -39,11 +39,11 @@ struct PathElement {
     std::optional<std::string> class_name;
     std::optional<std::string> feature;
     std::optional<std::string> signature;
-    std::optional<Item> static_marker;  // any value item, sign 94
+    std::optional<Item> static_marker; // any value item, sign 94
     std::vector<Path> arguments;
-    std::optional<Item> literal;        // any value item, sign 109
-    std::vector<Item> extras;           // children of other signs, kept as they are
-    SourcePos pos;                      // where a source wrote it, for messages
+    std::optional<Item> literal; // any value item, sign 109
+    std::vector<Item> extras;    // children of other signs, kept as they are
+    SourcePos pos;               // where a source wrote it, for messages
     bool has_target() const { return class_name || feature; }
 };
 

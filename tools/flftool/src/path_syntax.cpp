@@ -25,8 +25,8 @@ void Parser::parse_path_value(Item &item, int level)
     while (!peek().is(TokenKind::RightBracket)) {
         if (peek().is(TokenKind::End))
             throw SourceError(peek().pos, "expected ']' to close the list of paths opened at " +
-                                              std::to_string(open.pos.line) + ":" +
-                                              std::to_string(open.pos.column) + ", found the end of the file");
+                                              std::to_string(open.pos.line) + ":" + std::to_string(open.pos.column) +
+                                              ", found the end of the file");
         paths.push_back(parse_path(level + 1));
         if (!peek().is(TokenKind::RightBracket))
             expect(TokenKind::Comma, "',' or ']' after a path of the list");
@@ -98,7 +98,8 @@ void Parser::parse_element_core(PathElement &element, int level)
     if (peek().is(TokenKind::LeftParen)) {
         if (spelling == TagSpelling::NoArguments)
             throw SourceError(peek().pos, "this element takes no arguments; "
-                                          "write tag '" + std::string(1, element.tag) + "' CLASS.name(...)");
+                                          "write tag '" +
+                                              std::string(1, element.tag) + "' CLASS.name(...)");
         // Parentheses make a field a function call.
         if (spelling == TagSpelling::Plain)
             element.tag = 'F';

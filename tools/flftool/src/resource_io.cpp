@@ -148,8 +148,8 @@ Document load_resource_file(const std::string &file_name, std::vector<std::strin
     // Only an absolute project name is held as stored. The library resolves
     // any other against the file's folder when it opens the file; the source
     // keeps the stored text, which a build stores again.
-    document.project_name = document.project_type == FLF_PROJECT_ABSOLUTE ? (project ? project : "")
-                                                                          : raw.stored_project;
+    document.project_name =
+        document.project_type == FLF_PROJECT_ABSOLUTE ? (project ? project : "") : raw.stored_project;
     document.custom_flags = read_custom_flags(base.get());
     document.next_form_sign = raw.next_form_sign;
     document.next_form_sign_given = true;
@@ -192,8 +192,8 @@ void check_buildable(const Document &document)
     int32_t highest = FLF_FIRST_FORM_SIGN - 1;
     for (const FormDecl &form : document.forms) {
         if (form.sign < FLF_FIRST_FORM_SIGN)
-            throw SourceError(form.pos, "form sign " + std::to_string(form.sign) +
-                                            " cannot be built: form signs start at 10001");
+            throw SourceError(form.pos,
+                              "form sign " + std::to_string(form.sign) + " cannot be built: form signs start at 10001");
         highest = std::max(highest, form.sign);
     }
     if (document.next_form_sign <= highest)
@@ -207,10 +207,10 @@ void check_buildable(const Document &document)
                               " form signs that no form uses, and the index leaves only " + std::to_string(unused) +
                               "; raise next_form_sign");
     if (unused > kMaxUnusedFormSigns)
-        throw SourceError(document.next_form_sign_pos,
-                          "next_form_sign " + std::to_string(document.next_form_sign) + " leaves " +
-                              std::to_string(unused) + " form signs unused; at most " +
-                              std::to_string(kMaxUnusedFormSigns) + " can be built");
+        throw SourceError(document.next_form_sign_pos, "next_form_sign " + std::to_string(document.next_form_sign) +
+                                                           " leaves " + std::to_string(unused) +
+                                                           " form signs unused; at most " +
+                                                           std::to_string(kMaxUnusedFormSigns) + " can be built");
     // Forms of one class and id read back in the order they were added, and
     // they are added in the order of their signs.
     std::map<std::pair<std::string, int32_t>, const FormDecl *> previous;
@@ -249,9 +249,7 @@ OwnedItem create_item(const Item &item)
         if (item.text)
             flf_set_prop_str(handle.get(), item.text->c_str());
         break;
-    default:
-        add_children(handle.get(), item.children);
-        break;
+    default: add_children(handle.get(), item.children); break;
     }
     return handle;
 }
@@ -297,9 +295,9 @@ void build_index(FLF_BASE base, const Document &document)
         skip_to(form->sign);
         FLF_ITEM added = flf_add_form(base, form->class_name.c_str(), form->id, form->alias.c_str());
         if (flf_get_item_sign(added) != form->sign)
-            throw ToolError("the library gave form " + std::to_string(form->id) + " of class \"" +
-                            form->class_name + "\" the sign " + std::to_string(flf_get_item_sign(added)) +
-                            " instead of " + std::to_string(form->sign));
+            throw ToolError("the library gave form " + std::to_string(form->id) + " of class \"" + form->class_name +
+                            "\" the sign " + std::to_string(flf_get_item_sign(added)) + " instead of " +
+                            std::to_string(form->sign));
         next = form->sign + 1;
     }
     skip_to(document.next_form_sign);

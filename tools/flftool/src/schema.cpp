@@ -23,14 +23,19 @@ struct ValueKindName {
     bool has_scope;
 };
 
-const ValueKindName kValueKinds[] = {
-    {"integer", ValueKind::Integer, false},  {"string", ValueKind::String, false},
-    {"boolean", ValueKind::Boolean, false},  {"style", ValueKind::Style, false},
-    {"ex_style", ValueKind::ExStyle, false}, {"color", ValueKind::Color, false},
-    {"font_style", ValueKind::FontStyle, false}, {"menu_flags", ValueKind::MenuFlags, false},
-    {"path", ValueKind::Path, false},        {"routines", ValueKind::Routines, false},
-    {"group", ValueKind::Group, true},       {"list", ValueKind::List, true},
-    {"paths", ValueKind::Paths, true}};
+const ValueKindName kValueKinds[] = {{"integer", ValueKind::Integer, false},
+                                     {"string", ValueKind::String, false},
+                                     {"boolean", ValueKind::Boolean, false},
+                                     {"style", ValueKind::Style, false},
+                                     {"ex_style", ValueKind::ExStyle, false},
+                                     {"color", ValueKind::Color, false},
+                                     {"font_style", ValueKind::FontStyle, false},
+                                     {"menu_flags", ValueKind::MenuFlags, false},
+                                     {"path", ValueKind::Path, false},
+                                     {"routines", ValueKind::Routines, false},
+                                     {"group", ValueKind::Group, true},
+                                     {"list", ValueKind::List, true},
+                                     {"paths", ValueKind::Paths, true}};
 
 // One line of the schema, split in words, with its line number for messages.
 struct Line {
@@ -134,8 +139,7 @@ Schema Schema::parse(std::string_view text, const NameTable &vocabulary)
             if (value_kind == std::end(kValueKinds))
                 throw SourceError({line.number, 1}, "unknown kind of value '" + w[1] + "'");
             if (value_kind->has_scope != (w.size() == 3) || w.size() > 3)
-                throw SourceError({line.number, 1}, w[1] + (value_kind->has_scope ? " needs" : " takes no") +
-                                                        " scope");
+                throw SourceError({line.number, 1}, w[1] + (value_kind->has_scope ? " needs" : " takes no") + " scope");
             SchemaEntry entry{reader.sign_of(w[0], line.number), w[0], value_kind->kind,
                               value_kind->has_scope ? w[2] : "", kinds};
             schema.sign_names_.emplace(entry.sign, entry.name);

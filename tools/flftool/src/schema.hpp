@@ -17,7 +17,19 @@
 namespace flftool {
 
 enum class ValueKind {
-    Integer, String, Boolean, Style, ExStyle, Color, FontStyle, MenuFlags, Path, Routines, Group, List, Paths
+    Integer,
+    String,
+    Boolean,
+    Style,
+    ExStyle,
+    Color,
+    FontStyle,
+    MenuFlags,
+    Path,
+    Routines,
+    Group,
+    List,
+    Paths
 };
 
 // Where an item stands: the scope of the group that holds it and the widget
@@ -32,15 +44,15 @@ struct SchemaEntry {
     int32_t sign = 0;
     std::string name;
     ValueKind kind = ValueKind::Integer;
-    std::string scope;             // groups, lists and paths: the scope of their items
-    std::vector<int32_t> kinds;    // widget kinds it holds for; empty: all
+    std::string scope;          // groups, lists and paths: the scope of their items
+    std::vector<int32_t> kinds; // widget kinds it holds for; empty: all
 };
 
 struct Requirement {
     std::string scope;
     std::vector<int32_t> kinds;
     std::vector<int32_t> chain;
-    std::string text;              // the chain in names, "properties/form/type"
+    std::string text; // the chain in names, "properties/form/type"
 };
 
 class Schema {

@@ -22,8 +22,8 @@ namespace flftool {
 struct BitName {
     std::string name;
     uint32_t bits = 0;
-    uint32_t mask = 0;     // the field's bits; equal to bits for a flag
-    bool alias = false;    // read, never written (TBS_LEFT is TBS_TOP)
+    uint32_t mask = 0;  // the field's bits; equal to bits for a flag
+    bool alias = false; // read, never written (TBS_LEFT is TBS_TOP)
     bool is_field() const { return mask != bits; }
 };
 

@@ -15,9 +15,18 @@ Item make_compound(int tag, int32_t sign, int32_t number)
     return item;
 }
 
-Item make_integer(int32_t sign, int32_t value) { return make_compound(FLF_TAG_INTEGER, sign, value); }
-Item make_boolean(int32_t sign, int32_t value) { return make_compound(FLF_TAG_BOOLEAN, sign, value); }
-Item make_character(int32_t sign, unsigned char value) { return make_compound(FLF_TAG_CHARACTER, sign, value); }
+Item make_integer(int32_t sign, int32_t value)
+{
+    return make_compound(FLF_TAG_INTEGER, sign, value);
+}
+Item make_boolean(int32_t sign, int32_t value)
+{
+    return make_compound(FLF_TAG_BOOLEAN, sign, value);
+}
+Item make_character(int32_t sign, unsigned char value)
+{
+    return make_compound(FLF_TAG_CHARACTER, sign, value);
+}
 
 Item make_string(int32_t sign, std::optional<std::string> value)
 {

@@ -22,11 +22,11 @@ struct SourcePos {
 struct Item {
     int tag = FLF_TAG_SORTED;
     int32_t sign = 0;
-    int32_t number = 0;                // integer, boolean and character values
-    double real = 0.0;                 // double values
-    std::optional<std::string> text;   // string values; nullopt is none
-    std::vector<Item> children;        // compounds only
-    SourcePos pos;                     // where a source wrote it, for messages
+    int32_t number = 0;              // integer, boolean and character values
+    double real = 0.0;               // double values
+    std::optional<std::string> text; // string values; nullopt is none
+    std::vector<Item> children;      // compounds only
+    SourcePos pos;                   // where a source wrote it, for messages
 
     bool is_compound() const { return tag == FLF_TAG_ORDERED || tag == FLF_TAG_SORTED; }
 };
@@ -69,8 +69,8 @@ struct Document {
     int32_t next_form_sign = FLF_FIRST_FORM_SIGN;
     bool next_form_sign_given = false;
     std::vector<ClassDecl> empty_classes;
-    std::vector<FormDecl> forms;       // as written; a dump lists them in index order
-    std::vector<Item> root_items;      // children of the forms root outside any form
+    std::vector<FormDecl> forms;  // as written; a dump lists them in index order
+    std::vector<Item> root_items; // children of the forms root outside any form
     SourcePos next_form_sign_pos;
 };
 

@@ -46,8 +46,7 @@ void Parser::parse_named_value(Item &item, const SchemaEntry &entry, int32_t wid
     item.tag = FLF_TAG_INTEGER;
     if (entry.kind == ValueKind::Color)
         parse_color(item);
-    else
-    {
+    else {
         int32_t kind = widget_kind ? widget_kind : kFormKind;
         parse_bits(item, *bit_names_for(entry, kind), entry.kind == ValueKind::Style ? kind : 0);
     }

@@ -11,7 +11,10 @@ namespace {
 constexpr size_t kLineWidth = 96;
 constexpr size_t kInlineWidth = 72;
 
-std::string spaces(int indent) { return std::string(static_cast<size_t>(indent), ' '); }
+std::string spaces(int indent)
+{
+    return std::string(static_cast<size_t>(indent), ' ');
+}
 
 std::string class_name_text(const std::string &name)
 {
@@ -48,8 +51,8 @@ std::vector<bool> signs_to_show(const std::vector<FormDecl> &forms)
 
 bool is_path_keyword(const std::string &word)
 {
-    static const char *const keywords[] = {"real", "const", "call", "type",  "tag", "static",
-                                           "true", "false", "none", "inf", "nan"};
+    static const char *const keywords[] = {"real", "const", "call", "type", "tag", "static",
+                                           "true", "false", "none", "inf",  "nan"};
     return std::find(std::begin(keywords), std::end(keywords), word) != std::end(keywords);
 }
 
@@ -86,8 +89,8 @@ std::string Writer::header_text(const Document &document) const
 
 std::string Writer::form_text(const FormDecl &form, bool show_sign) const
 {
-    std::string out = "form " + class_name_text(form.class_name) +
-                      " " + std::to_string(form.id) + " " + quote_string(form.alias);
+    std::string out =
+        "form " + class_name_text(form.class_name) + " " + std::to_string(form.id) + " " + quote_string(form.alias);
     if (show_sign)
         out += " sign " + std::to_string(form.sign);
     if (form.body)
@@ -252,14 +255,32 @@ std::string Writer::element_core(const PathElement &element, int indent) const
     std::string keyword;
     bool parentheses = true;
     switch (element.tag) {
-    case 'V': keyword = plain_target && no_arguments ? "" : "tag 'V'"; parentheses = !no_arguments; break;
-    case 'F': keyword = plain_target ? "" : "tag 'F'"; parentheses = plain_target || !no_arguments; break;
-    case 'v': keyword = no_arguments ? "real" : "tag 'v'"; parentheses = !no_arguments; break;
+    case 'V':
+        keyword = plain_target && no_arguments ? "" : "tag 'V'";
+        parentheses = !no_arguments;
+        break;
+    case 'F':
+        keyword = plain_target ? "" : "tag 'F'";
+        parentheses = plain_target || !no_arguments;
+        break;
+    case 'v':
+        keyword = no_arguments ? "real" : "tag 'v'";
+        parentheses = !no_arguments;
+        break;
     case 'f': keyword = "real"; break;
     case 'P': keyword = "call"; break;
-    case 'C': keyword = no_arguments ? "const" : "tag 'C'"; parentheses = !no_arguments; break;
-    case 'c': keyword = no_arguments ? "real const" : "tag 'c'"; parentheses = !no_arguments; break;
-    case 'T': keyword = no_arguments ? "type" : "tag 'T'"; parentheses = !no_arguments; break;
+    case 'C':
+        keyword = no_arguments ? "const" : "tag 'C'";
+        parentheses = !no_arguments;
+        break;
+    case 'c':
+        keyword = no_arguments ? "real const" : "tag 'c'";
+        parentheses = !no_arguments;
+        break;
+    case 'T':
+        keyword = no_arguments ? "type" : "tag 'T'";
+        parentheses = !no_arguments;
+        break;
     default:
         keyword = "tag " + quote_character(static_cast<unsigned char>(element.tag));
         parentheses = !no_arguments;

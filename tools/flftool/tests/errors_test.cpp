@@ -174,8 +174,8 @@ TEST(Commands, BuildDumpAndCheckFromTheCommandLine)
     put_file(dir.file("not.flf"), "no resource file");
     Outcome bad = run({"dump", dir.file("not.flf")});
     EXPECT_EQ(bad.code, 1);
-    EXPECT_EQ(bad.err, "flftool: cannot read " + dir.file("not.flf") +
-                           ": missing, unreadable or not a form resource file\n");
+    EXPECT_EQ(bad.err,
+              "flftool: cannot read " + dir.file("not.flf") + ": missing, unreadable or not a form resource file\n");
 }
 
 TEST(Commands, MisuseIsReportedWithTheUsageHint)

@@ -82,7 +82,8 @@ TEST(Names, ListsReadWithTheirErrorsPlaced)
     };
     EXPECT_EQ(error_of("caption\n46"), "list:2:1: error: expected the sign of 'caption' (an integer) on its line");
     EXPECT_EQ(error_of("a 1\nb 2\na 3"), "list:3:1: error: the name 'a' is already listed on line 1");
-    EXPECT_EQ(error_of("a 1 2"), "list:1:5: error: expected the end of the line after the sign of 'a', found the number 2");
+    EXPECT_EQ(error_of("a 1 2"),
+              "list:1:5: error: expected the end of the line after the sign of 'a', found the number 2");
     EXPECT_EQ(error_of("a 3000000000"), "list:1:3: error: the sign 3000000000 does not fit in 32 bits");
     EXPECT_EQ(error_of("\"a\" 1"), "list:1:1: error: expected a name at the start of the line, found the string \"a\"");
 }

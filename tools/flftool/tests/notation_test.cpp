@@ -20,7 +20,10 @@ Item read_value(const std::string &text)
     return document.root_items.at(0);
 }
 
-std::string written(const Item &item) { return Writer(NameTable()).value_text(item, 0); }
+std::string written(const Item &item)
+{
+    return Writer(NameTable()).value_text(item, 0);
+}
 
 void expect_notation(const std::string &text)
 {
@@ -74,7 +77,7 @@ TEST(Notation, ElementsCarryTheirTreeExactly)
     for (const Item &child : first.children)
         signs.push_back(child.sign);
     EXPECT_EQ(signs, (std::vector<int32_t>{kTag, kStatic, kClassName, kFeature, kParameter, kParameter, kParameter,
-                                            kSignature}));
+                                           kSignature}));
     EXPECT_EQ(first.children[0].number, 'F');
     // The arguments keep their order among the equal signs.
     EXPECT_EQ(first.children[5].children[0].children[1].text, "two");
@@ -119,8 +122,8 @@ TEST(Notation, TreesItCannotSayExactlyStayRaw)
     Item none_feature = holder(element('V', {make_string(kClassName, "A"), make_string(kFeature, std::nullopt)}));
     EXPECT_EQ(written(none_feature).rfind("{", 0), 0u);
 
-    Item literal_with_class = holder(element('L', {make_integer(kLiteral, 1), make_string(kClassName, "A"),
-                                                   make_string(kFeature, "b")}));
+    Item literal_with_class =
+        holder(element('L', {make_integer(kLiteral, 1), make_string(kClassName, "A"), make_string(kFeature, "b")}));
     EXPECT_EQ(written(literal_with_class).rfind("{", 0), 0u);
 
     Item list = make_compound(FLF_TAG_ORDERED, 5);
@@ -139,9 +142,11 @@ TEST(Notation, SortedGroupsComeOutInTheLibrarysOrder)
     std::vector<std::pair<int32_t, int>> order;
     for (const Item &child : group.children)
         order.push_back({child.sign, child.tag});
-    EXPECT_EQ(order, (std::vector<std::pair<int32_t, int>>{{1, FLF_TAG_STRING}, {2, FLF_TAG_CHARACTER},
-                                                            {9, FLF_TAG_INTEGER}, {9, FLF_TAG_INTEGER},
-                                                            {9, FLF_TAG_INTEGER}}));
+    EXPECT_EQ(order, (std::vector<std::pair<int32_t, int>>{{1, FLF_TAG_STRING},
+                                                           {2, FLF_TAG_CHARACTER},
+                                                           {9, FLF_TAG_INTEGER},
+                                                           {9, FLF_TAG_INTEGER},
+                                                           {9, FLF_TAG_INTEGER}}));
     EXPECT_EQ(group.children[2].number, 1);
     EXPECT_EQ(group.children[4].number, 3);
     EXPECT_EQ(written(read_value("[ 9 1 2 'a' ]")), "[ 9 1 2 'a' ]");

@@ -33,8 +33,8 @@ public:
 
     void save(const std::string &file_name, const std::string &folder)
     {
-        FLF_BASE base = flf_new_base(project_name(folder).c_str(), pick_of<int>({FLF_PROJECT_ABSOLUTE,
-                                                                                 FLF_PROJECT_RELATIVE, 0x1234}));
+        FLF_BASE base = flf_new_base(project_name(folder).c_str(),
+                                     pick_of<int>({FLF_PROJECT_ABSOLUTE, FLF_PROJECT_RELATIVE, 0x1234}));
         flf_set_custom_flag(base, static_cast<int>(rng_()), 1);
         add_forms(base);
         for (int n = pick(0, 2); n > 0; --n)
@@ -46,7 +46,11 @@ public:
 private:
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(rng_); }
     bool chance(int percent) { return pick(1, 100) <= percent; }
-    template <class T> T pick_of(std::initializer_list<T> values) { return values.begin()[pick(0, int(values.size()) - 1)]; }
+    template <class T>
+    T pick_of(std::initializer_list<T> values)
+    {
+        return values.begin()[pick(0, int(values.size()) - 1)];
+    }
 
     std::string project_name(const std::string &folder)
     {
@@ -123,11 +127,10 @@ private:
 
     double random_double()
     {
-        return pick_of<double>({0.0, -0.0, 0.1, 1.0 / 3, -2.5e-310, DBL_MAX, -DBL_MIN, 1e22,
-                                std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
-                                std::bit_cast<double>(0x7FF8000000000000ull),
-                                std::bit_cast<double>(0xFFF80000DEADBEEFull),
-                                std::ldexp(static_cast<double>(rng_()), pick(-60, 60))});
+        return pick_of<double>(
+            {0.0, -0.0, 0.1, 1.0 / 3, -2.5e-310, DBL_MAX, -DBL_MIN, 1e22, std::numeric_limits<double>::infinity(),
+             -std::numeric_limits<double>::infinity(), std::bit_cast<double>(0x7FF8000000000000ull),
+             std::bit_cast<double>(0xFFF80000DEADBEEFull), std::ldexp(static_cast<double>(rng_()), pick(-60, 60))});
     }
 
     // Paths as holders (a compound whose child 93 is the first element) or as
@@ -189,7 +192,8 @@ void expect_lossless(const std::string &original, const std::string &rebuilt, co
     std::string actual = bytes_of_file(rebuilt);
     auto differ = std::mismatch(actual.begin(), actual.end(), expected.begin(), expected.end());
     EXPECT_TRUE(actual == expected) << "the rebuilt file differs from byte " << (differ.first - actual.begin())
-                                    << " of " << expected.size() << "\n" << text;
+                                    << " of " << expected.size() << "\n"
+                                    << text;
     EXPECT_EQ(dump_file(rebuilt, names), text);
 }
 

@@ -24,8 +24,8 @@ std::string problems_of(const std::string &body, const std::string &items = "")
                          body + "  items [\n" + items + "  ]\n}\n";
     std::string out;
     for (const SchemaProblem &problem : check_document(parse_source(source, vocabulary())))
-        out += std::to_string(problem.pos.line) + ":" + std::to_string(problem.pos.column) + ": " +
-               problem.message + "\n";
+        out +=
+            std::to_string(problem.pos.line) + ":" + std::to_string(problem.pos.column) + ": " + problem.message + "\n";
     return out;
 }
 
@@ -39,9 +39,10 @@ TEST(Schema, WrongKindsOfValueAreReportedWithWhatWasExpected)
               "5:60: value takes an access path (= PATH), found a routine list\n");
     EXPECT_EQ(problems_of("", "    button { " + kGeometry + "value = A.f }\n"),
               "5:57: value takes a routine list (= [ PATH, ... ]), found an access path\n");
-    EXPECT_EQ(problems_of("", "    label { " + kGeometry + "properties { window { background \"red\" auto_refresh 1 } } }\n"),
-              "5:78: background takes a color (none, system(COLOR_...), rgb(r, g, b) or a number), found a string\n"
-              "5:95: auto_refresh takes true or false, found an integer\n");
+    EXPECT_EQ(
+        problems_of("", "    label { " + kGeometry + "properties { window { background \"red\" auto_refresh 1 } } }\n"),
+        "5:78: background takes a color (none, system(COLOR_...), rgb(r, g, b) or a number), found a string\n"
+        "5:95: auto_refresh takes true or false, found an integer\n");
     EXPECT_EQ(problems_of("  routines { events { on_open = A.open } }\n"),
               "4:23: on_open takes a routine list (= [ PATH, ... ]), found an access path\n");
     EXPECT_EQ(problems_of("  properties { form { modal 1 } }\n"),
@@ -53,8 +54,10 @@ TEST(Schema, SignsOutOfPlaceAreReported)
     EXPECT_EQ(problems_of("", "    label { " + kGeometry + "value = A.x }\n"), "5:56: value is not read in a label\n");
     EXPECT_EQ(problems_of("", "    label { " + kGeometry + "properties { button { cancel true } } }\n"),
               "5:69: button is not read in a properties group\n");
-    EXPECT_EQ(problems_of("  geometry { left 1 caption = \"x\" }\n"), "4:21: caption is not read in a geometry group\n");
-    EXPECT_EQ(problems_of("", "    23 { }\n"), "5:5: unknown widget kind 23 (kinds are 1 to 22, or a form sign above 10000)\n");
+    EXPECT_EQ(problems_of("  geometry { left 1 caption = \"x\" }\n"),
+              "4:21: caption is not read in a geometry group\n");
+    EXPECT_EQ(problems_of("", "    23 { }\n"),
+              "5:5: unknown widget kind 23 (kinds are 1 to 22, or a form sign above 10000)\n");
     EXPECT_EQ(problems_of("", "    10001 { " + kGeometry + "properties { form { type 6 } } }\n"), "")
         << "an embedded form is a widget of its own";
 }
@@ -69,9 +72,10 @@ TEST(Schema, WhatEachWidgetKindNeedsIsReported)
         << "a missing group is reported once";
     EXPECT_EQ(problems_of("", "    list_view { " + kGeometry + "value = A.rows }\n"),
               "5:5: a list view needs properties, a group { ... }\n");
-    EXPECT_EQ(problems_of("", "    list_view { " + kGeometry + "value = A.rows properties { list_view {\n"
-                              "      columns = [ A.x { type \"S\" width 80 caption = \"X\" },\n"
-                              "                  A.y { width 80 } ] } } }\n"),
+    EXPECT_EQ(problems_of("", "    list_view { " + kGeometry +
+                                  "value = A.rows properties { list_view {\n"
+                                  "      columns = [ A.x { type \"S\" width 80 caption = \"X\" },\n"
+                                  "                  A.y { width 80 } ] } } }\n"),
               "7:19: a column needs type, a string\n7:19: a column needs caption, an access path (= PATH)\n");
     EXPECT_EQ(problems_of("", "    tabs { " + kGeometry + "properties { tabs { items [ ] } } }\n"),
               "5:75: a tab control needs at least one item in properties/tabs/items\n");
@@ -79,7 +83,8 @@ TEST(Schema, WhatEachWidgetKindNeedsIsReported)
               "5:83: a page needs form_number, an integer\n");
     EXPECT_EQ(problems_of("", "    radio_button { " + kGeometry + "value = A.x }\n"),
               "5:5: a radio button needs properties, a group { ... }\n");
-    EXPECT_EQ(problems_of("", "    trackbar { " + kGeometry + "value = A.x properties { trackbar { range { lower = 0 } } } }\n"),
+    EXPECT_EQ(problems_of("", "    trackbar { " + kGeometry +
+                                  "value = A.x properties { trackbar { range { lower = 0 } } } }\n"),
               "5:5: a trackbar needs properties/trackbar/range/upper, an access path (= PATH)\n");
     EXPECT_EQ(problems_of("  menu { items [ 1 { caption = \"&File\" items [ 1 { style MF_GRAYED } ] } ] }\n"),
               "4:18: a menu item needs style, menu item flags (MF_... names or a number)\n"

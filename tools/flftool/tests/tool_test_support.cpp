@@ -50,7 +50,10 @@ void build_source(const std::string &source, const std::string &file_name, const
     build_resource_file(parse_source(source, names), file_name);
 }
 
-std::string repo_forms_dir() { return FLFTOOL_FORMS_DIR; }
+std::string repo_forms_dir()
+{
+    return FLFTOOL_FORMS_DIR;
+}
 
 NameTable vocabulary()
 {

@@ -18,7 +18,8 @@ namespace {
 std::string control_source(const std::string &kind, const std::string &window)
 {
     return "form A 1 \"a\" {\n  properties { window { style WS_CAPTION } form { type 0 } }\n"
-           "  items [\n    " + kind + " { properties { window { " + window + " } } }\n  ]\n}\n";
+           "  items [\n    " +
+           kind + " { properties { window { " + window + " } } }\n  ]\n}\n";
 }
 
 int32_t control_window_value(const std::string &kind, const std::string &window, const std::string &sign_name)
@@ -57,8 +58,7 @@ TEST(ValueNames, NamesReadAsTheBitsOfTheWidgetsKind)
     EXPECT_EQ(control_window_value("label", "background none", "background"), 0x40000000);
     EXPECT_EQ(control_window_value("label", "background system(COLOR_WINDOW)", "background"),
               static_cast<int32_t>(0x80000005));
-    EXPECT_EQ(control_window_value("label", "background system(15)", "background"),
-              static_cast<int32_t>(0x8000000F));
+    EXPECT_EQ(control_window_value("label", "background system(15)", "background"), static_cast<int32_t>(0x8000000F));
     EXPECT_EQ(control_window_value("label", "background rgb(240, 16, 1)", "background"), 0x000110F0);
     EXPECT_EQ(control_window_value("label", "background 0x80000005", "background"), static_cast<int32_t>(0x80000005));
 }
@@ -74,12 +74,12 @@ TEST(ValueNames, NamesBuildTheSameBytesAsNumbers)
         "  menu { items [ 1 { style MF_POPUP | MF_HIDDEN caption = \"&File\" } ] }"
         "  items [ combo_box { properties { window { style WS_CHILD | CBS_DROPDOWNLIST | CBS_SORT"
         " ex_style WS_EX_CLIENTEDGE background system(COLOR_BTNFACE) } } } ]\n}\n";
-    const std::string with_numbers =
-        "form P 1 \"p\" {"
-        "  properties { window { caption = \"P\" style 0x10C80800 background 0x40000000"
-        " font { style 3 text_color 0x00FF0000 } } form { type 0 } }"
-        "  menu { items [ 1 { style 0x10000010 caption = \"&File\" } ] }"
-        "  items [ combo_box { properties { window { style 0x40000103 ex_style 0x200 background 0x8000000F } } } ]\n}\n";
+    const std::string with_numbers = "form P 1 \"p\" {"
+                                     "  properties { window { caption = \"P\" style 0x10C80800 background 0x40000000"
+                                     " font { style 3 text_color 0x00FF0000 } } form { type 0 } }"
+                                     "  menu { items [ 1 { style 0x10000010 caption = \"&File\" } ] }"
+                                     "  items [ combo_box { properties { window { style 0x40000103 ex_style 0x200 "
+                                     "background 0x8000000F } } } ]\n}\n";
     build_source(with_names, dir.file("names.flf"), names);
     build_source(with_numbers, dir.file("numbers.flf"), names);
     EXPECT_EQ(bytes_of_file(dir.file("names.flf")), bytes_of_file(dir.file("numbers.flf")));

@@ -43,8 +43,8 @@ public:
         char text[1024] = {};
         DWORD type = 0;
         DWORD size = sizeof text - 1;
-        if (!key_ || RegQueryValueExA(key_, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(text), &size) !=
-                         ERROR_SUCCESS)
+        if (!key_ ||
+            RegQueryValueExA(key_, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(text), &size) != ERROR_SUCCESS)
             return false;
         if ((type != REG_SZ && type != REG_EXPAND_SZ) || !text[0])
             return false;

@@ -121,14 +121,13 @@ void ZOTANGRAM_WORLD::make(zo::Guid *clsid, bool localserver)
 {
     clsctx = localserver ? CLSCTX_LOCAL_SERVER : CLSCTX_INPROC_SERVER;
     const GUID world_class = clsid ? guid_value(*clsid) : GUID_NULL;
-    check(CoCreateInstance(world_class, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITangramWorld),
-                           itangramworld.put_void()),
-          "Failed to create the world component.");
+    check(
+        CoCreateInstance(world_class, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITangramWorld), itangramworld.put_void()),
+        "Failed to create the world component.");
     DISPLAYABLE_OBJECT::make(zo::make_string("ZOTangram World"));
 }
 
-std::int32_t ZOTANGRAM_WORLD::on_message(std::int32_t hwnd, std::int32_t msg, std::int32_t wparam,
-                                         std::int32_t lparam)
+std::int32_t ZOTANGRAM_WORLD::on_message(std::int32_t hwnd, std::int32_t msg, std::int32_t wparam, std::int32_t lparam)
 {
     if (msg == static_cast<std::int32_t>(kQueryNewPalette)) {
         on_query_new_palette(hwnd);
@@ -198,8 +197,8 @@ void ZOTANGRAM_WORLD::on_create(std::int32_t hwnd)
 ComRef<ITangramModel> ZOTANGRAM_WORLD::createtangrampiece(long count, point2d *points, double x)
 {
     ComRef<IUnknown> created;
-    const HRESULT result = CoCreateInstance(kTangramModelClass, nullptr, static_cast<DWORD>(clsctx),
-                                            __uuidof(IUnknown), created.put_void());
+    const HRESULT result = CoCreateInstance(kTangramModelClass, nullptr, static_cast<DWORD>(clsctx), __uuidof(IUnknown),
+                                            created.put_void());
     if (FAILED(result))
         zo::raise("Failed to create the Tangram piece model component (error " + failure_code(result) + ").");
     ComRef<ITangramModel> model = created.query<ITangramModel>();

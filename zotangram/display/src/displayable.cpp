@@ -179,8 +179,8 @@ void FORMLOOM_RUNTIME::internal_update(Object *widget, bool all)
 
 bool FORMLOOM_RUNTIME::internal_validate(Object *widget, bool with_children, bool quiet)
 {
-    return flrt_validate_widget(handle_of(widget), with_children ? JNI_TRUE : JNI_FALSE, quiet ? JNI_TRUE : JNI_FALSE) !=
-           JNI_FALSE;
+    return flrt_validate_widget(handle_of(widget), with_children ? JNI_TRUE : JNI_FALSE,
+                                quiet ? JNI_TRUE : JNI_FALSE) != JNI_FALSE;
 }
 
 void FORMLOOM_RUNTIME::internal_peek_messages()
@@ -235,8 +235,8 @@ void DISPLAYABLE::update(std::int32_t widget, bool all)
 
 bool DISPLAYABLE::validate(std::int32_t widget, bool with_children, bool quiet)
 {
-    return flrt_validate_widget(handle_of(widget), with_children ? JNI_TRUE : JNI_FALSE, quiet ? JNI_TRUE : JNI_FALSE) !=
-           JNI_FALSE;
+    return flrt_validate_widget(handle_of(widget), with_children ? JNI_TRUE : JNI_FALSE,
+                                quiet ? JNI_TRUE : JNI_FALSE) != JNI_FALSE;
 }
 
 WINDOWS_SYSTEM *DISPLAYABLE::sys()
@@ -254,7 +254,8 @@ void report_in_a_box(const std::string &message)
     // A pending WM_QUIT would close the box at once.
     MSG quit;
     PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-    MessageBoxA(nullptr, message.c_str(), "Unhandled exception", MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+    MessageBoxA(nullptr, message.c_str(), "Unhandled exception",
+                MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
 }
 
 } // namespace

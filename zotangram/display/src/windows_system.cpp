@@ -86,8 +86,8 @@ std::string WINDOWS_SYSTEM::filter_text(Array *descriptions, Array *patterns)
     const std::size_t count = descriptions && patterns ? std::min(descriptions->length(), patterns->length()) : 0;
     for (std::size_t i = 0; i < count; ++i) {
         const std::int32_t index = static_cast<std::int32_t>(i);
-        for (const String *part : {string_at(descriptions, descriptions->lower + index),
-                                   string_at(patterns, patterns->lower + index)}) {
+        for (const String *part :
+             {string_at(descriptions, descriptions->lower + index), string_at(patterns, patterns->lower + index)}) {
             if (part)
                 filter += part->text();
             filter += '\0';
@@ -114,8 +114,8 @@ String *WINDOWS_SYSTEM::open_select_file(String *title, std::int32_t index, Arra
     return open_dialog(filter_text(descriptions, patterns), Text(title), Text(string_at(patterns, index)));
 }
 
-String *WINDOWS_SYSTEM::save_select_file(String *title, String *initial_file, std::int32_t index,
-                                         Array *descriptions, Array *patterns)
+String *WINDOWS_SYSTEM::save_select_file(String *title, String *initial_file, std::int32_t index, Array *descriptions,
+                                         Array *patterns)
 {
     return save_dialog(filter_text(descriptions, patterns), Text(title), Text(initial_file),
                        Text(string_at(patterns, index)));

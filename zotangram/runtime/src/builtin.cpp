@@ -4,9 +4,7 @@
 
 namespace zo {
 
-ZO_CLASS(Object, "ANY", c)
-{
-}
+ZO_CLASS(Object, "ANY", c) {}
 
 // ---- Basic kinds ----
 
@@ -41,12 +39,12 @@ const ClassInfo &define_real_class()
 
 } // namespace
 
-#define ZO_BASIC_CLASS(getter, definition)                                                                \
-    const ClassInfo &getter()                                                                             \
-    {                                                                                                     \
-        static const ClassInfo &info = definition;                                                        \
-        return info;                                                                                      \
-    }                                                                                                     \
+#define ZO_BASIC_CLASS(getter, definition)                                                                             \
+    const ClassInfo &getter()                                                                                          \
+    {                                                                                                                  \
+        static const ClassInfo &info = definition;                                                                     \
+        return info;                                                                                                   \
+    }                                                                                                                  \
     static const Registration getter##_registration(&getter)
 
 ZO_BASIC_CLASS(boolean_class, define_basic_class<&BoxedValue::boolean>("_BOOLEAN", Storage::Boolean));
@@ -81,12 +79,30 @@ BoxedValue *box(const ClassInfo &cls, T BoxedValue::*member, T value)
 
 } // namespace
 
-BoxedValue *make_boxed(bool value) { return box(boolean_class(), &BoxedValue::boolean, value); }
-BoxedValue *make_boxed(char value) { return box(character_class(), &BoxedValue::character, value); }
-BoxedValue *make_boxed(std::int32_t value) { return box(integer_class(), &BoxedValue::integer, value); }
-BoxedValue *make_boxed(void *value) { return box(pointer_class(), &BoxedValue::pointer, value); }
-BoxedValue *make_boxed(double value) { return box(double_class(), &BoxedValue::real, value); }
-BoxedValue *make_boxed_real(double value) { return box(real_class(), &BoxedValue::real, value); }
+BoxedValue *make_boxed(bool value)
+{
+    return box(boolean_class(), &BoxedValue::boolean, value);
+}
+BoxedValue *make_boxed(char value)
+{
+    return box(character_class(), &BoxedValue::character, value);
+}
+BoxedValue *make_boxed(std::int32_t value)
+{
+    return box(integer_class(), &BoxedValue::integer, value);
+}
+BoxedValue *make_boxed(void *value)
+{
+    return box(pointer_class(), &BoxedValue::pointer, value);
+}
+BoxedValue *make_boxed(double value)
+{
+    return box(double_class(), &BoxedValue::real, value);
+}
+BoxedValue *make_boxed_real(double value)
+{
+    return box(real_class(), &BoxedValue::real, value);
+}
 
 // ---- Strings ----
 
@@ -226,12 +242,12 @@ const ClassInfo &define_array_class(const std::string &element_name, const Forma
     return *info;
 }
 
-#define ZO_WIDTH_ARRAY_CLASS(getter, element_name, size)                                                  \
-    const ClassInfo &getter()                                                                             \
-    {                                                                                                     \
-        static const ClassInfo &info = define_array_class(element_name, {Storage::None, nullptr}, size);  \
-        return info;                                                                                      \
-    }                                                                                                     \
+#define ZO_WIDTH_ARRAY_CLASS(getter, element_name, size)                                                               \
+    const ClassInfo &getter()                                                                                          \
+    {                                                                                                                  \
+        static const ClassInfo &info = define_array_class(element_name, {Storage::None, nullptr}, size);               \
+        return info;                                                                                                   \
+    }                                                                                                                  \
     static const Registration getter##_registration(&getter)
 
 ZO_WIDTH_ARRAY_CLASS(integer_16_array_class, "INTEGER_16", 2);

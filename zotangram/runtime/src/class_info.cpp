@@ -22,7 +22,9 @@ bool Attribute::write(Object *object, const Scalar &value) const
 {
     void *place = this->place(object);
     switch (formal.storage) {
-    case Storage::Boolean: store<bool>(place, value.is_real() ? value.as_real() != 0.0 : value.as_integer() != 0); break;
+    case Storage::Boolean:
+        store<bool>(place, value.is_real() ? value.as_real() != 0.0 : value.as_integer() != 0);
+        break;
     case Storage::Character: store<char>(place, static_cast<char>(value.as_integer())); break;
     case Storage::Integer: store<std::int32_t>(place, static_cast<std::int32_t>(value.as_integer())); break;
     case Storage::Real:
@@ -98,8 +100,8 @@ namespace {
 
 // The entry of a name through the index; remembers what it found.
 template <class Entry>
-const Entry *lookup(const std::vector<Entry> &entries, const NameIndex &index, const char *name,
-                    const char *&last_name, std::size_t &last)
+const Entry *lookup(const std::vector<Entry> &entries, const NameIndex &index, const char *name, const char *&last_name,
+                    std::size_t &last)
 {
     const int position = index.find(name);
     if (position == NameIndex::kNone)

@@ -109,7 +109,8 @@ const Unit *JNICALL get_string_units(JNIEnv *, jstring handle, jboolean *is_copy
         return nullptr;
     const std::string_view text = string->text();
     Unit *units = buffers().allocate<Unit>(text.size() + 1);
-    std::transform(text.begin(), text.end(), units, [](char c) { return static_cast<Unit>(static_cast<unsigned char>(c)); });
+    std::transform(text.begin(), text.end(), units,
+                   [](char c) { return static_cast<Unit>(static_cast<unsigned char>(c)); });
     mark_copy(is_copy);
     return units;
 }
@@ -154,7 +155,8 @@ jobjectArray JNICALL new_object_array(JNIEnv *, jsize length, jclass element_han
 jobject JNICALL get_object_array_element(JNIEnv *, jobjectArray handle, jsize index)
 {
     const Array *array = array_of(handle);
-    const bool valid = array && array->holds_references() && index >= 0 && array->element(static_cast<std::size_t>(index));
+    const bool valid =
+        array && array->holds_references() && index >= 0 && array->element(static_cast<std::size_t>(index));
     set_status(valid);
     return valid ? handle_of(array->reference(static_cast<std::size_t>(index))) : nullptr;
 }
@@ -162,7 +164,8 @@ jobject JNICALL get_object_array_element(JNIEnv *, jobjectArray handle, jsize in
 void JNICALL set_object_array_element(JNIEnv *, jobjectArray handle, jsize index, jobject value)
 {
     if (Array *array = array_of(handle))
-        set_status(index >= 0 && array->set_reference(static_cast<std::size_t>(index), reinterpret_cast<Object *>(value)));
+        set_status(index >= 0 &&
+                   array->set_reference(static_cast<std::size_t>(index), reinterpret_cast<Object *>(value)));
 }
 
 // ---- Primitive arrays ----
@@ -263,11 +266,11 @@ void JNICALL set_region(JNIEnv *, A handle, jsize start, jsize length, const J *
 
 } // namespace
 
-#define ZO_ARRAY_SLOTS(Type, J, A)                                                                        \
-    table.New##Type##Array = &new_array<J, A>;                                                            \
-    table.Get##Type##ArrayElements = &get_elements<J, A>;                                                 \
-    table.Release##Type##ArrayElements = &release_elements<J, A>;                                         \
-    table.Get##Type##ArrayRegion = &get_region<J, A>;                                                     \
+#define ZO_ARRAY_SLOTS(Type, J, A)                                                                                     \
+    table.New##Type##Array = &new_array<J, A>;                                                                         \
+    table.Get##Type##ArrayElements = &get_elements<J, A>;                                                              \
+    table.Release##Type##ArrayElements = &release_elements<J, A>;                                                      \
+    table.Get##Type##ArrayRegion = &get_region<J, A>;                                                                  \
     table.Set##Type##ArrayRegion = &set_region<J, A>
 
 void fill_data_slots(JNINativeInterface_ &table)

@@ -101,9 +101,7 @@ jthrowable JNICALL exception_occurred(JNIEnv *)
     return status() ? nullptr : reinterpret_cast<jthrowable>(const_cast<char *>(kNoneMarker));
 }
 
-void JNICALL exception_nothing(JNIEnv *)
-{
-}
+void JNICALL exception_nothing(JNIEnv *) {}
 
 jobject JNICALL new_global_ref(JNIEnv *, jobject handle)
 {
@@ -119,9 +117,7 @@ void JNICALL delete_global_ref(JNIEnv *, jobject handle)
 }
 
 // Handles are no local references: giving one back changes nothing.
-void JNICALL delete_local_ref(JNIEnv *, jobject)
-{
-}
+void JNICALL delete_local_ref(JNIEnv *, jobject) {}
 
 jboolean JNICALL is_same_object(JNIEnv *, jobject a, jobject b)
 {
@@ -380,8 +376,7 @@ J JNICALL get_static_field(JNIEnv *, jclass, jfieldID)
 
 template <class J>
 void JNICALL set_static_field(JNIEnv *, jclass, jfieldID, J)
-{
-}
+{}
 
 // A static lookup never finds anything.
 template <class Id>
@@ -415,22 +410,22 @@ jint JNICALL get_java_vm(JNIEnv *, JavaVM **)
 
 // ---- The table ----
 
-#define ZO_CALL_SLOTS(Type, J)                                                                            \
-    table.Call##Type##Method = &call<J>;                                                                  \
-    table.Call##Type##MethodV = &call_v<J>;                                                               \
-    table.Call##Type##MethodA = &call_a<J>;                                                               \
-    table.CallNonvirtual##Type##Method = &nonvirtual_call<J>;                                             \
-    table.CallNonvirtual##Type##MethodV = &nonvirtual_call_v<J>;                                          \
-    table.CallNonvirtual##Type##MethodA = &nonvirtual_call_a<J>;                                          \
-    table.CallStatic##Type##Method = &static_call<J>;                                                     \
-    table.CallStatic##Type##MethodV = &static_call_v<J>;                                                  \
+#define ZO_CALL_SLOTS(Type, J)                                                                                         \
+    table.Call##Type##Method = &call<J>;                                                                               \
+    table.Call##Type##MethodV = &call_v<J>;                                                                            \
+    table.Call##Type##MethodA = &call_a<J>;                                                                            \
+    table.CallNonvirtual##Type##Method = &nonvirtual_call<J>;                                                          \
+    table.CallNonvirtual##Type##MethodV = &nonvirtual_call_v<J>;                                                       \
+    table.CallNonvirtual##Type##MethodA = &nonvirtual_call_a<J>;                                                       \
+    table.CallStatic##Type##Method = &static_call<J>;                                                                  \
+    table.CallStatic##Type##MethodV = &static_call_v<J>;                                                               \
     table.CallStatic##Type##MethodA = &static_call_a<J>
 
-#define ZO_FIELD_SLOTS(Type, J)                                                                           \
-    ZO_CALL_SLOTS(Type, J);                                                                               \
-    table.Get##Type##Field = &get_field<J>;                                                               \
-    table.Set##Type##Field = &set_field<J>;                                                               \
-    table.GetStatic##Type##Field = &get_static_field<J>;                                                  \
+#define ZO_FIELD_SLOTS(Type, J)                                                                                        \
+    ZO_CALL_SLOTS(Type, J);                                                                                            \
+    table.Get##Type##Field = &get_field<J>;                                                                            \
+    table.Set##Type##Field = &set_field<J>;                                                                            \
+    table.GetStatic##Type##Field = &get_static_field<J>;                                                               \
     table.SetStatic##Type##Field = &set_static_field<J>
 
 JNINativeInterface_ build_table()

@@ -77,8 +77,8 @@ private:
             const auto region_end = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
             const std::uintptr_t start = (address + kGranularity - 1) & ~(kGranularity - 1);
             if (region.State == MEM_FREE && start + size <= region_end && start + size <= kLimit) {
-                if (void *chunk = VirtualAlloc(reinterpret_cast<void *>(start), size, MEM_RESERVE | MEM_COMMIT,
-                                               PAGE_READWRITE)) {
+                if (void *chunk =
+                        VirtualAlloc(reinterpret_cast<void *>(start), size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE)) {
                     next_ = static_cast<char *>(chunk);
                     end_ = next_ + size;
                     return;

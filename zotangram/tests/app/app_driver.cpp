@@ -129,8 +129,8 @@ ZotangramRun::ZotangramRun()
     std::string command = "\"" + folder + "zotangram.exe\"";
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                        &startup, &process_))
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                        &process_))
         process_ = {};
 }
 
@@ -159,8 +159,8 @@ void ZotangramRun::note_classes()
         std::vector<HWND> windows = children_of(top);
         windows.push_back(top);
         for (HWND window : windows)
-            if (std::string name = class_of(window); std::find(seen_classes_.begin(), seen_classes_.end(), name) ==
-                                                     seen_classes_.end())
+            if (std::string name = class_of(window);
+                std::find(seen_classes_.begin(), seen_classes_.end(), name) == seen_classes_.end())
                 seen_classes_.push_back(name);
     }
 }
@@ -335,8 +335,7 @@ bool x_input(const std::string &xdotool_arguments, DWORD timeout_ms)
         CloseHandle(process.hProcess);
     std::string windows_marker = "Z:" + marker;
     std::replace(windows_marker.begin(), windows_marker.end(), '/', '\\');
-    if (!pump_until([&] { return GetFileAttributesA(windows_marker.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                    timeout_ms))
+    if (!pump_until([&] { return GetFileAttributesA(windows_marker.c_str()) != INVALID_FILE_ATTRIBUTES; }, timeout_ms))
         return false;
     std::ifstream result(windows_marker);
     int status = -1;

@@ -152,7 +152,7 @@ bool close_to(point2d a, point2d b)
 }
 
 // The middle of each piece at its start position, in model units.
-constexpr point2d kStartMiddles[7] = {{0.5, 1.5},  {2.33, 1.33},  {4.33, 1.33}, {7.0, 1.33},
+constexpr point2d kStartMiddles[7] = {{0.5, 1.5},   {2.33, 1.33},  {4.33, 1.33}, {7.0, 1.33},
                                       {8.67, 1.67}, {10.67, 1.67}, {13.0, 1.5}};
 
 point2d moved(point2d from, double dx, double dy)
@@ -439,9 +439,9 @@ std::string class_server(const char *clsid, const char *server_key)
 
 bool starts_with_folder(const std::string &path, const std::string &folder)
 {
-    return path.size() > folder.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(),
-                                                         static_cast<int>(folder.size()), folder.c_str(),
-                                                         static_cast<int>(folder.size())) == CSTR_EQUAL;
+    return path.size() > folder.size() &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, path.c_str(), static_cast<int>(folder.size()),
+                          folder.c_str(), static_cast<int>(folder.size())) == CSTR_EQUAL;
 }
 
 // An installed copy runs on the components the installer registered from its own folder.
@@ -549,7 +549,8 @@ protected:
     {
         std::string steps = "mousemove " + screen(from) + " mousedown 1";
         for (int i = 1; i <= 4; ++i)
-            steps += " sleep 0.05 mousemove " + screen({from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4});
+            steps +=
+                " sleep 0.05 mousemove " + screen({from.x + (to.x - from.x) * i / 4, from.y + (to.y - from.y) * i / 4});
         return x_input(steps + " sleep 0.1 mouseup 1");
     }
     // Waits a while for messages the program may still be handling.
@@ -632,8 +633,8 @@ protected:
         ASSERT_TRUE(drag_to(middle(piece), near_place));
         ASSERT_TRUE(pump_until([&] {
             return at(piece).x == target.pose.translation.x && at(piece).y == target.pose.translation.y;
-        })) << at(piece).x << "," << at(piece).y << " instead of " << target.pose.translation.x << ","
-            << target.pose.translation.y;
+        })) << at(piece).x
+            << "," << at(piece).y << " instead of " << target.pose.translation.x << "," << target.pose.translation.y;
         EXPECT_EQ(std::remainder(turned(piece) - target.pose.degrees, 45.0 * static_cast<double>(period)), 0.0)
             << turned(piece);
     }
@@ -655,8 +656,7 @@ TEST_P(FigureGame, AFigureIsSolvedWithTheMouseAndTheWorldSaysSo)
             screenshot(puzzle, shots_folder(), "half-" + narrow(figure.name));
         place_piece(piece, targets[piece]);
         ASSERT_FALSE(HasFatalFailure());
-        EXPECT_TRUE(pump_until([&] { return recording->placed == static_cast<LONG>(piece + 1); }))
-            << recording->placed;
+        EXPECT_TRUE(pump_until([&] { return recording->placed == static_cast<LONG>(piece + 1); })) << recording->placed;
     }
     ASSERT_TRUE(pump_until([&] { return recording->solved == 1; })) << recording->placed << " placed";
     EXPECT_EQ(recording->placed, 7);

@@ -21,7 +21,7 @@ struct PieceRecord {
 };
 
 struct Recording {
-    LONG pieces;         // models handed to the world
+    LONG pieces; // models handed to the world
     LONG paints;
     LONG world_released; // the program let the world go
     LONG unloaded;       // the world's DLL was unloaded before its process ended (COM uninitialised)

@@ -13,11 +13,12 @@ using namespace zotangram;
 
 // The silhouette world's own interface, for the figure's state.
 MIDL_INTERFACE("E428BC65-3DCA-41CD-AD43-038B0167DD91")
-ITangramSilhouette : public IUnknown {
+ITangramSilhouette : public IUnknown
+{
     virtual HRESULT STDMETHODCALLTYPE GetFigureCount(long *count) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetFigure(long *index) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetFigure(long index) = 0;
-    virtual HRESULT STDMETHODCALLTYPE IsCovered(BOOL *covered) = 0;
+    virtual HRESULT STDMETHODCALLTYPE IsCovered(BOOL * covered) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetPlacedCount(long *count) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetSolvedTime(long *milliseconds) = 0;
 };

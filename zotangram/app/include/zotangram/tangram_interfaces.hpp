@@ -23,43 +23,48 @@ inline constexpr CLSID kTangramModelClass = {
 struct ITangramModel;
 
 MIDL_INTERFACE("B53313C0-20C4-11D0-9C6C-00A0C90A632C")
-ITangramModel : public IUnknown {
+ITangramModel : public IUnknown
+{
     virtual HRESULT STDMETHODCALLTYPE GetNumberOfVertices(long *count) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetVertices(long count, point2d *points) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetVertices(long count, point2d *points) = 0;
 };
 
 MIDL_INTERFACE("B53313C1-20C4-11D0-9C6C-00A0C90A632C")
-ITangramTransform : public IUnknown {
+ITangramTransform : public IUnknown
+{
     virtual HRESULT STDMETHODCALLTYPE Translate(double x, double y) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetTranslation(point2d *translation) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetTranslation(point2d * translation) = 0;
     virtual HRESULT STDMETHODCALLTYPE Rotate(double degrees) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetRotation(double *degrees) = 0;
 };
 
 MIDL_INTERFACE("b53313c6-20c4-11d0-9c6c-00a0c90a632c")
-ITangramVisual : public IUnknown {
+ITangramVisual : public IUnknown
+{
     virtual HRESULT STDMETHODCALLTYPE GetModel(REFIID riid, void **model) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetSelected(BOOL selected) = 0;
 };
 
 MIDL_INTERFACE("b53313ca-20c4-11d0-9c6c-00a0c90a632c")
-ITangramCanvas : public IUnknown {
+ITangramCanvas : public IUnknown
+{
     virtual HRESULT STDMETHODCALLTYPE Initialize(HWND window) = 0;
     virtual HRESULT STDMETHODCALLTYPE Paint(HDC dc, RECT bounds) = 0;
     virtual HRESULT STDMETHODCALLTYPE Update(RECT bounds) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetHDC(HDC *dc) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetHDC(HDC * dc) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetPalette(HPALETTE palette) = 0;
     virtual HRESULT STDMETHODCALLTYPE OnQueryNewPalette(HWND window) = 0;
 };
 
 MIDL_INTERFACE("b53313cb-20c4-11d0-9c6c-00a0c90a632c")
-ITangramWorld : public IUnknown {
+ITangramWorld : public IUnknown
+{
     virtual HRESULT STDMETHODCALLTYPE Initialize(HWND window, double width, double height) = 0;
-    virtual HRESULT STDMETHODCALLTYPE DeviceToModel(POINT device, point2d *model) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DeviceToModel(POINT device, point2d * model) = 0;
     virtual HRESULT STDMETHODCALLTYPE VisualFromPoint(POINT device, REFIID riid, void **visual) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateVisualForModel(ITangramModel *model) = 0;
-    virtual HRESULT STDMETHODCALLTYPE SelectVisual(ITangramVisual *visual, BOOL selected) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateVisualForModel(ITangramModel * model) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SelectVisual(ITangramVisual * visual, BOOL selected) = 0;
     virtual HRESULT STDMETHODCALLTYPE Animate() = 0;
 };
 

@@ -90,7 +90,6 @@ private:
 
 // Read by forms as the interface it holds, as a ComRef is.
 template <class T>
-struct zo::KindOf<zotangram::LiveRef<T>> : zo::KindOf<zotangram::ComRef<T>> {
-};
+struct zo::KindOf<zotangram::LiveRef<T>> : zo::KindOf<zotangram::ComRef<T>> {};
 
 #endif

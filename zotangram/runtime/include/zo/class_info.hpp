@@ -221,10 +221,10 @@ struct Registration {
 template <class T>
 struct KindOf;
 
-#define ZO_BASIC_KIND(Type, kind_storage, getter)                                                         \
-    template <>                                                                                           \
-    struct KindOf<Type> {                                                                                 \
-        static Formal formal() { return {kind_storage, &getter}; }                                        \
+#define ZO_BASIC_KIND(Type, kind_storage, getter)                                                                      \
+    template <>                                                                                                        \
+    struct KindOf<Type> {                                                                                              \
+        static Formal formal() { return {kind_storage, &getter}; }                                                     \
     }
 ZO_BASIC_KIND(bool, Storage::Boolean, boolean_class);
 ZO_BASIC_KIND(char, Storage::Character, character_class);
@@ -384,14 +384,14 @@ const ClassInfo &define_class(const char *name, void (*describe)(ClassBuilder<T>
 
 // The declaration of an application class: its registry name and a block
 // that declares its attributes and routines through the builder named `c`.
-#define ZO_CLASS(Type, class_name, c)                                                                     \
-    static void ZO_CONCAT(zo_describe_, __LINE__)(::zo::ClassBuilder<Type> &);                            \
-    const ::zo::ClassInfo &Type::zo_class()                                                               \
-    {                                                                                                     \
+#define ZO_CLASS(Type, class_name, c)                                                                                  \
+    static void ZO_CONCAT(zo_describe_, __LINE__)(::zo::ClassBuilder<Type> &);                                         \
+    const ::zo::ClassInfo &Type::zo_class()                                                                            \
+    {                                                                                                                  \
         static const ::zo::ClassInfo &info = ::zo::define_class<Type>(class_name, &ZO_CONCAT(zo_describe_, __LINE__)); \
-        return info;                                                                                      \
-    }                                                                                                     \
-    static const ::zo::Registration ZO_CONCAT(zo_registration_, __LINE__)(&Type::zo_class);               \
+        return info;                                                                                                   \
+    }                                                                                                                  \
+    static const ::zo::Registration ZO_CONCAT(zo_registration_, __LINE__)(&Type::zo_class);                            \
     static void ZO_CONCAT(zo_describe_, __LINE__)([[maybe_unused]] ::zo::ClassBuilder<Type> & c)
 
 #endif

@@ -13,8 +13,7 @@ class Exception : public std::exception {
 public:
     Exception(int code, std::string message, Object *carried = nullptr)
         : code_(code), message_(std::move(message)), carried_(carried)
-    {
-    }
+    {}
 
     int code() const { return code_; }
     const std::string &message() const { return message_; }

@@ -54,16 +54,22 @@ private:
 // First line of every application class body: names its C++ parent and
 // gives the class its metadata hook and its state copy. Members that follow
 // it are public unless an access specifier says otherwise.
-#define ZO_OBJECT(Type, Parent)                                                                          \
-public:                                                                                                  \
-    using zo_parent = Parent;                                                                            \
-    static const ::zo::ClassInfo &zo_class();                                                            \
-    const ::zo::ClassInfo &class_info() const override                                                   \
-    {                                                                                                    \
-        static const ::zo::ClassInfo &info = zo_class();                                                 \
-        return info;                                                                                     \
-    }                                                                                                    \
-    std::unique_ptr<::zo::Object> copy_state() const override { return std::make_unique<Type>(*this); } \
-    void restore_state(const ::zo::Object &saved) override { *this = static_cast<const Type &>(saved); }
+#define ZO_OBJECT(Type, Parent)                                                                                        \
+public:                                                                                                                \
+    using zo_parent = Parent;                                                                                          \
+    static const ::zo::ClassInfo &zo_class();                                                                          \
+    const ::zo::ClassInfo &class_info() const override                                                                 \
+    {                                                                                                                  \
+        static const ::zo::ClassInfo &info = zo_class();                                                               \
+        return info;                                                                                                   \
+    }                                                                                                                  \
+    std::unique_ptr<::zo::Object> copy_state() const override                                                          \
+    {                                                                                                                  \
+        return std::make_unique<Type>(*this);                                                                          \
+    }                                                                                                                  \
+    void restore_state(const ::zo::Object &saved) override                                                             \
+    {                                                                                                                  \
+        *this = static_cast<const Type &>(saved);                                                                      \
+    }
 
 #endif
