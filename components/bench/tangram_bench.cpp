@@ -11,6 +11,7 @@
 // beside it, are registered for the run unless they already are.
 #include "com_ptr.hpp"
 #include "figures.hpp"
+#include "gdi_owners.hpp"
 #include "tangram.h"
 #include "test_support.hpp"
 
@@ -52,13 +53,11 @@ ITangramCanvas *shown_canvas = nullptr;
 LRESULT CALLBACK window_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
     if (message == WM_PAINT) {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(window, &paint);
+        gdi::PaintDc dc(window);
         RECT client;
         GetClientRect(window, &client);
         if (shown_canvas)
-            shown_canvas->Paint(dc, client);
-        EndPaint(window, &paint);
+            shown_canvas->Paint(dc.get(), client);
         return 0;
     }
     return DefWindowProcW(window, message, wparam, lparam);
@@ -244,12 +243,13 @@ int main(int argc, char **argv)
     const DWORD show_ms = argc > 2 && std::strcmp(argv[1], "--show") == 0 ? std::strtoul(argv[2], nullptr, 10) : 0;
     CoInitialize(nullptr);
     HWND window = make_window();
-    HDC screen = GetDC(nullptr);
-    HDC target = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ previous = SelectObject(target, bitmap);
     bool measured = true;
     {
+        gdi::WindowDc screen(nullptr);
+        gdi::MemoryDc target_dc(CreateCompatibleDC(screen.get()));
+        gdi::Object<HBITMAP> bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+        gdi::Selection use_bitmap(target_dc.get(), bitmap.get());
+        HDC target = target_dc.get();
         ServerRegistration registration;
         for (const ModelHome *home : {&in_process, &in_server}) {
             // The first model loads the DLL or starts the server; it keeps the server running.
@@ -267,10 +267,6 @@ int main(int argc, char **argv)
                 run_world("Silhouette world", CLSID_TangramSilhouetteWorld, *home, window, target, show_ms) && measured;
         }
     }
-    SelectObject(target, previous);
-    DeleteObject(bitmap);
-    DeleteDC(target);
-    ReleaseDC(nullptr, screen);
     DestroyWindow(window);
     CoUninitialize();
     // Under emulation Wine can fault while ExitProcess tears down the RPC

@@ -1,7 +1,7 @@
 // Draws a Tangram scene double-buffered: a cached backdrop (board and
 // whatever a world shows behind the pieces), the pieces, then an overlay.
 #pragma once
-#include "gdi.hpp"
+#include "surface.hpp"
 #include "geometry.hpp"
 #include "viewport.hpp"
 

@@ -244,15 +244,16 @@ STDMETHODIMP WorldBase::OnQueryNewPalette(HWND window)
 {
     if (!IsWindow(window))
         return E_INVALIDARG;
-    HDC dc = GetDC(window);
-    const bool palette_device = (GetDeviceCaps(dc, RASTERCAPS) & RC_PALETTE) != 0;
     UINT changed = 0;
-    if (palette_device && palette_) {
-        const HPALETTE previous = SelectPalette(dc, palette_, FALSE);
-        changed = RealizePalette(dc);
-        SelectPalette(dc, previous, TRUE);
+    {
+        gdi::WindowDc dc(window);
+        const bool palette_device = (GetDeviceCaps(dc.get(), RASTERCAPS) & RC_PALETTE) != 0;
+        if (palette_device && palette_) {
+            const HPALETTE previous = SelectPalette(dc.get(), palette_, FALSE);
+            changed = RealizePalette(dc.get());
+            SelectPalette(dc.get(), previous, TRUE);
+        }
     }
-    ReleaseDC(window, dc);
     if (changed)
         InvalidateRect(window, nullptr, FALSE);
     return changed ? S_OK : S_FALSE;

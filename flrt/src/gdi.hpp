@@ -1,18 +1,16 @@
-// Owning handles for GDI objects.
+// The runtime's owners of GDI objects and device contexts.
 #ifndef FLRT_GDI_HPP
 #define FLRT_GDI_HPP
 
-#include <windows.h>
-
-#include <memory>
-#include <type_traits>
+#include "gdi_owners.hpp"
 
 namespace flrt {
 
-struct GdiObjectDeleter {
-    void operator()(HGDIOBJ object) const { DeleteObject(object); }
-};
-using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, GdiObjectDeleter>;
+using FontHandle = gdi::Object<HFONT>;
+using BrushHandle = gdi::Object<HBRUSH>;
+using BitmapHandle = gdi::Object<HBITMAP>;
+using MemoryDC = gdi::BasicMemoryDc<>;
+using WindowDC = gdi::BasicWindowDc<>;
 
 } // namespace flrt
 
