@@ -29,17 +29,67 @@ inline int bound_value(jobject object, FLF_ITEM path)
     return path ? javaapi_get_int(object, path) : 0;
 }
 
-// The bound path of sign (FL_lower or FL_upper) in the control group's range;
-// reports the message when it is missing.
-inline FLF_ITEM required_bound(FLF_ITEM description, int group, int sign, const char *message, const char *module,
-                               int line)
-{
-    FLF_ITEM path = PropertyServer::AccessPath(description, {FL_properties, group, FL_range, sign});
-    if (!path)
-        flrt_assert_msg(message, module, line);
-    return path;
-}
-
 } // namespace flrt
+
+// A control that shows an integer of the object within a range read from the
+// object. The range is read at the first load and, when it is variable, at
+// every load; the position at every load.
+class CFLRT_RangeControl : public CFLRT_EditableControl {
+public:
+    bool LoadValue(CFLRT_AbstractWidget *) override
+    {
+        // Steps that follow the range see the bounds of this load (0 and 0 when it was not read).
+        int lower = 0;
+        int upper = 0;
+        if (first_load_ || range_variable_)
+            LoadRange(lower, upper);
+        LoadBesideRange(lower, upper);
+        current_ = javaapi_get_int(object_, value_path_);
+        if (!ShowsPosition(current_))
+            SetPosition(current_);
+        first_load_ = false;
+        return true;
+    }
+
+protected:
+    using CFLRT_EditableControl::CFLRT_EditableControl;
+
+    // Reads the bound paths of the range in the control's group; a missing
+    // one is reported with its message when it has one (the module and line
+    // are the caller's).
+    void ReadRangePaths(int group, const char *module, int line, const char *lower_missing, const char *upper_missing)
+    {
+        lower_path_ = AccessPath(description_, {FL_properties, group, FL_range, FL_lower});
+        if (!lower_path_ && lower_missing)
+            flrt_assert_msg(lower_missing, module, line);
+        upper_path_ = AccessPath(description_, {FL_properties, group, FL_range, FL_upper});
+        if (!upper_path_ && upper_missing)
+            flrt_assert_msg(upper_missing, module, line);
+        range_variable_ = flrt::range_is_variable(lower_path_, upper_path_);
+    }
+    // Reads the bounds from the object, upper first; answers whether they
+    // span at least least_span (a missing bound reads as 0).
+    bool ReadBounds(int &lower, int &upper, int least_span)
+    {
+        upper = flrt::bound_value(object_, upper_path_);
+        lower = flrt::bound_value(object_, lower_path_);
+        return static_cast<long long>(upper) - lower >= least_span;
+    }
+
+    // Reads the bounds from the object and gives them to the window; answers them.
+    virtual void LoadRange(int &lower, int &upper) = 0;
+    // What else a load reads once or while it is variable (the trackbar's selection).
+    virtual void LoadBesideRange(int, int) {}
+    // Whether the window shows the position already.
+    virtual bool ShowsPosition(int position) = 0;
+    virtual void SetPosition(int position) = 0;
+
+    FLF_ITEM lower_path_ = nullptr;
+    FLF_ITEM upper_path_ = nullptr;
+    bool first_load_ = true;
+    bool range_variable_ = false;
+    // The position of the last load.
+    int current_ = 0;
+};
 
 #endif

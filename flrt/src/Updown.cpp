@@ -4,7 +4,6 @@
 
 #include <commctrl.h>
 
-#include "Form.hpp"
 #include "Range.hpp"
 
 namespace {
@@ -12,22 +11,21 @@ constexpr const char *kModule = "Updown";
 constexpr int kLimit = 32767;
 } // namespace
 
-class CFLRT_UpDownControl : public CFLRT_EditableControl {
+class CFLRT_UpDownControl : public CFLRT_RangeControl {
 public:
-    CFLRT_UpDownControl() : CFLRT_EditableControl(UPDOWN_CLASSA) {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_UpDownControl; }
+    CFLRT_UpDownControl() : CFLRT_RangeControl(UPDOWN_CLASSA) {}
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_UpDownControl>(); }
     bool ReadProperties() override;
     LRESULT OnScroll(WPARAM wparam, LPARAM lparam) override;
-    bool LoadValue(CFLRT_AbstractWidget *changed) override;
 
 private:
-    void LoadRange();
-
-    int current_ = 0;
-    FLF_ITEM lower_path_ = nullptr;
-    FLF_ITEM upper_path_ = nullptr;
-    bool first_load_ = true;
-    bool range_variable_ = false;
+    void LoadRange(int &lower, int &upper) override;
+    // The control holds the low 16 bits of a position.
+    bool ShowsPosition(int position) override
+    {
+        return LOWORD(SendMessageA(window_, UDM_GETPOS, 0, 0)) == LOWORD(position);
+    }
+    void SetPosition(int position) override { SendMessageA(window_, UDM_SETPOS, 0, MAKELPARAM(position, 0)); }
 };
 
 bool CFLRT_UpDownControl::ReadProperties()
@@ -39,20 +37,18 @@ bool CFLRT_UpDownControl::ReadProperties()
     style_ |= WS_TABSTOP;
     if (style_ & (UDS_ALIGNRIGHT | UDS_ALIGNLEFT))
         style_ |= UDS_AUTOBUDDY;
-    lower_path_ = AccessPath(description_, {FL_properties, FL_up_down, FL_range, FL_lower});
-    upper_path_ = AccessPath(description_, {FL_properties, FL_up_down, FL_range, FL_upper});
-    range_variable_ = flrt::range_is_variable(lower_path_, upper_path_);
+    // Both bounds are optional.
+    ReadRangePaths(FL_up_down, kModule, __LINE__, nullptr, nullptr);
     return true;
 }
 
-void CFLRT_UpDownControl::LoadRange()
+void CFLRT_UpDownControl::LoadRange(int &lower, int &upper)
 {
     // Without both bounds the control keeps the range it has.
     if (!lower_path_ || !upper_path_)
         return;
-    int upper = javaapi_get_int(object_, upper_path_);
-    int lower = javaapi_get_int(object_, lower_path_);
-    if (static_cast<long long>(upper) - lower < 1)
+    // Equal bounds leave the control nothing to step through.
+    if (!ReadBounds(lower, upper, 1))
         flrt_assert_msg("Progress range is empty", kModule, __LINE__);
     // The control holds 16-bit positions.
     if (upper > kLimit)
@@ -62,17 +58,6 @@ void CFLRT_UpDownControl::LoadRange()
     if (upper - lower > kLimit)
         upper = lower + kLimit;
     SendMessageA(window_, UDM_SETRANGE, 0, MAKELPARAM(upper, lower));
-}
-
-bool CFLRT_UpDownControl::LoadValue(CFLRT_AbstractWidget *)
-{
-    if (first_load_ || range_variable_)
-        LoadRange();
-    current_ = javaapi_get_int(object_, value_path_);
-    if (LOWORD(SendMessageA(window_, UDM_GETPOS, 0, 0)) != LOWORD(current_))
-        SendMessageA(window_, UDM_SETPOS, 0, MAKELPARAM(current_, 0));
-    first_load_ = false;
-    return true;
 }
 
 LRESULT CFLRT_UpDownControl::OnScroll(WPARAM wparam, LPARAM)
@@ -88,5 +73,5 @@ LRESULT CFLRT_UpDownControl::OnScroll(WPARAM wparam, LPARAM)
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_UpDownControl> g_up_down(7);
+flrt::RegisterWidget<CFLRT_UpDownControl> g_up_down(FL_kind_up_down);
 } // namespace
