@@ -161,7 +161,7 @@ std::optional<jobject> object_field(jclass cls, jobject target, Feature &feature
 jvalue read_typed_field(jclass cls, jobject target, jfieldID id, const Feature &feature)
 {
     jvalue value = object_value();
-    const bool known = with_field_access(feature.signature[0], [&](auto access) {
+    const bool known = with_jni_type(feature.signature[0], [&](auto access) {
         JNIEnv *e = env();
         value.*access.member = feature.is_static ? (e->functions->*access.get_static)(e, cls, id)
                                                  : (e->functions->*access.get)(e, target, id);
@@ -203,7 +203,7 @@ T convert_to(const TypedValue &typed, T jvalue::*member)
 
 void store_typed_field(jclass cls, jobject target, jfieldID id, const Feature &feature, const TypedValue &typed)
 {
-    const bool known = with_field_access(feature.signature[0], [&](auto access) {
+    const bool known = with_jni_type(feature.signature[0], [&](auto access) {
         JNIEnv *e = env();
         const auto converted = convert_to(typed, access.member);
         if (feature.is_static)
@@ -326,7 +326,7 @@ std::optional<jvalue> invoke(jclass cls, jobject target, jmethodID id, const Fea
             e->CallVoidMethodA(target, id, args);
         return result;
     }
-    const bool known = with_call_access(letter, [&](auto access) {
+    const bool known = with_jni_type(letter, [&](auto access) {
         result.*access.member = feature.is_static ? (e->functions->*access.call_static)(e, cls, id, args)
                                                   : (e->functions->*access.call)(e, target, id, args);
     });

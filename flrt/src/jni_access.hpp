@@ -9,78 +9,50 @@ namespace flrt {
 
 using Table = JNINativeInterface_;
 
-// Table slots (pointers to members of the function table) of one field type.
-template <class Get, class GetStatic, class Set, class SetStatic, class Member>
-struct FieldAccess {
-    Get get;
-    GetStatic get_static;
-    Set set;
-    SetStatic set_static;
-    Member member;
-};
+// The table slots (pointers to members of the function table) of one JNI
+// type: its field reads and writes, its routine calls, and its member of jvalue.
+#define FLRT_JNI_TYPE(Type, field)                                                                                     \
+    struct Type##Slots {                                                                                               \
+        static constexpr auto get = &Table::Get##Type##Field;                                                          \
+        static constexpr auto get_static = &Table::GetStatic##Type##Field;                                             \
+        static constexpr auto set = &Table::Set##Type##Field;                                                          \
+        static constexpr auto set_static = &Table::SetStatic##Type##Field;                                             \
+        static constexpr auto call = &Table::Call##Type##MethodA;                                                      \
+        static constexpr auto call_static = &Table::CallStatic##Type##MethodA;                                         \
+        static constexpr auto member = &jvalue::field;                                                                 \
+    };
 
-#define FLRT_FIELD_ACCESS(Type, member)                                                                                \
-    FieldAccess                                                                                                        \
-    {                                                                                                                  \
-        &Table::Get##Type##Field, &Table::GetStatic##Type##Field, &Table::Set##Type##Field,                            \
-            &Table::SetStatic##Type##Field, &jvalue::member                                                            \
-    }
+FLRT_JNI_TYPE(Object, l)
+FLRT_JNI_TYPE(Byte, b)
+FLRT_JNI_TYPE(Char, c)
+FLRT_JNI_TYPE(Int, i)
+FLRT_JNI_TYPE(Short, s)
+FLRT_JNI_TYPE(Boolean, z)
+FLRT_JNI_TYPE(Float, f)
+FLRT_JNI_TYPE(Double, d)
+FLRT_JNI_TYPE(Long, j)
 
-// Calls visit(access) with the field access of the type letter; false for an unknown letter.
+#undef FLRT_JNI_TYPE
+
+// Calls visit(Slots{}) with the slots of the type letter of a signature
+// (objects and arrays alike); false for an unknown letter (and for 'V').
 template <class Visit>
-bool with_field_access(char letter, Visit &&visit)
+bool with_jni_type(char letter, Visit &&visit)
 {
     switch (letter) {
     case 'L':
-    case '[': visit(FLRT_FIELD_ACCESS(Object, l)); return true;
-    case 'B': visit(FLRT_FIELD_ACCESS(Byte, b)); return true;
-    case 'C': visit(FLRT_FIELD_ACCESS(Char, c)); return true;
-    case 'I': visit(FLRT_FIELD_ACCESS(Int, i)); return true;
-    case 'S': visit(FLRT_FIELD_ACCESS(Short, s)); return true;
-    case 'Z': visit(FLRT_FIELD_ACCESS(Boolean, z)); return true;
-    case 'F': visit(FLRT_FIELD_ACCESS(Float, f)); return true;
-    case 'D': visit(FLRT_FIELD_ACCESS(Double, d)); return true;
-    case 'J': visit(FLRT_FIELD_ACCESS(Long, j)); return true;
+    case '[': visit(ObjectSlots{}); return true;
+    case 'B': visit(ByteSlots{}); return true;
+    case 'C': visit(CharSlots{}); return true;
+    case 'I': visit(IntSlots{}); return true;
+    case 'S': visit(ShortSlots{}); return true;
+    case 'Z': visit(BooleanSlots{}); return true;
+    case 'F': visit(FloatSlots{}); return true;
+    case 'D': visit(DoubleSlots{}); return true;
+    case 'J': visit(LongSlots{}); return true;
     }
     return false;
 }
-
-#undef FLRT_FIELD_ACCESS
-
-// Table slots of one routine result type.
-template <class Call, class CallStatic, class Member>
-struct CallAccess {
-    Call call;
-    CallStatic call_static;
-    Member member;
-};
-
-#define FLRT_CALL_ACCESS(Type, member)                                                                                 \
-    CallAccess                                                                                                         \
-    {                                                                                                                  \
-        &Table::Call##Type##MethodA, &Table::CallStatic##Type##MethodA, &jvalue::member                                \
-    }
-
-// Calls visit(access) with the call access of a result letter other than 'V'.
-template <class Visit>
-bool with_call_access(char letter, Visit &&visit)
-{
-    switch (letter) {
-    case 'L':
-    case '[': visit(FLRT_CALL_ACCESS(Object, l)); return true;
-    case 'B': visit(FLRT_CALL_ACCESS(Byte, b)); return true;
-    case 'C': visit(FLRT_CALL_ACCESS(Char, c)); return true;
-    case 'I': visit(FLRT_CALL_ACCESS(Int, i)); return true;
-    case 'S': visit(FLRT_CALL_ACCESS(Short, s)); return true;
-    case 'Z': visit(FLRT_CALL_ACCESS(Boolean, z)); return true;
-    case 'F': visit(FLRT_CALL_ACCESS(Float, f)); return true;
-    case 'D': visit(FLRT_CALL_ACCESS(Double, d)); return true;
-    case 'J': visit(FLRT_CALL_ACCESS(Long, j)); return true;
-    }
-    return false;
-}
-
-#undef FLRT_CALL_ACCESS
 
 } // namespace flrt
 
