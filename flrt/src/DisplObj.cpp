@@ -3,7 +3,6 @@
 // internal_handle_message; an answer other than 0 asks for the default handling.
 #include "Widgets.hpp"
 
-#include "Form.hpp"
 #include "fl_constants.h"
 #include "runtime.hpp"
 
@@ -49,7 +48,7 @@ jobject object_field(jobject object, const char *name)
 class CFLRT_DisplayableObject : public CFLRT_DynamicControl {
 public:
     CFLRT_DisplayableObject() : CFLRT_DynamicControl(kClassName) {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_DisplayableObject; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_DisplayableObject>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
@@ -200,17 +199,15 @@ void CFLRT_DisplayableObject::PaintText(HWND window)
     char text[256] = "";
     if (GetWindowTextA(window, text, sizeof text) <= 0)
         lstrcpynA(text, kClassName, sizeof text);
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
+    gdi::PaintDc dc(window);
     RECT client;
     GetClientRect(window, &client);
-    const int mode = SetBkMode(dc, TRANSPARENT);
+    const int mode = SetBkMode(dc.get(), TRANSPARENT);
     // Vertical centring needs a single line.
-    DrawTextA(dc, text, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SetBkMode(dc, mode);
-    EndPaint(window, &paint);
+    DrawTextA(dc.get(), text, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    SetBkMode(dc.get(), mode);
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_DisplayableObject> g_displayable_object(22);
+flrt::RegisterWidget<CFLRT_DisplayableObject> g_displayable_object(FL_kind_displayable_object);
 } // namespace

@@ -9,7 +9,6 @@
 #include <cstring>
 #include <string>
 
-#include "Form.hpp"
 #include "Widgets.hpp"
 #include "fl_constants.h"
 
@@ -145,7 +144,7 @@ bool CFLRT_EditControl::InRange(FLF_ITEM group, double value, const char *defaul
 
 class CFLRT_EditStrControl : public CFLRT_EditControl {
 public:
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_EditStrControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_EditStrControl>(); }
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
     void StoreValue() override;
 
@@ -179,7 +178,7 @@ void CFLRT_EditStrControl::StoreValue()
 
 class CFLRT_EditIntControl : public CFLRT_EditControl {
 public:
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_EditIntControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_EditIntControl>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
@@ -306,7 +305,7 @@ bool CFLRT_EditIntControl::Validate()
 
 class CFLRT_EditDoubleControl : public CFLRT_EditControl {
 public:
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_EditDoubleControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_EditDoubleControl>(); }
     bool ReadProperties() override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
     void StoreValue() override;
@@ -370,9 +369,9 @@ bool CFLRT_EditDoubleControl::Validate()
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_EditIntControl> g_integer_edit(5);
-flrt::RegisterWidget<CFLRT_EditStrControl> g_text_edit(8);
-flrt::RegisterWidget<CFLRT_EditStrControl> g_text_edit_2(9);
-flrt::RegisterWidget<CFLRT_EditDoubleControl> g_real_edit(16);
-flrt::RegisterWidget<CFLRT_EditDoubleControl> g_real_edit_2(17);
+flrt::RegisterWidget<CFLRT_EditIntControl> g_integer_edit(FL_kind_integer_edit);
+flrt::RegisterWidget<CFLRT_EditStrControl> g_text_edit(FL_kind_text_edit);
+flrt::RegisterWidget<CFLRT_EditStrControl> g_text_edit_2(FL_kind_text_edit_2);
+flrt::RegisterWidget<CFLRT_EditDoubleControl> g_real_edit(FL_kind_real_edit);
+flrt::RegisterWidget<CFLRT_EditDoubleControl> g_real_edit_2(FL_kind_real_edit_2);
 } // namespace

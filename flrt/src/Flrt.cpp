@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "Form.hpp"
@@ -15,6 +16,8 @@
 
 namespace flrt {
 namespace {
+
+constexpr const char *kModule = "Flrt";
 
 HINSTANCE g_instance = nullptr;
 // A resource file has been registered from the Java side.
@@ -122,18 +125,29 @@ FLRT_API jboolean FLRT_CALL flrt_display_form(jobject obj, char *class_name, jin
 
 FLRT_API void FLRT_CALL flrt_close_form(jobject obj, jboolean accept)
 {
-    flrt::guard_export([&] { flrt::close_form(obj, (accept & 0xFF) != 0); });
+    flrt::guard_export([&] {
+        if (!flrt::close_form(obj, (accept & 0xFF) != 0))
+            flrt_assert_msg("Nothing to close.", flrt::kModule, __LINE__);
+    });
 }
 
 FLRT_API void FLRT_CALL flrt_update_widget(jobject obj, jboolean all)
 {
-    flrt::guard_export([&] { flrt::update_widget(obj, all != 0); });
+    flrt::guard_export([&] {
+        if (!flrt::update_widget(obj, all != 0))
+            flrt_assert_msg("No form active", flrt::kModule, __LINE__);
+    });
 }
 
 FLRT_API jboolean FLRT_CALL flrt_validate_widget(jobject obj, jboolean with_children, jboolean quiet)
 {
     bool valid = false;
-    flrt::guard_export([&] { valid = flrt::validate_widget(obj, with_children != 0, quiet != 0); });
+    flrt::guard_export([&] {
+        const std::optional<bool> validated = flrt::validate_widget(obj, with_children != 0, quiet != 0);
+        if (!validated)
+            flrt_assert_msg("No form active", flrt::kModule, __LINE__);
+        valid = validated.value_or(true);
+    });
     return valid ? JNI_TRUE : JNI_FALSE;
 }
 

@@ -8,6 +8,7 @@
 #include <set>
 #include <utility>
 
+#include "DialogTemplate.hpp"
 #include "Menus.hpp"
 #include "cflrt_res.h"
 #include "fl_constants.h"
@@ -112,54 +113,6 @@ CFLRT_Form *find_in_tree(CFLRT_Form *form, const std::function<bool(CFLRT_Form *
             return found;
     return nullptr;
 }
-
-// A dialog template in memory, DWORD-aligned as the dialog manager needs it.
-class DialogTemplate {
-public:
-    DialogTemplate(DWORD style, DWORD ex_style, POINT position, POINT size, const std::string &title)
-    {
-        Put32(style);
-        Put32(ex_style);
-        Put16(0); // no controls
-        Put16(static_cast<WORD>(position.x));
-        Put16(static_cast<WORD>(position.y));
-        Put16(static_cast<WORD>(size.x));
-        Put16(static_cast<WORD>(size.y));
-        Put16(0); // no menu
-        Put16(0); // the dialog class
-        PutText(title);
-        if (style & DS_SETFONT) {
-            Put16(8);
-            PutText("MS Shell Dlg");
-        }
-    }
-    const DLGTEMPLATE *Get()
-    {
-        aligned_.assign((words_.size() + 1) / 2, 0);
-        std::memcpy(aligned_.data(), words_.data(), words_.size() * sizeof(WORD));
-        return reinterpret_cast<const DLGTEMPLATE *>(aligned_.data());
-    }
-
-private:
-    void Put16(WORD word) { words_.push_back(word); }
-    void Put32(DWORD value)
-    {
-        Put16(LOWORD(value));
-        Put16(HIWORD(value));
-    }
-    void PutText(const std::string &text)
-    {
-        const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-        std::vector<WCHAR> wide(static_cast<size_t>(std::max(length, 1)), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-        for (WCHAR c : wide)
-            Put16(static_cast<WORD>(c));
-        if (wide.back() != L'\0')
-            Put16(0);
-    }
-    std::vector<WORD> words_;
-    std::vector<DWORD> aligned_;
-};
 
 } // namespace
 
@@ -314,22 +267,22 @@ void CFLRT_Form::MakeWidgets()
             flrt_assert_msg(flrt::format("OpenForm: Unknown child control %d", kind).c_str(), kModule, __LINE__);
             continue;
         }
-        CFLRT_AbstractWidget *widget = prototype->Clone();
+        std::unique_ptr<CFLRT_AbstractWidget> widget = prototype->Clone();
         widget->Attach(item, this, object_);
-        widgets_.push_back(widget);
+        widgets_.push_back(std::move(widget));
     }
 }
 
-int CFLRT_Form::AdoptWidget(CFLRT_AbstractWidget *widget)
+int CFLRT_Form::AdoptWidget(std::unique_ptr<CFLRT_AbstractWidget> widget)
 {
     widget->Attach(widget->Description(), this, widget->Object());
-    widgets_.push_back(widget);
+    widgets_.push_back(std::move(widget));
     return kFirstControlId + static_cast<int>(widgets_.size()) - 1;
 }
 
-std::vector<CFLRT_AbstractWidget *> CFLRT_Form::TakeWidgets()
+std::vector<std::unique_ptr<CFLRT_AbstractWidget>> CFLRT_Form::TakeWidgets()
 {
-    return std::exchange(widgets_, {});
+    return widgets_.Take();
 }
 
 CFLRT_Form::~CFLRT_Form()
@@ -349,8 +302,7 @@ CFLRT_Form::~CFLRT_Form()
     UnregisterFormClass();
     FormTree::Detach(this);
     // Widgets given to another form (a tab page's) are no longer in the list.
-    for (CFLRT_AbstractWidget *widget : widgets_)
-        delete widget;
+    widgets_.clear();
     menu_.reset();
     // Given back through the table that gave it, should another be installed meanwhile.
     if (holds_global_reference_)
@@ -417,8 +369,8 @@ bool CFLRT_Form::Create(HWND parent, int)
 bool CFLRT_Form::CreateDialogWindow(HWND parent)
 {
     style_ = (style_ & ~WS_VISIBLE) | WS_POPUP | WS_SYSMENU | DS_NOFAILCREATE;
-    DialogTemplate dialog(style_, ex_style_, flrt_pixels_to_dialog_units(left_, top_),
-                          flrt_pixels_to_dialog_units(width_, height_), caption_);
+    flrt::DialogTemplate dialog(style_, ex_style_, flrt_pixels_to_dialog_units(left_, top_),
+                                flrt_pixels_to_dialog_units(width_, height_), caption_);
     CreateDialogIndirectParamA(flrt::module_instance(), dialog.Get(), parent, &CFLRT_Form::DialogProc,
                                reinterpret_cast<LPARAM>(this));
     return window_ != nullptr;
@@ -604,29 +556,32 @@ INT_PTR CALLBACK CFLRT_Form::DialogProc(HWND window, UINT message, WPARAM wparam
     return result;
 }
 
-LRESULT CALLBACK CFLRT_Form::FormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+template <class Fallback>
+LRESULT CFLRT_Form::DispatchOr(HWND window, UINT message, WPARAM wparam, LPARAM lparam, Fallback fallback)
 {
     LRESULT result = 0;
     if (Dispatch(window, message, wparam, lparam, result) && result)
         return result;
-    return DefWindowProcA(window, message, wparam, lparam);
+    return fallback();
+}
+
+LRESULT CALLBACK CFLRT_Form::FormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+{
+    return DispatchOr(window, message, wparam, lparam, [&] { return DefWindowProcA(window, message, wparam, lparam); });
 }
 
 LRESULT CALLBACK CFLRT_Form::FrameProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    LRESULT result = 0;
+    // The client as it was before the message (a frame's destruction forgets it).
     HWND client = g_mdi_client;
-    if (Dispatch(window, message, wparam, lparam, result) && result)
-        return result;
-    return DefFrameProcA(window, client, message, wparam, lparam);
+    return DispatchOr(window, message, wparam, lparam,
+                      [&] { return DefFrameProcA(window, client, message, wparam, lparam); });
 }
 
 LRESULT CALLBACK CFLRT_Form::MdiChildProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
 {
-    LRESULT result = 0;
-    if (Dispatch(window, message, wparam, lparam, result) && result)
-        return result;
-    return DefMDIChildProcA(window, message, wparam, lparam);
+    return DispatchOr(window, message, wparam, lparam,
+                      [&] { return DefMDIChildProcA(window, message, wparam, lparam); });
 }
 
 LRESULT CALLBACK CFLRT_Form::ClientHook(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
@@ -761,16 +716,12 @@ void CFLRT_Form::EraseBackground(HDC dc)
         color = GetSysColor(COLOR_BTNFACE);
     RECT client;
     GetClientRect(window_, &client);
-    HDC memory = CreateCompatibleDC(dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(dc, client.right, client.bottom);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    HBRUSH brush = CreateSolidBrush(color);
-    FillRect(memory, &client, brush);
-    BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-    DeleteObject(brush);
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    flrt::MemoryDC memory(CreateCompatibleDC(dc));
+    flrt::BitmapHandle bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
+    gdi::Selection use_bitmap(memory.get(), bitmap.get());
+    flrt::BrushHandle brush(CreateSolidBrush(color));
+    FillRect(memory.get(), &client, brush.get());
+    BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
 }
 
 LRESULT CFLRT_Form::ColorControl(HDC dc, HWND control)
@@ -862,9 +813,20 @@ LRESULT CFLRT_Form::OnDialogKey(int id)
             Close(false);
         }
     } else if (menu_) {
-        menu_->Dispatch(id);
+        RunMenuCommand(id);
     }
     return 0;
+}
+
+void CFLRT_Form::RunMenuCommand(int id)
+{
+    const std::optional<FLF_ITEM> routines = menu_->Routines(id);
+    if (!routines)
+        return;
+    flrt::make_current(this);
+    if (*routines)
+        RunRoutines(*routines);
+    LoadValue(nullptr);
 }
 
 LRESULT CFLRT_Form::OnNotify(WPARAM wparam, NMHDR *header)
@@ -1211,35 +1173,29 @@ bool display_form(jobject object, const char *class_name, FLF_ITEM description)
     return result;
 }
 
-void close_form(jobject object, bool accept)
+bool close_form(jobject object, bool accept)
 {
-    if (!g_current) {
-        flrt_assert_msg("Nothing to close.", "Flrt", __LINE__);
-        return;
-    }
+    if (!g_current)
+        return false;
     if (CFLRT_Form *current = g_current; same_object(current->Object(), object)) {
         current->Guarded([&] { current->Close(accept); });
-        return;
-    }
-    if (!g_root || !FormTree::CloseObject(g_root, object, accept))
-        flrt_assert_msg("Nothing to close.", "Flrt", __LINE__);
-}
-
-void update_widget(jobject object, bool all)
-{
-    if (!g_root) {
-        flrt_assert_msg("No form active", "Flrt", __LINE__);
-        return;
-    }
-    FormTree::RefreshObject(g_root, object, all);
-}
-
-bool validate_widget(jobject object, bool with_children, bool quiet)
-{
-    if (!g_current) {
-        flrt_assert_msg("No form active", "Flrt", __LINE__);
         return true;
     }
+    return g_root && FormTree::CloseObject(g_root, object, accept);
+}
+
+bool update_widget(jobject object, bool all)
+{
+    if (!g_root)
+        return false;
+    FormTree::RefreshObject(g_root, object, all);
+    return true;
+}
+
+std::optional<bool> validate_widget(jobject object, bool with_children, bool quiet)
+{
+    if (!g_current)
+        return std::nullopt;
     const bool shown = g_show_messages;
     g_show_messages = !quiet;
     bool valid = false;
@@ -1250,3 +1206,8 @@ bool validate_widget(jobject object, bool with_children, bool quiet)
 }
 
 } // namespace flrt
+
+namespace {
+// Every item of a kind from the first form sign up is an embedded form.
+flrt::RegisterWidget<CFLRT_Form> g_form(FLF_FIRST_FORM_SIGN);
+} // namespace

@@ -6,21 +6,58 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Widgets.hpp"
 
 class CFLRT_Menu;
 
-class CFLRT_Form : public CFLRT_AbstractWidget {
-public:
-    enum Kind { kDialog = 0, kChild = 1, kPopup = 2, kOverlapped = 3, kMdiFrame = 4, kMdiChild = 5, kEmbedded = 6 };
+namespace flrt {
 
+// The widgets of a form in control-id order. The list owns them; walking it
+// and indexing it give plain pointers.
+class WidgetList {
+    using Owned = std::vector<std::unique_ptr<CFLRT_AbstractWidget>>;
+
+public:
+    class Iterator {
+    public:
+        explicit Iterator(Owned::const_iterator at) : at_(at) {}
+        CFLRT_AbstractWidget *operator*() const { return at_->get(); }
+        Iterator &operator++()
+        {
+            ++at_;
+            return *this;
+        }
+        bool operator!=(const Iterator &other) const { return at_ != other.at_; }
+
+    private:
+        Owned::const_iterator at_;
+    };
+
+    Iterator begin() const { return Iterator(widgets_.begin()); }
+    Iterator end() const { return Iterator(widgets_.end()); }
+    size_t size() const { return widgets_.size(); }
+    CFLRT_AbstractWidget *operator[](size_t index) const { return widgets_[index].get(); }
+    void push_back(std::unique_ptr<CFLRT_AbstractWidget> widget) { widgets_.push_back(std::move(widget)); }
+    // Gives up the widgets.
+    Owned Take() { return std::exchange(widgets_, {}); }
+    void clear() { widgets_.clear(); }
+
+private:
+    Owned widgets_;
+};
+
+} // namespace flrt
+
+class CFLRT_Form : public CFLRT_OwnerForm {
+public:
     CFLRT_Form();
     CFLRT_Form(FLF_ITEM description, jobject object, const char *class_name);
     ~CFLRT_Form() override;
 
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_Form; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_Form>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -45,22 +82,21 @@ public:
     // Closes with or without acceptance; false when validation refused it.
     bool Close(bool accept);
 
-    int FormKind() const { return kind_; }
-    bool IsActive() const { return active_; }
-    const std::string &CaptionText() const { return caption_; }
-    const std::vector<CFLRT_AbstractWidget *> &Widgets() const { return widgets_; }
+    int FormKind() const override { return kind_; }
+    bool IsActive() const override { return active_; }
+    const std::string &CaptionText() const override { return caption_; }
+    const flrt::WidgetList &Widgets() const { return widgets_; }
     const std::vector<CFLRT_Form *> &ChildForms() const { return child_forms_; }
     const std::string &ClassName() const { return class_name_; }
 
     // Takes a widget of another form into this one (a tab page's controls
     // live in the form of their tab control); answers its control id.
-    int AdoptWidget(CFLRT_AbstractWidget *widget);
+    int AdoptWidget(std::unique_ptr<CFLRT_AbstractWidget> widget);
     // Gives up the widgets, which the caller adopts elsewhere.
-    std::vector<CFLRT_AbstractWidget *> TakeWidgets();
+    std::vector<std::unique_ptr<CFLRT_AbstractWidget>> TakeWidgets();
 
-    // The pending invalid widget (Validation reporting).
-    CFLRT_AbstractWidget *PendingInvalid() const { return pending_invalid_; }
-    void MakePending(CFLRT_AbstractWidget *widget, const char *message, bool beep);
+    CFLRT_AbstractWidget *PendingInvalid() const override { return pending_invalid_; }
+    void MakePending(CFLRT_AbstractWidget *widget, const char *message, bool beep) override;
 
     // Form update after a change and its parts.
     void RefreshContents(CFLRT_AbstractWidget *changed, bool forced);
@@ -81,6 +117,7 @@ private:
     void AttachToTree();
     bool RunModalLoop();
     LRESULT OnDialogKey(int id);
+    void RunMenuCommand(int id);
     LRESULT OnControlCommand(CFLRT_AbstractWidget *control, WPARAM wparam, LPARAM lparam);
     void OnNcActivate(bool active);
     void EraseBackground(HDC dc);
@@ -98,10 +135,13 @@ private:
     static LRESULT CALLBACK ClientHook(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static void RefreshWindowList();
     static bool Dispatch(HWND window, UINT message, WPARAM wparam, LPARAM lparam, LRESULT &result);
+    // The form's answer when it handled the message with a result, else the fallback's.
+    template <class Fallback>
+    static LRESULT DispatchOr(HWND window, UINT message, WPARAM wparam, LPARAM lparam, Fallback fallback);
 
     friend class FormTree;
 
-    std::vector<CFLRT_AbstractWidget *> widgets_;
+    flrt::WidgetList widgets_;
     std::unique_ptr<CFLRT_Menu> menu_;
     bool centered_ = false;
     int kind_ = kDialog;
@@ -131,9 +171,12 @@ namespace flrt {
 
 // The engine's entries for the exported functions.
 bool display_form(jobject object, const char *class_name, FLF_ITEM description);
-void close_form(jobject object, bool accept);
-void update_widget(jobject object, bool all);
-bool validate_widget(jobject object, bool with_children, bool quiet);
+// False when no open form has the object (or none is open).
+bool close_form(jobject object, bool accept);
+// False when no form is open.
+bool update_widget(jobject object, bool all);
+// Nothing when no form is current.
+std::optional<bool> validate_widget(jobject object, bool with_children, bool quiet);
 
 void make_current(CFLRT_Form *form);
 

@@ -2,7 +2,6 @@
 // selection bound to an index field, to an element field, or to both.
 #include "Listbox.hpp"
 
-#include "Form.hpp"
 #include "fl_constants.h"
 #include "jni_rows.hpp"
 #include "runtime.hpp"
@@ -163,6 +162,6 @@ CFLRT_ListboxControl::CFLRT_ListboxControl() : CFLRT_ArrayControl("ListBox", FL_
 CFLRT_ComboboxControl::CFLRT_ComboboxControl() : CFLRT_ArrayControl("ComboBox", FL_combo_box, &kComboMessages) {}
 
 namespace {
-flrt::RegisterWidget<CFLRT_ListboxControl> g_list_box(13);
-flrt::RegisterWidget<CFLRT_ComboboxControl> g_combo_box(14);
+flrt::RegisterWidget<CFLRT_ListboxControl> g_list_box(FL_kind_list_box);
+flrt::RegisterWidget<CFLRT_ComboboxControl> g_combo_box(FL_kind_combo_box);
 } // namespace

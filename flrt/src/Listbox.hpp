@@ -77,18 +77,18 @@ private:
 class CFLRT_ListboxControl : public CFLRT_ArrayControl {
 public:
     CFLRT_ListboxControl();
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_ListboxControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ListboxControl>(); }
 };
 
 class CFLRT_ComboboxControl : public CFLRT_ArrayControl {
 public:
     CFLRT_ComboboxControl();
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_ComboboxControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ComboboxControl>(); }
 };
 
 class CFLRT_ListboxIntControl : public CFLRT_ListboxControl {
 public:
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_ListboxIntControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ListboxIntControl>(); }
     jvalue GetSelectedItem() override { return SelectedInt(); }
 
 protected:
@@ -97,7 +97,10 @@ protected:
 
 class CFLRT_ComboboxIntControl : public CFLRT_ComboboxControl {
 public:
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_ComboboxIntControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override
+    {
+        return std::make_unique<CFLRT_ComboboxIntControl>();
+    }
     jvalue GetSelectedItem() override { return SelectedInt(); }
 
 protected:

@@ -11,7 +11,6 @@
 #include <cstring>
 #include <string>
 
-#include "Form.hpp"
 #include "Listbox.hpp"
 #include "fl_constants.h"
 #include "gdi.hpp"
@@ -52,7 +51,7 @@ public:
     {
         clicks_from_button_up_ = false;
     }
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_ListViewControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ListViewControl>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
@@ -290,12 +289,12 @@ LRESULT CFLRT_ListViewControl::MeasureItem(int, MEASUREITEMSTRUCT *item)
         own_font.reset(CreateFontIndirectA(&description));
         font = own_font.get();
     }
-    HDC dc = GetDC(parent_window_);
-    HGDIOBJ previous = SelectObject(dc, font);
     TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
-    ReleaseDC(parent_window_, dc);
+    {
+        flrt::WindowDC dc(parent_window_);
+        gdi::Selection use_font(dc.get(), font);
+        GetTextMetricsA(dc.get(), &metrics);
+    }
     item->itemHeight = static_cast<UINT>(metrics.tmHeight + 2);
     return 1;
 }
@@ -345,5 +344,5 @@ void CFLRT_ListViewControl::DrawCell(HDC dc, RECT cell, const Column &column, jo
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_ListViewControl> g_list_view(15);
+flrt::RegisterWidget<CFLRT_ListViewControl> g_list_view(FL_kind_list_view);
 } // namespace

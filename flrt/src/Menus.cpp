@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include "Form.hpp"
 #include "cflrt_res.h"
 #include "fl_constants.h"
 #include "runtime.hpp"
@@ -46,7 +45,7 @@ void for_each_shown(FLF_ITEM list, Visit &&visit)
 
 } // namespace
 
-CFLRT_Menu::CFLRT_Menu(FLF_ITEM description, CFLRT_Form *owner) : description_(description), owner_(owner)
+CFLRT_Menu::CFLRT_Menu(FLF_ITEM description, CFLRT_AbstractWidget *owner) : description_(description), owner_(owner)
 {
     FLF_ITEM list = flf_get_prop(description, FL_items);
     if (!list)
@@ -116,29 +115,25 @@ FLF_ITEM CFLRT_Menu::FindCommand(FLF_ITEM list, int command, int &next_command)
     return found;
 }
 
-bool CFLRT_Menu::Dispatch(int command)
+std::optional<FLF_ITEM> CFLRT_Menu::Routines(int command)
 {
     if (command < kFirstCommand || command > kLastCommand)
-        return false;
+        return std::nullopt;
     FLF_ITEM list = flf_get_prop(description_, FL_items);
     if (!list) {
         flrt_assert(kModule, __LINE__);
-        return true;
+        return std::nullopt;
     }
     int next_command = kFirstCommand;
     FLF_ITEM item = FindCommand(list, command, next_command);
     if (!item) {
         flrt_assert_msg("Menu item position not found", kModule, __LINE__);
-        return true;
+        return std::nullopt;
     }
-    flrt::make_current(owner_);
     FLF_ITEM routines = flf_get_prop(item, FL_routines);
     if (!routines)
         flrt_assert(kModule, __LINE__);
-    else
-        owner_->RunRoutines(routines);
-    owner_->LoadValue(nullptr);
-    return true;
+    return routines;
 }
 
 void CFLRT_Menu::UpdateStates()

@@ -5,18 +5,18 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
-#include "cflrt_services.h"
-
-class CFLRT_Form;
+#include "Widgets.hpp"
 
 class CFLRT_Menu {
 public:
     static constexpr int kFirstCommand = 5000;
     static constexpr int kLastCommand = 6000;
 
-    CFLRT_Menu(FLF_ITEM description, CFLRT_Form *owner);
+    // The owner is the form whose object gives captions and states.
+    CFLRT_Menu(FLF_ITEM description, CFLRT_AbstractWidget *owner);
     ~CFLRT_Menu();
     CFLRT_Menu(const CFLRT_Menu &) = delete;
     CFLRT_Menu &operator=(const CFLRT_Menu &) = delete;
@@ -26,8 +26,9 @@ public:
     void Forget() { menu_ = nullptr; }
     // Position of the "&Window" item among the shown items of its level.
     int WindowMenuPosition() const { return window_menu_position_; }
-    // Runs the command's item; false when the id is not a menu command.
-    bool Dispatch(int command);
+    // The routine list of the command's item, for the form to run (null when
+    // the item has none); nothing when the id names no item to run.
+    std::optional<FLF_ITEM> Routines(int command);
     void UpdateStates();
 
 private:
@@ -41,7 +42,7 @@ private:
 
     HMENU menu_ = nullptr;
     FLF_ITEM description_;
-    CFLRT_Form *owner_;
+    CFLRT_AbstractWidget *owner_;
     int window_menu_position_ = 0;
 };
 

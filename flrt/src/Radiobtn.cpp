@@ -12,7 +12,7 @@ constexpr const char *kModule = "Radiobtn";
 class CFLRT_RadioBtnControl : public CFLRT_CheckboxControl {
 public:
     CFLRT_RadioBtnControl() : CFLRT_CheckboxControl("Button") {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_RadioBtnControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_RadioBtnControl>(); }
     bool ReadProperties() override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
     void StoreValue() override;
@@ -53,5 +53,5 @@ void CFLRT_RadioBtnControl::StoreValue()
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_RadioBtnControl> g_radio_button(11);
+flrt::RegisterWidget<CFLRT_RadioBtnControl> g_radio_button(FL_kind_radio_button);
 } // namespace

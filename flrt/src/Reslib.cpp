@@ -211,9 +211,7 @@ FLRT_API void FLRT_CALL flrt_grow_rect(RECT *rect, int dx, int dy)
 FLRT_API LOGFONTA FLRT_CALL flrt_font_description(const char *face, int points, int style)
 {
     LOGFONTA font{};
-    HDC screen = GetDC(nullptr);
-    font.lfHeight = -MulDiv(points, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
+    font.lfHeight = -MulDiv(points, GetDeviceCaps(flrt::WindowDC(nullptr).get(), LOGPIXELSY), 72);
     font.lfWeight = (style & 1) ? FW_BOLD : FW_NORMAL;
     font.lfItalic = (style & 2) ? TRUE : FALSE;
     font.lfUnderline = (style & 4) ? TRUE : FALSE;

@@ -22,7 +22,7 @@ constexpr const char *kModule = "Tabs";
 class CFLRT_TabsControl : public CFLRT_StaticControl {
 public:
     CFLRT_TabsControl() : CFLRT_StaticControl("SysTabControl32") {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_TabsControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_TabsControl>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
@@ -43,6 +43,8 @@ private:
     // Whether the user may leave the current page: its focused control must hold a valid value.
     bool MayLeavePage();
     void OnPageChanged();
+    // The pages are forms of the owner's class, and their controls join the owner.
+    CFLRT_Form &Owner() const { return static_cast<CFLRT_Form &>(*owner_form_); }
 
     std::vector<Page> pages_;
     int current_page_ = -1;
@@ -56,7 +58,7 @@ bool CFLRT_TabsControl::ReadProperties()
     if (!pages_.empty())
         return true; // the pages are read once, with the first reading
     FLF_ITEM list = Path(description_, {FL_properties, FL_tabs, FL_items});
-    const std::string &class_name = owner_form_->ClassName();
+    const std::string &class_name = Owner().ClassName();
     for (int position = list ? flf_get_first_prop_position(list) : 0; position;
          position = flf_get_next_prop_position(list, position)) {
         const int number = Int(Prop(flf_item_by_position(list, position), FL_form_number));
@@ -186,10 +188,12 @@ void CFLRT_TabsControl::Materialize(Page &page)
             return;
         }
     }
-    page.widgets = page.form->TakeWidgets();
+    std::vector<std::unique_ptr<CFLRT_AbstractWidget>> taken = page.form->TakeWidgets();
     const POINT origin = PageOrigin();
-    for (CFLRT_AbstractWidget *widget : page.widgets) {
-        widget->Create(parent_window_, owner_form_->AdoptWidget(widget));
+    for (std::unique_ptr<CFLRT_AbstractWidget> &owned : taken) {
+        CFLRT_AbstractWidget *widget = owned.get();
+        page.widgets.push_back(widget);
+        widget->Create(parent_window_, Owner().AdoptWidget(std::move(owned)));
         RECT bounds{};
         GetWindowRect(widget->Window(), &bounds);
         MapWindowPoints(nullptr, parent_window_, reinterpret_cast<POINT *>(&bounds), 2);
@@ -209,5 +213,5 @@ POINT CFLRT_TabsControl::PageOrigin()
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_TabsControl> g_tabs(20);
+flrt::RegisterWidget<CFLRT_TabsControl> g_tabs(FL_kind_tabs);
 } // namespace

@@ -4,7 +4,8 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include "Form.hpp"
+
+#include "Widgets.hpp"
 #include "fl_constants.h"
 #include "jni_rows.hpp"
 #include "runtime.hpp"
@@ -20,7 +21,7 @@ constexpr DWORD kTreeStyle =
 class CFLRT_TreeViewControl : public CFLRT_EditableControl {
 public:
     CFLRT_TreeViewControl() : CFLRT_EditableControl("SysTreeView32") {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_TreeViewControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_TreeViewControl>(); }
     bool ReadProperties() override;
     LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
     int Refresh(CFLRT_AbstractWidget *changed) override;
@@ -112,5 +113,5 @@ void CFLRT_TreeViewControl::OnSelected(const NMTREEVIEWA &change)
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_TreeViewControl> g_tree_view(12);
+flrt::RegisterWidget<CFLRT_TreeViewControl> g_tree_view(FL_kind_tree_view);
 } // namespace

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "Form.hpp"
 #include "cflrt_res.h"
 #include "fl_constants.h"
 #include "runtime.hpp"
@@ -32,27 +31,24 @@ private:
 
 } // namespace
 
-CFLException *flrt::as_runtime_failure(std::exception_ptr failure)
+std::unique_ptr<CFLException> flrt::as_runtime_failure(std::exception_ptr failure)
 {
     try {
         std::rethrow_exception(failure);
     } catch (CFLException *exception) {
-        return exception;
+        return std::unique_ptr<CFLException>(exception);
     } catch (...) {
-        return new ApplicationException(std::current_exception());
+        return std::make_unique<ApplicationException>(std::current_exception());
     }
 }
 
 void flrt::end_with_failure(std::exception_ptr failure) noexcept
 {
-    CFLException *exception = nullptr;
     try {
-        exception = as_runtime_failure(failure);
-        exception->Report();
+        as_runtime_failure(failure)->Report();
     } catch (...) {
         // A failure while reporting: the process ends all the same.
     }
-    delete exception;
     ExitProcess(static_cast<UINT>(-1));
 }
 
@@ -104,7 +100,7 @@ FLF_ITEM PropertyServer::AccessPath(FLF_ITEM item, std::initializer_list<int> si
 
 CFLRT_AbstractWidget::~CFLRT_AbstractWidget() = default;
 
-void CFLRT_AbstractWidget::Attach(FLF_ITEM description, CFLRT_Form *owner, jobject object)
+void CFLRT_AbstractWidget::Attach(FLF_ITEM description, CFLRT_OwnerForm *owner, jobject object)
 {
     description_ = description;
     owner_form_ = owner;
@@ -299,16 +295,15 @@ void CFLRT_AbstractWidget::OnHandlerException(CFLException *exception)
 
 void CFLRT_AbstractWidget::HandleFailure(std::exception_ptr failure) noexcept
 {
-    CFLException *exception = nullptr;
+    std::unique_ptr<CFLException> exception;
     try {
         exception = flrt::as_runtime_failure(failure);
-        OnHandlerException(exception);
+        OnHandlerException(exception.get());
     } catch (...) {
         // A second failure while the first is handled ends the process.
-        delete exception;
+        exception.reset();
         flrt::end_with_failure(std::current_exception());
     }
-    delete exception;
 }
 
 void CFLRT_AbstractWidget::DrawItem(int, DRAWITEMSTRUCT *) {}
@@ -439,8 +434,8 @@ void CFLRT_CommonControl::BeforeMessage(UINT message, WPARAM wparam)
     case WM_KILLFOCUS: break;
     default: return;
     }
-    CFLRT_Form *form = owner_form_;
-    if (!form || !(form->FormKind() == CFLRT_Form::kEmbedded || form->IsActive()) || form->PendingInvalid())
+    CFLRT_OwnerForm *form = owner_form_;
+    if (!form || !(form->FormKind() == CFLRT_OwnerForm::kEmbedded || form->IsActive()) || form->PendingInvalid())
         return;
     if (message == WM_SETFOCUS)
         OnActivate();
@@ -669,7 +664,7 @@ bool WidgetRegistry::Add(int kind, std::unique_ptr<CFLRT_AbstractWidget> prototy
 const CFLRT_AbstractWidget *WidgetRegistry::Find(int kind) const
 {
     // Every kind above 10000 is a form embedded by its form sign.
-    const int key = kind > 10000 ? 10001 : kind;
+    const int key = kind >= FLF_FIRST_FORM_SIGN ? FLF_FIRST_FORM_SIGN : kind;
     const Entry *begin = entries_.get();
     const Entry *end = begin + count_;
     const Entry *found = std::lower_bound(begin, end, key, [](const Entry &e, int k) { return e.kind < k; });
@@ -683,12 +678,11 @@ WidgetRegistry &widget_registry()
 }
 
 namespace {
-RegisterWidget<CFLRT_ButtonControl> g_button(1);
-RegisterWidget<CFLRT_LabelControl> g_label(2);
-RegisterWidget<CFLRT_GroupBoxControl> g_group_box(3);
-RegisterWidget<CFLRT_PanelControl> g_panel(4);
-RegisterWidget<CFLRT_CheckboxControl> g_check_box(10);
-RegisterWidget<CFLRT_Form> g_form(10001);
+RegisterWidget<CFLRT_ButtonControl> g_button(FL_kind_button);
+RegisterWidget<CFLRT_LabelControl> g_label(FL_kind_label);
+RegisterWidget<CFLRT_GroupBoxControl> g_group_box(FL_kind_group_box);
+RegisterWidget<CFLRT_PanelControl> g_panel(FL_kind_panel);
+RegisterWidget<CFLRT_CheckboxControl> g_check_box(FL_kind_check_box);
 
 HCURSOR g_wait_cursor = nullptr;
 } // namespace

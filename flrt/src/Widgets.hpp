@@ -9,11 +9,13 @@
 #include <exception>
 #include <initializer_list>
 #include <memory>
+#include <string>
 
 #include "cflrt_classes.hpp"
 #include "cflrt_services.h"
+#include "gdi.hpp"
 
-class CFLRT_Form;
+class CFLRT_OwnerForm;
 
 // Reading the form description by chains of property signs.
 class PropertyServer {
@@ -35,7 +37,7 @@ class CFLRT_AbstractWidget : public PropertyServer {
 public:
     virtual ~CFLRT_AbstractWidget();
 
-    virtual CFLRT_AbstractWidget *Clone() const = 0;
+    virtual std::unique_ptr<CFLRT_AbstractWidget> Clone() const = 0;
     virtual bool ReadProperties();
     virtual bool Create(HWND parent, int id) = 0;
     virtual LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
@@ -61,9 +63,9 @@ public:
     virtual void Reveal(CFLRT_AbstractWidget *) {}
 
     // Set by the form engine on a fresh clone.
-    void Attach(FLF_ITEM description, CFLRT_Form *owner, jobject object);
+    void Attach(FLF_ITEM description, CFLRT_OwnerForm *owner, jobject object);
 
-    CFLRT_Form *OwnerForm() const { return owner_form_; }
+    CFLRT_OwnerForm *OwnerForm() const { return owner_form_; }
     jobject Object() const { return object_; }
     FLF_ITEM Description() const { return description_; }
     HWND Window() const { return window_; }
@@ -118,7 +120,7 @@ protected:
     void SetCaptionFromDescription();
     void StoreWindow(HWND window);
 
-    CFLRT_Form *owner_form_ = nullptr;
+    CFLRT_OwnerForm *owner_form_ = nullptr;
     jobject object_ = nullptr;
     FLF_ITEM description_ = nullptr;
     FLF_ITEM caption_path_ = nullptr;
@@ -135,10 +137,26 @@ protected:
     bool handler_busy_ = false;
     COLORREF background_color_ = 0x40000000;
 
-    struct BrushDeleter {
-        void operator()(HBRUSH brush) const { DeleteObject(brush); }
-    };
-    std::unique_ptr<std::remove_pointer_t<HBRUSH>, BrushDeleter> background_brush_;
+    flrt::BrushHandle background_brush_;
+};
+
+// What a control needs of the form it sits on. The form's LoadValue is its
+// change notification: a control that changed its value calls it with itself.
+class CFLRT_OwnerForm : public CFLRT_AbstractWidget {
+public:
+    enum Kind { kDialog = 0, kChild = 1, kPopup = 2, kOverlapped = 3, kMdiFrame = 4, kMdiChild = 5, kEmbedded = 6 };
+
+    virtual int FormKind() const = 0;
+    // Set while the form's window is the active one.
+    virtual bool IsActive() const = 0;
+    // The title of the boxes that report a control's failed handler.
+    virtual const std::string &CaptionText() const = 0;
+    // The pending invalid widget (Validation reporting).
+    virtual CFLRT_AbstractWidget *PendingInvalid() const = 0;
+    virtual void MakePending(CFLRT_AbstractWidget *widget, const char *message, bool beep) = 0;
+
+protected:
+    using CFLRT_AbstractWidget::CFLRT_AbstractWidget;
 };
 
 // Every control that lives in a child window of its form.
@@ -211,7 +229,7 @@ protected:
 class CFLRT_ButtonControl : public CFLRT_StaticControl {
 public:
     CFLRT_ButtonControl() : CFLRT_StaticControl("Button") {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_ButtonControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ButtonControl>(); }
     bool ReadProperties() override;
     LRESULT OnCommand(WPARAM wparam, LPARAM lparam) override;
     void DrawItem(int id, DRAWITEMSTRUCT *item) override;
@@ -227,25 +245,25 @@ private:
 class CFLRT_LabelControl : public CFLRT_StaticControl {
 public:
     CFLRT_LabelControl() : CFLRT_StaticControl("Static") {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_LabelControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_LabelControl>(); }
 };
 
 class CFLRT_GroupBoxControl : public CFLRT_StaticControl {
 public:
     CFLRT_GroupBoxControl() : CFLRT_StaticControl("Button") {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_GroupBoxControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_GroupBoxControl>(); }
 };
 
 class CFLRT_PanelControl : public CFLRT_StaticControl {
 public:
     CFLRT_PanelControl() : CFLRT_StaticControl("Static") {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_PanelControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_PanelControl>(); }
 };
 
 class CFLRT_CheckboxControl : public CFLRT_EditableControl {
 public:
     CFLRT_CheckboxControl() : CFLRT_EditableControl("Button") {}
-    CFLRT_AbstractWidget *Clone() const override { return new CFLRT_CheckboxControl; }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_CheckboxControl>(); }
     LRESULT OnCommand(WPARAM wparam, LPARAM lparam) override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
     void StoreValue() override;
@@ -296,9 +314,10 @@ private:
     bool shown_ = false;
 };
 
-// The runtime's own failures as they are; any other exception (the
-// application's) wrapped, so that it is reported as a failed routine is.
-CFLException *as_runtime_failure(std::exception_ptr failure);
+// The runtime's own failures as they are (thrown by pointer, owned from here
+// on); any other exception (the application's) wrapped, so that it is
+// reported as a failed routine is.
+std::unique_ptr<CFLException> as_runtime_failure(std::exception_ptr failure);
 // A failure no widget can take: reported, then the process ends.
 [[noreturn]] void end_with_failure(std::exception_ptr failure) noexcept;
 // Runs an exported function's work; no exception leaves it.

@@ -2,6 +2,7 @@
 // elements of an integer array as signed decimal texts, the selected item is
 // the element's value.
 #include "Listbox.hpp"
+#include "fl_constants.h"
 #include "jni_rows.hpp"
 #include "runtime.hpp"
 
@@ -30,6 +31,6 @@ jvalue CFLRT_ArrayControl::SelectedInt()
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_ListboxIntControl> g_integer_list_box(18);
-flrt::RegisterWidget<CFLRT_ComboboxIntControl> g_integer_combo_box(19);
+flrt::RegisterWidget<CFLRT_ListboxIntControl> g_integer_list_box(FL_kind_integer_list_box);
+flrt::RegisterWidget<CFLRT_ComboboxIntControl> g_integer_combo_box(FL_kind_integer_combo_box);
 } // namespace
