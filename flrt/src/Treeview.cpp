@@ -72,7 +72,7 @@ bool CFLRT_TreeViewControl::LoadValue(CFLRT_AbstractWidget *)
 
 void CFLRT_TreeViewControl::InsertChildren(jobject node, HTREEITEM parent)
 {
-    for (const flrt::TreeChild &child : flrt::tree_children(node, nodes_)) {
+    for (const flrt::TreeChild &child : flrt::tree_children(node, nodes_, kModule)) {
         TVINSERTSTRUCTA insert{};
         insert.hParent = parent;
         insert.hInsertAfter = TVI_LAST;

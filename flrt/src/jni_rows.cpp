@@ -6,7 +6,11 @@
 namespace flrt {
 namespace {
 
-constexpr const char *kTreeModule = "Treeview";
+// Where the failures of one walk are reported: the module and line of its caller.
+struct Caller {
+    const char *module;
+    int line;
+};
 
 JNIEnv *env()
 {
@@ -24,21 +28,21 @@ std::string utf_text(jstring string)
 }
 
 // A routine of a node's class; reports the missing routine by its name.
-jmethodID node_routine(jobject node, const char *name, const char *signature, const char *missing)
+jmethodID node_routine(jobject node, const char *name, const char *signature, const char *missing, Caller caller)
 {
     jclass node_class = env()->GetObjectClass(node);
     jmethodID routine = env()->GetMethodID(node_class, name, signature);
     delete_local(node_class);
     if (exception_taken() || !routine) {
-        flrt_assert_msg(missing, kTreeModule, __LINE__);
+        flrt_assert_msg(missing, caller.module, caller.line);
         return nullptr;
     }
     return routine;
 }
 
-jmethodID count_routine(jobject node)
+jmethodID count_routine(jobject node, Caller caller)
 {
-    return node_routine(node, "count", "()I", "Function \"count\" not found in the TreeView class");
+    return node_routine(node, "count", "()I", "Function \"count\" not found in the TreeView class", caller);
 }
 
 // Calls a routine without arguments; a Java exception it throws counts as no answer.
@@ -49,14 +53,14 @@ jint call_count(jobject node, jmethodID count)
 }
 
 // The child's label and count of children; false when it has no label.
-bool describe_child(jobject child, TreeChild &described)
+bool describe_child(jobject child, TreeChild &described, Caller caller)
 {
-    jmethodID text =
-        node_routine(child, "text", "()Ljava/lang/String;", "Function \"text\" not found in the TreeView class");
+    jmethodID text = node_routine(child, "text", "()Ljava/lang/String;",
+                                  "Function \"text\" not found in the TreeView class", caller);
     auto label = text ? static_cast<jstring>(env()->CallObjectMethodA(child, text, nullptr)) : nullptr;
     if (exception_taken())
         label = nullptr;
-    jmethodID count = label ? count_routine(child) : nullptr;
+    jmethodID count = label ? count_routine(child, caller) : nullptr;
     if (count) {
         described.label = utf_text(label);
         described.children = call_count(child, count);
@@ -177,19 +181,20 @@ bool ArrayRows::Shows(jobject array, int count) const
     return true;
 }
 
-std::vector<TreeChild> tree_children(jobject node, KeptObjects &kept)
+std::vector<TreeChild> tree_children(jobject node, KeptObjects &kept, const char *module, int line)
 {
+    const Caller caller{module, line};
     std::vector<TreeChild> children;
     if (!node) {
-        flrt_assert_msg("Void tree item", kTreeModule, __LINE__);
+        flrt_assert_msg("Void tree item", module, line);
         return children;
     }
-    jmethodID count = count_routine(node);
+    jmethodID count = count_routine(node, caller);
     const jint n = count ? call_count(node, count) : 0;
     if (n <= 0)
         return children;
-    jmethodID item =
-        node_routine(node, "item", "(I)Ljava/lang/Object;", "Function \"item\" not found in the TreeView class");
+    jmethodID item = node_routine(node, "item", "(I)Ljava/lang/Object;",
+                                  "Function \"item\" not found in the TreeView class", caller);
     if (!item)
         return children;
     const jint first = table_is_emulated() ? 1 : 0;
@@ -199,7 +204,7 @@ std::vector<TreeChild> tree_children(jobject node, KeptObjects &kept)
         if (exception_taken())
             child = nullptr;
         TreeChild described{nullptr, {}, 0};
-        if (child && describe_child(child, described)) {
+        if (child && describe_child(child, described, caller)) {
             described.node = kept.Keep(child);
             children.push_back(std::move(described));
         } else {

@@ -60,8 +60,10 @@ struct TreeChild {
 // The children of a node through its routines count, item and text: indexes
 // from 1 under the application's table, from 0 under a virtual machine. Null
 // children and children without a label are left out; a node without one of
-// the routines is reported.
-FLRT_API std::vector<TreeChild> tree_children(jobject node, KeptObjects &kept);
+// the routines is reported, in the name of the caller's module and at the
+// line of its call.
+FLRT_API std::vector<TreeChild> tree_children(jobject node, KeptObjects &kept, const char *module = "Treeview",
+                                              int line = __builtin_LINE());
 
 } // namespace flrt
 
