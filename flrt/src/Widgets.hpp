@@ -107,6 +107,8 @@ public:
     }
     // The widget stored in a window's "Resp" property, or null.
     static CFLRT_AbstractWidget *FromWindow(HWND window);
+    // Takes the widget off its window (its window goes, or the widget).
+    static void ReleaseWindow(HWND window);
 
 protected:
     CFLRT_AbstractWidget() = default;
