@@ -5,6 +5,7 @@
 #include "Widgets.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 #include "Form.hpp"
@@ -236,7 +237,22 @@ void CFLRT_AbstractWidget::UpdateCaption()
     if (!caption_path_ || javaapi_is_literal(caption_path_))
         return;
     const char *text = javaapi_get_string(object_, caption_path_);
-    SetWindowTextA(window_, text ? text : "");
+    if (!text)
+        text = "";
+    // Setting the same text again would only repaint the window (a form's title bar too).
+    if (ShowsText(text))
+        return;
+    SetWindowTextA(window_, text);
+}
+
+bool CFLRT_AbstractWidget::ShowsText(const char *text) const
+{
+    const size_t length = std::strlen(text);
+    if (static_cast<size_t>(GetWindowTextLengthA(window_)) != length)
+        return false;
+    std::string shown(length + 1, '\0');
+    shown.resize(static_cast<size_t>(GetWindowTextA(window_, shown.data(), static_cast<int>(shown.size()))));
+    return shown == text;
 }
 
 jvalue CFLRT_AbstractWidget::BoundObject()

@@ -118,6 +118,8 @@ protected:
     static bool IsColor(COLORREF value) { return (value & 0x40000000) == 0; }
     static COLORREF ResolveColor(COLORREF value);
     void SetCaptionFromDescription();
+    // Whether the window shows this text now.
+    bool ShowsText(const char *text) const;
     void StoreWindow(HWND window);
 
     CFLRT_Form *owner_form_ = nullptr;
