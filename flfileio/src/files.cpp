@@ -434,7 +434,8 @@ flf_platform::FileImage::FileImage(const char *name)
     const int64_t expected = flf_platform::Size(file.file);
     if (expected < 0 || static_cast<uint64_t>(expected) > SIZE_MAX / 2)
         Raise(file_exception::NoMemory, 0);
-    data_.reset(new unsigned char[expected > 0 ? static_cast<size_t>(expected) : 1]);
+    const size_t room = expected > 0 ? static_cast<size_t>(expected) : 1;
+    data_ = std::unique_ptr<unsigned char[], Release>(AllocImage(room), Release{room});
     // A file that shrinks meanwhile gives what it still has.
     while (size_ < expected) {
         const int32_t chunk = static_cast<int32_t>(std::min<int64_t>(expected - size_, 1 << 30));

@@ -49,6 +49,14 @@ void FreeBlock(void *block);
 
 void Beep();
 
+// Room for the bytes of a whole file. Large regions come straight from the
+// system, on Linux backed by huge pages where the kernel offers them: a file
+// of tens of megabytes then costs a few dozen page faults instead of tens of
+// thousands, which otherwise take longer than reading the file. Raises
+// std::bad_alloc when there is no room.
+unsigned char *AllocImage(size_t size);
+void FreeImage(unsigned char *data, size_t size);
+
 // The whole content of a file, copied into memory when it is opened. What is
 // read from it never depends on the file afterwards: another program may
 // rewrite, truncate or replace the file while the content is in use.
@@ -62,7 +70,12 @@ public:
     int64_t Size() const { return size_; }
 
 private:
-    std::unique_ptr<unsigned char[]> data_;
+    struct Release {
+        size_t room;
+        void operator()(unsigned char *data) const { FreeImage(data, room); }
+    };
+
+    std::unique_ptr<unsigned char[], Release> data_{nullptr, Release{0}};
     int64_t size_ = 0;
 };
 
