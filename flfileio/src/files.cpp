@@ -150,8 +150,8 @@ CBinFile::~CBinFile()
     if (writing_) {
         try {
             Flush();
-        } catch (file_exception *error) {
-            delete error; // the owner that cared called Flush itself
+        } catch (file_exception *raised) {
+            std::unique_ptr<file_exception> ignored(raised); // the owner that cared called Flush itself
         }
     }
     if (owns_)

@@ -380,7 +380,7 @@ void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
     auto span = scanner.TopLevelCompounds().begin();
     std::vector<std::unique_ptr<stobject>> forms;
     for (int32_t count = stream.ReadInt(); count > 0; --count) {
-        std::unique_ptr<stobject> child(CreateStobject(stream.ReadByte()));
+        std::unique_ptr<stobject> child = CreateStobject(stream.ReadByte());
         child->sign = stream.ReadInt();
         if (child->IsCompound() && span->exact) {
             int32_t size = static_cast<int32_t>(span->end - span->begin);
@@ -442,10 +442,12 @@ sorted_stobjects *ResourceBase::AddForm(const char *class_name, int32_t form_id,
         return nullptr;
     ClassEntry *cls = index.FindOrAdd(class_name);
     cls->Insert(std::make_unique<FormEntry>(FormEntry{form_id, *sign, alias ? alias : ""}));
-    auto form = new sorted_stobjects;
+    auto form = std::make_unique<sorted_stobjects>();
     form->sign = *sign;
-    forms_root.Add(form);
-    return form;
+    sorted_stobjects *added = form.get();
+    forms_root.Add(added);
+    form.release(); // the forms root owns it now
+    return added;
 }
 
 void ResourceBase::RemoveForm(stobject *form)

@@ -251,7 +251,7 @@ void compound_stobject::ReadChildren(CAbstrFile &stream, int32_t version)
     std::vector<std::unique_ptr<stobject>> read;
     for (int32_t i = 0; i < count; ++i) {
         int32_t tag = stream.ReadByte();
-        std::unique_ptr<stobject> child(CreateStobject(tag));
+        std::unique_ptr<stobject> child = CreateStobject(tag);
         child->sign = stream.ReadInt();
         child->Read(stream, version);
         read.push_back(std::move(child));
@@ -313,7 +313,7 @@ void compound_stobject::Delete(stobject *child)
 {
     int position = PositionOf(child);
     if (position)
-        delete TakeOut(position);
+        TakeOut(position);
 }
 
 stobject *compound_stobject::PathStep(const int32_t *path, int n, int i) const
@@ -332,9 +332,9 @@ void compound_stobject::Insert(int position, stobject *child)
     child->parent = this;
 }
 
-stobject *compound_stobject::TakeOut(int position)
+std::unique_ptr<stobject> compound_stobject::TakeOut(int position)
 {
-    stobject *child = Children()[position - 1];
+    std::unique_ptr<stobject> child(Children()[position - 1]);
     Children().erase(Children().begin() + (position - 1));
     child->parent = nullptr;
     return child;
@@ -370,7 +370,7 @@ int ordered_stobjects::SetChildSign(stobject *child, int32_t sign)
 stobject *ordered_stobjects::Detach(stobject *child)
 {
     int position = PositionOf(child);
-    return position ? TakeOut(position) : nullptr;
+    return position ? TakeOut(position).release() : nullptr;
 }
 
 void ordered_stobjects::InsertAt(stobject *child, int position)
@@ -574,16 +574,16 @@ class KindRegistry {
 public:
     KindRegistry()
     {
-        Register(new ordered_stobjects);
-        Register(new sorted_stobjects);
-        Register(new integer_stobject);
-        Register(new string_stobject);
-        Register(new boolean_stobject);
-        Register(new character_stobject);
-        Register(new double_stobject);
+        Register(std::make_unique<ordered_stobjects>());
+        Register(std::make_unique<sorted_stobjects>());
+        Register(std::make_unique<integer_stobject>());
+        Register(std::make_unique<string_stobject>());
+        Register(std::make_unique<boolean_stobject>());
+        Register(std::make_unique<character_stobject>());
+        Register(std::make_unique<double_stobject>());
     }
 
-    stobject *Create(int32_t tag) const
+    std::unique_ptr<stobject> Create(int32_t tag) const
     {
         if (tag < 0 || tag >= kTags || !prototypes_[tag])
             throw new mexception(mexception::BadObjectTag, tag);
@@ -593,7 +593,11 @@ public:
 private:
     static constexpr int kTags = 15;
 
-    void Register(stobject *prototype) { prototypes_[prototype->tag].reset(prototype); }
+    void Register(std::unique_ptr<stobject> prototype)
+    {
+        const int32_t tag = prototype->tag;
+        prototypes_[tag] = std::move(prototype);
+    }
 
     std::unique_ptr<stobject> prototypes_[kTags];
 };
@@ -603,7 +607,7 @@ const KindRegistry registry;
 
 } // namespace
 
-stobject *CreateStobject(int32_t tag)
+std::unique_ptr<stobject> CreateStobject(int32_t tag)
 {
     return registry.Create(tag);
 }
