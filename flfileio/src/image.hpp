@@ -1,5 +1,6 @@
 // Reading a resource file from its bytes in memory: a stream over the bytes,
 // and a scanner that checks a child list without building anything.
+// The layout it checks: docs/flf-format.md.
 #ifndef FLFILEIO_IMAGE_HPP
 #define FLFILEIO_IMAGE_HPP
 

@@ -1,3 +1,5 @@
+// Reading and writing resource files: header, class index and forms root.
+// The byte layout of the file, field by field: docs/flf-format.md.
 #include "resbase.hpp"
 #include "platform.hpp"
 #include "storage.hpp"
