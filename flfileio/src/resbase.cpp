@@ -329,8 +329,9 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
     auto base = std::make_unique<ResourceBase>("", FLF_PROJECT_ABSOLUTE);
     base->file_name = file_name;
     base->image = std::make_unique<flf_platform::FileImage>(file_name);
-    CByteReader reader(base->image->Data(), base->image->Size());
+    CByteReader reader(*base->image);
     base->ReadFrom(reader, file_name);
+    base->image->CloseFile(); // everything the base holds is in memory
     return base;
 }
 
@@ -359,18 +360,20 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
         part = "class index";
         index.Read(stream);
     } catch (file_exception *error) {
+        if (error->kind() == file_exception::ReadFailed)
+            throw; // the system could not read the file: not a fault of its content
         std::unique_ptr<file_exception> raised(error);
         throw MalformedFile{stream.Position(), part, FailedCheck(), raised->kind()};
     }
-    ReadFormsRoot(stream, stream.Here() + stream.Remaining());
+    ReadFormsRoot(stream);
 }
 
 // Checks the whole tree first, so a malformed file fails to open. A form
 // that would be written back byte for byte stays unread until it is used;
 // the others (old formats, unsorted or zero-holding data) are read at once.
-void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
+void ResourceBase::ReadFormsRoot(CByteReader &stream)
 {
-    ChildListScanner scanner(end);
+    ChildListScanner scanner(*image);
     if (!scanner.List(stream.Here(), 1, true)) {
         int64_t offset = stream.Position() + (scanner.FailedAt() - stream.Here());
         throw MalformedFile{offset, "forms", scanner.FailedCheck(), scanner.FailedKind()};

@@ -105,7 +105,7 @@ private:
     };
 
     void ReadFrom(CByteReader &stream, const char *file_name);
-    void ReadFormsRoot(CByteReader &stream, const unsigned char *end);
+    void ReadFormsRoot(CByteReader &stream);
     void WriteTo(CAbstrFile &stream, const std::string &project_string) const;
     std::string ProjectStringFor(const std::string &file) const;
 

@@ -489,19 +489,18 @@ const unsigned char *ChildListScanner::Fail(const unsigned char *at, const char 
 
 const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, bool sorted)
 {
-    const unsigned char *const end = end_;
     if (depth > kMaxStreamDepth)
         return Fail(p, "compounds nested deeper than 256 levels");
-    if (end - p < 4)
+    if (!Have(p, 4))
         return Fail(p, "the data ends inside a child count");
     int32_t count = LoadInt(p);
-    if (count < 0 || count > (end - p - 4) / kSmallestChildBytes)
+    if (count < 0 || !Have(p, 4 + int64_t(count) * kSmallestChildBytes))
         return Fail(p, "a child count below 0 or larger than the bytes left can hold");
     p += 4;
     int32_t previous = INT32_MIN;
     bool first = true;
     for (; count > 0; --count) {
-        if (end - p < 5)
+        if (!Have(p, 5))
             return Fail(p, "the data ends inside a child's tag and sign");
         unsigned tag = p[0];
         int32_t sign = LoadInt(p + 1);
@@ -516,13 +515,13 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
         // Most children are fixed-size values or strings: skip them without a call.
         int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
         if (fixed > 0) {
-            if (end - p < fixed)
+            if (!Have(p, fixed))
                 return Fail(p, "the data ends inside a value");
             p += fixed;
             continue;
         }
         if (tag == FLF_TAG_STRING) {
-            p = SkipString(p, end);
+            p = SkipString(p);
             if (!p)
                 return nullptr;
             continue;
@@ -536,21 +535,29 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
     return p;
 }
 
-const unsigned char *ChildListScanner::SkipString(const unsigned char *p, const unsigned char *end)
+const unsigned char *ChildListScanner::SkipString(const unsigned char *p)
 {
-    if (end - p < 4)
+    if (!Have(p, 4))
         return Fail(p, "the data ends inside a string length");
     int32_t length = LoadInt(p);
     if (length == -1)
         return p + 4;
     if (length < 0 || length > FLF_MAX_STRING)
         return Fail(p, "a string length below -1 or above 4095", file_exception::StringTooLong);
-    if (end - p - 4 < length)
+    if (!Have(p, 4 + int64_t(length)))
         return Fail(p, "the data ends inside a string");
     p += 4;
     if (length > 0 && std::memchr(p, 0, length))
         exact_ = false; // a zero byte ends the text that is read
     return p + length;
+}
+
+bool ChildListScanner::More(const unsigned char *p, int64_t n)
+{
+    if (!source_)
+        return false;
+    end_ = source_->Data() + source_->LoadUpTo(p - source_->Data() + n);
+    return end_ - p >= n;
 }
 
 // A compound of the top-level list, remembered with whether it alone reads
