@@ -17,7 +17,6 @@
 #include "zotangram/com_support.hpp"
 
 using namespace apptest;
-using zotangram::point2d;
 
 namespace {
 
@@ -87,11 +86,11 @@ const auto *const g_components = testing::AddGlobalTestEnvironment(new Component
 std::vector<std::string> category_classes()
 {
     std::vector<std::string> found;
-    ComRef<ICatInformation> information;
+    ComPtr<ICatInformation> information;
     CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatInformation,
                      information.put_void());
-    CATID category = zotangram::kTangramWorldCategory;
-    ComRef<IEnumCLSID> classes;
+    CATID category = CATID_TangramWorldCategory;
+    ComPtr<IEnumCLSID> classes;
     if (!information || FAILED(information->EnumClassesOfCategories(1, &category, 0, nullptr, classes.put())))
         return found;
     CLSID clsid;
