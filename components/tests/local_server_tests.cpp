@@ -259,13 +259,10 @@ private:
 TEST(LocalServerLifetime, AFirstCallMadeDuringAnotherLeavesNoReferenceBehind)
 {
     ASSERT_TRUE(no_server_within(server_start_ms));
-    auto model = served_model();
-    ASSERT_TRUE(model);
-    const auto servers = server_processes();
-    ASSERT_EQ(servers.size(), 1u);
-    Process server(servers.front());
-    auto transform = model.as<ITangramTransform>();
-    ASSERT_TRUE(transform);
+    auto transform = served_model().as<ITangramTransform>();
+    ASSERT_TRUE(transform) << "the model server did not start";
+    ASSERT_EQ(server_processes().size(), 1u);
+    Process server(server_processes().front());
 
     bool calling = false;
     auto canvas = ComPtr<ReadingCanvas>::adopt(new ReadingCanvas(transform.get()));
@@ -287,7 +284,6 @@ TEST(LocalServerLifetime, AFirstCallMadeDuringAnotherLeavesNoReferenceBehind)
 
     canvas.reset();
     transform.reset();
-    model.reset();
     EXPECT_TRUE(server.ended_within(20000)) << "a reference to the model outlived its last release";
 }
 
