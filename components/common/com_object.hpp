@@ -8,7 +8,12 @@
 #include <new>
 #include <utility>
 
+#include "com_ptr.hpp"
+
 namespace tangram {
+
+using com::ComPtr;
+using com::same_object;
 
 // Objects and server locks alive in this module.
 void lock_module();
@@ -73,6 +78,16 @@ private:
     LONG references_ = 1;
 };
 
+// Answers value through the out parameter of a get method.
+template <class Out, class Value>
+HRESULT answer(Out *out, const Value &value)
+{
+    if (!out)
+        return E_POINTER;
+    *out = static_cast<Out>(value);
+    return S_OK;
+}
+
 // Creates an object with one reference and answers the asked interface.
 template <class T, class... Args>
 HRESULT create_and_query(REFIID riid, void **object, Args &&...args)
@@ -108,9 +123,9 @@ private:
 
 using Creator = HRESULT (*)(REFIID riid, void **object);
 
-// The class factory operations; Base supplies IUnknown.
-template <Creator create, class Base>
-class FactoryOf : public Base {
+// The class factory operations; Base supplies IUnknown, make() the object.
+template <class Base>
+class FactoryBase : public Base {
 public:
     STDMETHODIMP CreateInstance(IUnknown *outer, REFIID riid, void **object) override
     {
@@ -118,7 +133,7 @@ public:
             *object = nullptr;
         if (outer)
             return CLASS_E_NOAGGREGATION;
-        return create(riid, object);
+        return make(riid, object);
     }
     STDMETHODIMP LockServer(BOOL lock) override
     {
@@ -128,6 +143,16 @@ public:
             unlock_module();
         return S_OK;
     }
+
+protected:
+    virtual HRESULT make(REFIID riid, void **object) = 0;
+};
+
+// A factory whose objects come from one creator function.
+template <Creator create, class Base>
+class FactoryOf : public FactoryBase<Base> {
+protected:
+    HRESULT make(REFIID riid, void **object) override { return create(riid, object); }
 };
 
 // A factory object of its own, handed out by DllGetClassObject; it keeps the DLL loaded.

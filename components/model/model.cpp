@@ -35,13 +35,7 @@ public:
     }
 
     // ITangramModel
-    STDMETHODIMP GetNumberOfVertices(long *count) override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = count_;
-        return S_OK;
-    }
+    STDMETHODIMP GetNumberOfVertices(long *count) override { return answer(count, count_); }
     // Copies as many vertices as fit; S_FALSE when the caller's room was too small.
     STDMETHODIMP GetVertices(long count, point2d *points) override
     {
@@ -76,13 +70,7 @@ public:
         connection_->notify();
         return S_OK;
     }
-    STDMETHODIMP GetTranslation(point2d *translation) override
-    {
-        if (!translation)
-            return E_POINTER;
-        *translation = translation_;
-        return S_OK;
-    }
+    STDMETHODIMP GetTranslation(point2d *translation) override { return answer(translation, translation_); }
     STDMETHODIMP Rotate(double degrees) override
     {
         if (!finite(degrees))
@@ -91,13 +79,7 @@ public:
         connection_->notify();
         return S_OK;
     }
-    STDMETHODIMP GetRotation(double *degrees) override
-    {
-        if (!degrees)
-            return E_POINTER;
-        *degrees = degrees_;
-        return S_OK;
-    }
+    STDMETHODIMP GetRotation(double *degrees) override { return answer(degrees, degrees_); }
 
     // IConnectionPointContainer
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints **points) override

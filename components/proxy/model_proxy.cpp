@@ -143,9 +143,17 @@ private:
         if (server_->gone())
             return RPC_E_DISCONNECTED;
         if (!remote) {
-            const HRESULT hr = remote_->QueryInterface(__uuidof(I), remote.put_void());
+            // The query is a call to the server, and its wait dispatches
+            // paints: a paint that calls this model meanwhile fetches the
+            // interface too. The first fetch to return is kept; writing the
+            // query straight into the member would lose the other's reference,
+            // and the model would never see its last release.
+            ComPtr<I> fetched;
+            const HRESULT hr = remote_->QueryInterface(__uuidof(I), fetched.put_void());
             if (FAILED(hr))
                 return hr;
+            if (!remote)
+                remote = std::move(fetched);
         }
         return (remote.get()->*method)(arguments...);
     }

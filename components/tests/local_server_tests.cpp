@@ -224,6 +224,69 @@ TEST(LocalServerLifetime, SinksLearnOfChangesMadeThroughTheProxy)
     EXPECT_EQ(sink->calls, 3);
 }
 
+// A canvas that reads a piece on every paint, as a world reads its models.
+class ReadingCanvas final : public Implements<ITangramCanvas> {
+public:
+    explicit ReadingCanvas(ITangramTransform *piece) : piece_(piece) {}
+    STDMETHODIMP Initialize(HWND) override { return S_OK; }
+    STDMETHODIMP Paint(HDC, RECT) override
+    {
+        point2d at{};
+        read_ok = SUCCEEDED(piece_->GetTranslation(&at));
+        ++reads;
+        if (*during_call)
+            ++reads_during_call;
+        return S_OK;
+    }
+    STDMETHODIMP Update(RECT) override { return S_OK; }
+    STDMETHODIMP GetHDC(HDC *dc) override { return dc ? (*dc = nullptr, E_NOTIMPL) : E_POINTER; }
+    STDMETHODIMP SetPalette(HPALETTE) override { return S_OK; }
+    STDMETHODIMP OnQueryNewPalette(HWND) override { return S_OK; }
+
+    const bool *during_call = nullptr;
+    int reads = 0;
+    int reads_during_call = 0;
+    bool read_ok = false;
+
+private:
+    ComPtr<ITangramTransform> piece_;
+};
+
+// The first call of an interface fetches it from the server, and that call's
+// wait dispatches paints. A paint that makes the first call of the same
+// interface meanwhile must not cost a reference: the server still ends with
+// the model's last release.
+TEST(LocalServerLifetime, AFirstCallMadeDuringAnotherLeavesNoReferenceBehind)
+{
+    ASSERT_TRUE(no_server_within(server_start_ms));
+    auto transform = served_model().as<ITangramTransform>();
+    ASSERT_TRUE(transform) << "the model server did not start";
+    ASSERT_EQ(server_processes().size(), 1u);
+    Process server(server_processes().front());
+
+    bool calling = false;
+    auto canvas = ComPtr<ReadingCanvas>::adopt(new ReadingCanvas(transform.get()));
+    canvas->during_call = &calling;
+    {
+        TestWindow window(200, 200);
+        window.set_canvas(canvas.get());
+        InvalidateRect(window.handle(), nullptr, FALSE);
+        calling = true;
+        double degrees = -1;
+        EXPECT_HRESULT_SUCCEEDED(transform->GetRotation(&degrees));
+        calling = false;
+        EXPECT_EQ(degrees, 0.0);
+        pump_until([&] { return canvas->reads > 0; }, 10000);
+        window.set_canvas(nullptr);
+    }
+    EXPECT_GT(canvas->reads_during_call, 0) << "no paint came during the first call: nothing was tried";
+    EXPECT_TRUE(canvas->read_ok);
+
+    canvas.reset();
+    transform.reset();
+    EXPECT_TRUE(server.ended_within(20000)) << "a reference to the model outlived its last release";
+}
+
 class ServedWorldTest : public ::testing::TestWithParam<CLSID> {
 protected:
     // The server runs for the whole suite, kept by one model: a server start costs seconds here.

@@ -38,25 +38,12 @@ std::vector<ClassRegistration> registrations()
 }
 
 // Makes the silhouette world of one figure.
-class SilhouetteFactory final : public Implements<IClassFactory> {
+class SilhouetteFactory final : public FactoryBase<Implements<IClassFactory>> {
 public:
     explicit SilhouetteFactory(size_t figure) : figure_(figure) {}
-    STDMETHODIMP CreateInstance(IUnknown *outer, REFIID riid, void **object) override
-    {
-        if (object)
-            *object = nullptr;
-        if (outer)
-            return CLASS_E_NOAGGREGATION;
-        return create_silhouette_world(figure_, riid, object);
-    }
-    STDMETHODIMP LockServer(BOOL lock) override
-    {
-        if (lock)
-            lock_module();
-        else
-            unlock_module();
-        return S_OK;
-    }
+
+protected:
+    HRESULT make(REFIID riid, void **object) override { return create_silhouette_world(figure_, riid, object); }
 
 private:
     size_t figure_;

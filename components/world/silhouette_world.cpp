@@ -75,20 +75,8 @@ public:
         return hr;
     }
 
-    STDMETHODIMP GetFigureCount(long *count) override
-    {
-        if (!count)
-            return E_POINTER;
-        *count = static_cast<long>(figures().size());
-        return S_OK;
-    }
-    STDMETHODIMP GetFigure(long *index) override
-    {
-        if (!index)
-            return E_POINTER;
-        *index = figure_;
-        return S_OK;
-    }
+    STDMETHODIMP GetFigureCount(long *count) override { return answer(count, figures().size()); }
+    STDMETHODIMP GetFigure(long *index) override { return answer(index, figure_); }
     STDMETHODIMP SetFigure(long index) override
     {
         if (index < 0 || index >= static_cast<long>(figures().size()))

@@ -144,16 +144,16 @@ void ZOTANGRAM::make()
 
 bool ZOTANGRAM::filllistboxarrays()
 {
-    ComRef<IUnknown> manager;
+    ComPtr<IUnknown> manager;
     const HRESULT created = CoCreateInstance(kCategoriesManager, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                                              IID_IUnknown, manager.put_void());
     if (FAILED(created))
         zo::raise("Failed to create the component categories manager (error " + failure_code(created) + ").");
-    ComRef<ICatInformation> information = manager.query<ICatInformation>();
+    ComPtr<ICatInformation> information = manager.as<ICatInformation>();
     if (!information)
         zo::raise("Failed to create iCatInformation.");
-    CATID category = kTangramWorldCategory;
-    ComRef<IEnumCLSID> classes;
+    CATID category = CATID_TangramWorldCategory;
+    ComPtr<IEnumCLSID> classes;
     if (FAILED(information->EnumClassesOfCategories(1, &category, 0, nullptr, classes.put())) || !classes)
         zo::raise("Failed to find TangramWorldCategory.\n(Tangram components not installed?)");
 

@@ -144,10 +144,10 @@ std::int32_t ZOTANGRAM_WORLD::on_message(std::int32_t hwnd, std::int32_t msg, st
     return dispatch_message(hwnd, as_press(msg), wparam, lparam);
 }
 
-ComRef<ITangramCanvas> ZOTANGRAM_WORLD::canvas()
+ComPtr<ITangramCanvas> ZOTANGRAM_WORLD::canvas()
 {
     HRESULT result = E_POINTER;
-    ComRef<ITangramCanvas> found = itangramworld.query<ITangramCanvas>(&result);
+    ComPtr<ITangramCanvas> found = itangramworld.as<ITangramCanvas>(&result);
     check(result, "Failed to create iTangramCanvas.");
     // A world may answer success and give no canvas.
     if (!found)
@@ -194,19 +194,19 @@ void ZOTANGRAM_WORLD::on_create(std::int32_t hwnd)
     }
 }
 
-ComRef<ITangramModel> ZOTANGRAM_WORLD::createtangrampiece(long count, point2d *points, double x)
+ComPtr<ITangramModel> ZOTANGRAM_WORLD::createtangrampiece(long count, point2d *points, double x)
 {
-    ComRef<IUnknown> created;
-    const HRESULT result = CoCreateInstance(kTangramModelClass, nullptr, static_cast<DWORD>(clsctx), __uuidof(IUnknown),
+    ComPtr<IUnknown> created;
+    const HRESULT result = CoCreateInstance(CLSID_TangramModel, nullptr, static_cast<DWORD>(clsctx), __uuidof(IUnknown),
                                             created.put_void());
     if (FAILED(result))
         zo::raise("Failed to create the Tangram piece model component (error " + failure_code(result) + ").");
-    ComRef<ITangramModel> model = created.query<ITangramModel>();
+    ComPtr<ITangramModel> model = created.as<ITangramModel>();
     if (!model)
         zo::raise("Failed to create Tangram piece");
     model->SetVertices(count, points);
     itangramworld->CreateVisualForModel(model.get());
-    if (ComRef<ITangramTransform> transform = model.query<ITangramTransform>())
+    if (ComPtr<ITangramTransform> transform = model.as<ITangramTransform>())
         transform->Translate(x, kPieceRow);
     return model;
 }
@@ -222,9 +222,9 @@ bool ZOTANGRAM_WORLD::interfacesareonsamecomponent(IUnknown *a, IUnknown *b)
 {
     if (!a || !b)
         return false;
-    ComRef<IUnknown> first;
+    ComPtr<IUnknown> first;
     check(a->QueryInterface(__uuidof(IUnknown), first.put_void()), "Failed to create iReal1.");
-    ComRef<IUnknown> second;
+    ComPtr<IUnknown> second;
     check(b->QueryInterface(__uuidof(IUnknown), second.put_void()), "Failed to create iReal2.");
     return first.get() == second.get();
 }
@@ -236,9 +236,9 @@ point2d ZOTANGRAM_WORLD::device_to_model(const zo::Point &point)
     return model;
 }
 
-ComRef<ITangramTransform> ZOTANGRAM_WORLD::selected_transform()
+ComPtr<ITangramTransform> ZOTANGRAM_WORLD::selected_transform()
 {
-    ComRef<ITangramTransform> transform;
+    ComPtr<ITangramTransform> transform;
     check(iselectedvisual->GetModel(__uuidof(ITangramTransform), transform.put_void()),
           "Failed to create iTangramTransform.");
     if (!transform)
@@ -260,7 +260,7 @@ void ZOTANGRAM_WORLD::do_buttondown(std::int32_t hwnd, zo::Point *point)
 {
     if (iselectedvisual || !itangramworld || !point)
         return;
-    ComRef<ITangramVisual> visual;
+    ComPtr<ITangramVisual> visual;
     check(itangramworld->VisualFromPoint(device_point(*point), __uuidof(ITangramVisual), visual.put_void()),
           "Failed to create iSelectedVisual");
     if (!visual)
@@ -297,11 +297,11 @@ void ZOTANGRAM_WORLD::on_rbuttonup(std::int32_t, zo::Point *point)
 {
     if (!iselectedvisual || !point)
         return;
-    ComRef<ITangramVisual> visual;
+    ComPtr<ITangramVisual> visual;
     check(itangramworld->VisualFromPoint(device_point(*point), __uuidof(ITangramVisual), visual.put_void()),
           "Failed to create iSelectedVisual");
     if (interfacesareonsamecomponent(visual.get(), iselectedvisual.get())) {
-        ComRef<ITangramTransform> transform = selected_transform();
+        ComPtr<ITangramTransform> transform = selected_transform();
         double angle = 0.0;
         check(transform->GetRotation(&angle), "Failed to get rotation.");
         check(transform->Rotate(angle + kRotationStep), "Failed to rotate.");

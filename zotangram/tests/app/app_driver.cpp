@@ -425,10 +425,10 @@ bool set_value(const std::string &key, const char *name, const std::string &valu
 
 HRESULT join_world_category(const CLSID &clsid, bool join)
 {
-    ComRef<ICatRegister> manager;
+    ComPtr<ICatRegister> manager;
     HRESULT result = CoCreateInstance(CLSID_StdComponentCategoriesMgr, nullptr, CLSCTX_INPROC_SERVER, IID_ICatRegister,
                                       manager.put_void());
-    CATID category = zotangram::kTangramWorldCategory;
+    CATID category = CATID_TangramWorldCategory;
     if (SUCCEEDED(result))
         result = join ? manager->RegisterClassImplCategories(clsid, 1, &category)
                       : manager->UnRegisterClassImplCategories(clsid, 1, &category);

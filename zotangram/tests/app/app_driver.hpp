@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "com_ptr.hpp"
 #include "recording.hpp"
-#include "zotangram/tangram_interfaces.hpp"
-#include "zotangram/com_ref.hpp"
+#include "tangram.h"
 
 namespace apptest {
 
-using zotangram::ComRef;
+using com::ComPtr;
 
 std::string program_directory();
 // Where zotangram.exe is run from: the folder named by ZOTANGRAM_INSTALLED

@@ -5,24 +5,11 @@
 
 #include <vector>
 
+#include "com_ptr.hpp"
 #include "recording.hpp"
-#include "zotangram/com_ref.hpp"
-#include "zotangram/tangram_interfaces.hpp"
+#include "tangram.h"
 
-using namespace zotangram;
-
-// The silhouette world's own interface, for the figure's state.
-MIDL_INTERFACE("E428BC65-3DCA-41CD-AD43-038B0167DD91")
-ITangramSilhouette : public IUnknown
-{
-    virtual HRESULT STDMETHODCALLTYPE GetFigureCount(long *count) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetFigure(long *index) = 0;
-    virtual HRESULT STDMETHODCALLTYPE SetFigure(long index) = 0;
-    virtual HRESULT STDMETHODCALLTYPE IsCovered(BOOL * covered) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetPlacedCount(long *count) = 0;
-    virtual HRESULT STDMETHODCALLTYPE GetSolvedTime(long *milliseconds) = 0;
-};
-__CRT_UUID_DECL(ITangramSilhouette, 0xe428bc65, 0x3dca, 0x41cd, 0xad, 0x43, 0x03, 0x8b, 0x01, 0x67, 0xdd, 0x91)
+using com::ComPtr;
 
 namespace {
 
@@ -47,9 +34,9 @@ public:
         created = CoCreateInstance(chosen ? g_recording->shown : apptest::kClassicWorld, nullptr, CLSCTX_INPROC_SERVER,
                                    __uuidof(ITangramWorld), world_.put_void());
         if (SUCCEEDED(created))
-            canvas_ = world_.query<ITangramCanvas>(&created);
+            canvas_ = world_.as<ITangramCanvas>(&created);
         if (SUCCEEDED(created))
-            silhouette_ = world_.query<ITangramSilhouette>();
+            silhouette_ = world_.as<ITangramSilhouette>();
     }
     ~RecordingWorld()
     {
@@ -95,9 +82,9 @@ public:
     STDMETHODIMP CreateVisualForModel(ITangramModel *model) override
     {
         if (model) {
-            ComRef<ITangramModel> held;
+            ComPtr<ITangramModel> held;
             model->QueryInterface(__uuidof(ITangramModel), held.put_void());
-            pieces_.push_back(held.query<ITangramTransform>());
+            pieces_.push_back(held.as<ITangramTransform>());
         }
         return world_->CreateVisualForModel(model);
     }
@@ -155,10 +142,10 @@ private:
     }
 
     LONG references_ = 1;
-    ComRef<ITangramWorld> world_;
-    ComRef<ITangramCanvas> canvas_;
-    ComRef<ITangramSilhouette> silhouette_;
-    std::vector<ComRef<ITangramTransform>> pieces_;
+    ComPtr<ITangramWorld> world_;
+    ComPtr<ITangramCanvas> canvas_;
+    ComPtr<ITangramSilhouette> silhouette_;
+    std::vector<ComPtr<ITangramTransform>> pieces_;
 };
 
 class Factory final : public IClassFactory {

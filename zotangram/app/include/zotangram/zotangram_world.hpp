@@ -7,11 +7,13 @@
 #include <array>
 #include <vector>
 
+#include "com_ptr.hpp"
+#include "tangram.h"
 #include "zo/displayable_object.hpp"
-#include "zotangram/com_ref.hpp"
-#include "zotangram/tangram_interfaces.hpp"
 
 namespace zotangram {
+
+using com::ComPtr;
 
 // The piece table: vertices in model units, four slots of which `count` are used.
 struct PieceShape {
@@ -30,22 +32,22 @@ constexpr double kPieceRow = 1.0;
 // they are. A snapshot that a failed run never destroys then holds no
 // reference that would keep the world, or a model server, alive.
 template <class T>
-class LiveRef : public ComRef<T> {
+class LiveRef : public ComPtr<T> {
 public:
     LiveRef() = default;
-    LiveRef(const LiveRef &) : ComRef<T>() {}
+    LiveRef(const LiveRef &) : ComPtr<T>() {}
     LiveRef &operator=(const LiveRef &) { return *this; }
-    LiveRef &operator=(ComRef<T> other)
+    LiveRef &operator=(ComPtr<T> other)
     {
-        ComRef<T>::operator=(std::move(other));
+        ComPtr<T>::operator=(std::move(other));
         return *this;
     }
 };
 
-class LiveModels : public std::vector<ComRef<ITangramModel>> {
+class LiveModels : public std::vector<ComPtr<ITangramModel>> {
 public:
     LiveModels() = default;
-    LiveModels(const LiveModels &) : std::vector<ComRef<ITangramModel>>() {}
+    LiveModels(const LiveModels &) : std::vector<ComPtr<ITangramModel>>() {}
     LiveModels &operator=(const LiveModels &) { return *this; }
 };
 
@@ -60,7 +62,7 @@ class ZOTANGRAM_WORLD : public zo::DISPLAYABLE_WIDGET {
 
     // Creates the world component (always in process); the pieces follow at the first paint.
     void make(zo::Guid *clsid, bool localserver);
-    ComRef<ITangramModel> createtangrampiece(long count, point2d *points, double x);
+    ComPtr<ITangramModel> createtangrampiece(long count, point2d *points, double x);
     void releaseinterfaces();
     bool interfacesareonsamecomponent(IUnknown *a, IUnknown *b);
 
@@ -79,8 +81,8 @@ class ZOTANGRAM_WORLD : public zo::DISPLAYABLE_WIDGET {
     void on_capture_changed(std::int32_t hwnd, std::int32_t new_owner);
 
 private:
-    ComRef<ITangramCanvas> canvas();
-    ComRef<ITangramTransform> selected_transform();
+    ComPtr<ITangramCanvas> canvas();
+    ComPtr<ITangramTransform> selected_transform();
     point2d device_to_model(const zo::Point &point);
     void drop_selected();
     void let_go_selected();
@@ -88,8 +90,11 @@ private:
 
 } // namespace zotangram
 
-// Read by forms as the interface it holds, as a ComRef is.
+// An interface held by an application object is a POINTER attribute: forms may read it.
 template <class T>
-struct zo::KindOf<zotangram::LiveRef<T>> : zo::KindOf<zotangram::ComRef<T>> {};
+struct zo::KindOf<zotangram::LiveRef<T>> {
+    static_assert(sizeof(zotangram::LiveRef<T>) == sizeof(void *), "stored as one address");
+    static Formal formal() { return {Storage::Pointer, &pointer_class}; }
+};
 
 #endif

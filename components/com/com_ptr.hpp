@@ -1,10 +1,12 @@
-// A small owning pointer for COM interfaces: one reference per pointer held.
+// The owning pointer for COM interfaces, for the components and the
+// application alike: one counted reference per pointer held, released when
+// the pointer lets go. Copies take a reference of their own.
 #pragma once
 #include <unknwn.h>
 #include <cstddef>
 #include <utility>
 
-namespace tangram {
+namespace com {
 
 template <class T>
 class ComPtr {
@@ -51,13 +53,16 @@ public:
     }
     void **put_void() { return reinterpret_cast<void **>(put()); }
 
+    // The same object's interface U, or nothing, with the failure in *result
+    // when asked for (E_POINTER when nothing is held).
     template <class U>
-    ComPtr<U> as() const
+    ComPtr<U> as(HRESULT *result = nullptr) const
     {
-        ComPtr<U> result;
-        if (ptr_)
-            ptr_->QueryInterface(__uuidof(U), result.put_void());
-        return result;
+        ComPtr<U> other;
+        const HRESULT hr = ptr_ ? ptr_->QueryInterface(__uuidof(U), other.put_void()) : E_POINTER;
+        if (result)
+            *result = hr;
+        return other;
     }
 
 private:
@@ -73,4 +78,4 @@ bool same_object(A *a, B *b)
     return ComPtr<A>(a).template as<IUnknown>().get() == ComPtr<B>(b).template as<IUnknown>().get();
 }
 
-} // namespace tangram
+} // namespace com
