@@ -31,7 +31,7 @@ for preset in $presets; do
          "local COM server tests are left out"
   fi
   log="build/$preset/check-test.log"
-  { ctest --preset "$preset" $repeat; echo $? > "$log.rc"; } 2>&1 | tee "$log"
+  { rc=0; ctest --preset "$preset" $repeat || rc=$?; echo "$rc" > "$log.rc"; } 2>&1 | tee "$log"
   [ "$(cat "$log.rc")" = 0 ] || failed="$failed $preset"
   if [ -n "$repeat" ]; then
     # Every failed run of a test that was run again is one retry.

@@ -58,28 +58,9 @@ bool check_class(FLF_BASE base, FLF_CLASS cls)
 
 } // namespace
 
-ScratchDir::ScratchDir()
-{
-    std::string pattern = (scratch_parent() / "flf-fuzz-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        fail("cannot make a scratch folder");
-    dir_ = pattern;
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-}
-
-std::string ScratchDir::file(const char *name) const
-{
-    return (dir_ / name).string();
-}
-
 const ScratchDir &scratch()
 {
-    static const ScratchDir dir;
+    static const ScratchDir dir("flf-fuzz-", scratch_parent());
     return dir;
 }
 

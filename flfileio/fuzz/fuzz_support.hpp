@@ -5,6 +5,7 @@
 #define FLF_FUZZ_SUPPORT_HPP
 
 #include "flfileio.h"
+#include "scratch_dir.hpp"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,22 +17,11 @@ namespace fuzz {
 
 using Bytes = std::vector<uint8_t>;
 
+using fltest::ScratchDir;
+
 // A folder of this process for the files a target writes, removed at exit.
 // It is made under $FLF_FUZZ_TMP when set, else under /dev/shm (memory, no
 // disk traffic), else under the system's temporary folder.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir &) = delete;
-    ScratchDir &operator=(const ScratchDir &) = delete;
-
-    std::string file(const char *name) const;
-
-private:
-    std::filesystem::path dir_;
-};
-
 const ScratchDir &scratch();
 
 void write_file(const std::string &name, const uint8_t *data, size_t size);

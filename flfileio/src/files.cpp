@@ -150,8 +150,8 @@ CBinFile::~CBinFile()
     if (writing_) {
         try {
             Flush();
-        } catch (file_exception *error) {
-            delete error; // the owner that cared called Flush itself
+        } catch (file_exception *raised) {
+            std::unique_ptr<file_exception> ignored(raised); // the owner that cared called Flush itself
         }
     }
     if (owns_)
@@ -425,32 +425,53 @@ void WriteFileSafely(const char *target, const std::function<void(CAbstrFile &)>
 
 // ---- the content of a file in memory ------------------------------------------
 
-flf_platform::FileImage::FileImage(const char *name)
+flf_platform::FileImage::FileImage(const char *name) : file_(OpenForReading(name))
 {
-    struct Closer {
-        intptr_t file;
-        ~Closer() { Close(file); }
-    } file{OpenForReading(name)};
-    const int64_t expected = flf_platform::Size(file.file);
-    if (expected < 0 || static_cast<uint64_t>(expected) > SIZE_MAX / 2)
-        Raise(file_exception::NoMemory, 0);
-    data_.reset(new unsigned char[expected > 0 ? static_cast<size_t>(expected) : 1]);
-    // A file that shrinks meanwhile gives what it still has.
-    while (size_ < expected) {
-        const int32_t chunk = static_cast<int32_t>(std::min<int64_t>(expected - size_, 1 << 30));
+    try {
+        file_size_ = flf_platform::Size(file_);
+        if (file_size_ < 0 || static_cast<uint64_t>(file_size_) > SIZE_MAX / 2)
+            Raise(file_exception::NoMemory, 0);
+        const size_t room = file_size_ > 0 ? static_cast<size_t>(file_size_) : 1;
+        data_ = std::unique_ptr<unsigned char[], Release>(AllocImage(room), Release{room});
+    } catch (...) {
+        CloseFile();
+        throw;
+    }
+}
+
+flf_platform::FileImage::~FileImage()
+{
+    CloseFile();
+}
+
+void flf_platform::FileImage::CloseFile()
+{
+    if (file_ != -1)
+        Close(file_);
+    file_ = -1;
+}
+
+int64_t flf_platform::FileImage::LoadUpTo(int64_t size)
+{
+    constexpr int64_t kPiece = 256 * 1024;
+    while (size_ < size && size_ < file_size_ && file_ != -1) {
+        const int64_t piece = std::min({file_size_ - size_, std::max(size - size_, kPiece), int64_t(1) << 30});
         int32_t got = 0;
-        if (!Read(file.file, data_.get() + size_, chunk, &got))
+        if (!Read(file_, data_.get() + size_, static_cast<int32_t>(piece), &got))
             Raise(file_exception::ReadFailed, LastError());
         if (got == 0)
-            break;
+            CloseFile(); // the file ended early
         size_ += got;
     }
+    return size_;
 }
 
 // ---- reading from bytes in memory -----------------------------------------------
 
 void CByteReader::ReadBytes(void *buffer, int32_t n)
 {
+    if (n > size_ - position_ && source_)
+        size_ = source_->LoadUpTo(position_ + n);
     if (n < 0 || n > size_ - position_) {
         NoteFailedCheck("the data ends early");
         Raise(file_exception::OutOfBounds, 0);

@@ -46,12 +46,12 @@ Result Guarded(Result fallback, Body body)
         return Raising(body);
     try {
         return body();
-    } catch (mexception *error) {
+    } catch (mexception *raised) {
+        std::unique_ptr<mexception> error(raised);
         Record(FLF_ERROR_DATABASE, error->code(), error->detail(), error->message());
-        delete error;
-    } catch (file_exception *error) {
+    } catch (file_exception *raised) {
+        std::unique_ptr<file_exception> error(raised);
         Record(FLF_ERROR_FILE, error->kind(), error->system_error(), error->message());
-        delete error;
     } catch (flf_system_error code) {
         Record(FLF_ERROR_SYSTEM, static_cast<int>(code), 0, flf_platform::SystemMessage(code));
     } catch (const std::bad_alloc &) {
@@ -167,11 +167,11 @@ compound_stobject *ReceiverFor(FLF_ITEM target)
     return object->IsCompound() ? static_cast<compound_stobject *>(object) : object->parent;
 }
 
-FLF_ITEM NewItem(int tag, int sign)
+std::unique_ptr<stobject> NewItem(int tag, int sign)
 {
-    stobject *item = CreateStobject(tag);
+    std::unique_ptr<stobject> item = CreateStobject(tag);
     item->sign = sign;
-    return AsHandle(item);
+    return item;
 }
 
 void ApplyText(FLF_ITEM item, const char *text)
@@ -216,13 +216,13 @@ FLF_BASE flf_open_base(const char *file_name)
     } catch (flf_system_error code) {
         RecordOpenFailure(FLF_ERROR_SYSTEM, static_cast<int>(code), 0, file_name,
                           " cannot be opened: " + flf_platform::SystemMessage(code));
-    } catch (file_exception *error) {
+    } catch (file_exception *raised) {
+        std::unique_ptr<file_exception> error(raised);
         RecordOpenFailure(FLF_ERROR_FILE, error->kind(), error->system_error(), file_name,
                           " cannot be read: " + error->message());
-        delete error;
-    } catch (mexception *error) {
+    } catch (mexception *raised) {
+        std::unique_ptr<mexception> error(raised);
         RecordOpenFailure(FLF_ERROR_DATABASE, error->code(), error->detail(), file_name, ": " + error->message());
-        delete error;
     } catch (const std::bad_alloc &) {
         RecordOpenFailure(FLF_ERROR_OTHER, 0, 0, file_name, ": not enough memory to open it.");
     }
@@ -467,8 +467,8 @@ FLF_ITEM flf_get_sub_prop(FLF_ITEM compound, const int *path, int count)
     return Guarded<FLF_ITEM>(nullptr, [&]() -> FLF_ITEM {
         try {
             return AsHandle(c->ChildByPath(reinterpret_cast<const int32_t *>(path), count));
-        } catch (mexception *error) {
-            delete error;
+        } catch (mexception *raised) {
+            std::unique_ptr<mexception> error(raised); // a path through a simple value finds nothing
             return nullptr;
         }
     });
@@ -613,16 +613,16 @@ int flf_set_simple_item_value(FLF_ITEM item, const char *text)
 FLF_ITEM flf_create_property(int tag, int sign, const char *text)
 {
     return Guarded<FLF_ITEM>(nullptr, [&] {
-        FLF_ITEM item = NewItem(tag, sign);
-        ApplyText(item, text);
-        return item;
+        std::unique_ptr<stobject> item = NewItem(tag, sign);
+        ApplyText(AsHandle(item.get()), text);
+        return AsHandle(item.release()); // the caller's now
     });
 }
 
 FLF_ITEM flf_add_property(FLF_ITEM target, int tag, int sign, const char *text)
 {
     return Guarded<FLF_ITEM>(nullptr, [&]() -> FLF_ITEM {
-        std::unique_ptr<stobject> item(AsItem(NewItem(tag, sign)));
+        std::unique_ptr<stobject> item = NewItem(tag, sign);
         compound_stobject *receiver = ReceiverFor(target);
         if (!receiver)
             return nullptr;
@@ -642,7 +642,7 @@ void flf_add_prop(FLF_ITEM target, FLF_ITEM item)
 
 FLF_ITEM flf_clone_prop(FLF_ITEM item)
 {
-    return item ? Guarded<FLF_ITEM>(nullptr, [&] { return AsHandle(AsItem(item)->Clone()); }) : nullptr;
+    return item ? Guarded<FLF_ITEM>(nullptr, [&] { return AsHandle(AsItem(item)->Clone().release()); }) : nullptr;
 }
 
 void flf_delete_property(FLF_ITEM item)
@@ -653,7 +653,7 @@ void flf_delete_property(FLF_ITEM item)
     if (object->parent)
         GuardedVoid([&] { object->parent->Delete(object); });
     else
-        delete object; // an item the caller created, cloned or detached
+        std::unique_ptr<stobject> owned(object); // an item the caller created, cloned or detached
 }
 
 void flf_remove_property(FLF_ITEM item)

@@ -1,23 +1,29 @@
 // Reading a resource file from its bytes in memory: a stream over the bytes,
 // and a scanner that checks a child list without building anything.
+// The layout it checks: docs/flf-format.md.
 #ifndef FLFILEIO_IMAGE_HPP
 #define FLFILEIO_IMAGE_HPP
 
 #include "flfileio.h"
+#include "platform.hpp"
 
 #include <cstdint>
 #include <vector>
 
-// A read-only stream over bytes owned by someone else.
+// A read-only stream over bytes owned by someone else: bytes already in
+// memory, or the image of a file that is read on as the stream needs it.
 class CByteReader : public CAbstrFile {
 public:
     CByteReader(const unsigned char *data, int64_t size) : data_(data), size_(size) {}
+    explicit CByteReader(flf_platform::FileImage &source) : data_(source.Data()), size_(source.Size()), source_(&source)
+    {}
 
     void ReadBytes(void *buffer, int32_t n) override;
     void WriteBytes(const void *buffer, int32_t n) override;
     void Seek(int32_t position) override;
-    bool AtEnd() override { return position_ >= size_; }
-    int64_t Remaining() override { return size_ - position_; }
+    bool AtEnd() override { return position_ >= (source_ ? source_->FileSize() : size_); }
+    // Of a file being read: what the file held when it was opened.
+    int64_t Remaining() override { return (source_ ? source_->FileSize() : size_) - position_; }
 
     int64_t Position() const { return position_; }
     const unsigned char *Here() const { return data_ + position_; }
@@ -27,6 +33,7 @@ private:
     const unsigned char *data_;
     int64_t size_;
     int64_t position_ = 0;
+    flf_platform::FileImage *source_ = nullptr;
 };
 
 // Walks a child list (count, then tag, sign and value per child) and checks it
@@ -37,6 +44,9 @@ private:
 class ChildListScanner {
 public:
     explicit ChildListScanner(const unsigned char *end) : end_(end) {}
+    // Over the image of a file being read: reads on as the walk needs bytes.
+    explicit ChildListScanner(flf_platform::FileImage &source) : end_(source.Data() + source.Size()), source_(&source)
+    {}
 
     struct Span {
         const unsigned char *begin;
@@ -56,10 +66,14 @@ public:
 
 private:
     const unsigned char *TopLevelCompound(const unsigned char *p, int tag);
-    const unsigned char *SkipString(const unsigned char *p, const unsigned char *end);
+    const unsigned char *SkipString(const unsigned char *p);
     const unsigned char *Fail(const unsigned char *at, const char *check, int kind = file_exception::OutOfBounds);
+    // Whether n bytes from p are there, reading on when they are not yet.
+    bool Have(const unsigned char *p, int64_t n) { return end_ - p >= n || More(p, n); }
+    bool More(const unsigned char *p, int64_t n);
 
     const unsigned char *end_;
+    flf_platform::FileImage *source_ = nullptr;
     bool exact_ = true;
     std::vector<Span> top_level_;
     const unsigned char *failed_at_ = nullptr;

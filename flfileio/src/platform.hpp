@@ -49,21 +49,50 @@ void FreeBlock(void *block);
 
 void Beep();
 
-// The whole content of a file, copied into memory when it is opened. What is
-// read from it never depends on the file afterwards: another program may
-// rewrite, truncate or replace the file while the content is in use.
+// Room for the bytes of a whole file. Large regions come straight from the
+// system, on Linux backed by huge pages where the kernel offers them: a file
+// of tens of megabytes then costs a few dozen page faults instead of tens of
+// thousands, which otherwise take longer than reading the file. Raises
+// std::bad_alloc when there is no room.
+unsigned char *AllocImage(size_t size);
+void FreeImage(unsigned char *data, size_t size);
+
+// The content of a file, copied into memory. What is read from it never
+// depends on the file afterwards: another program may rewrite, truncate or
+// replace the file once it is closed.
 class FileImage {
 public:
-    explicit FileImage(const char *name); // raises like opening and reading a file
+    // Opens the file and makes room for all of it; raises like opening a file.
+    // Nothing is read yet.
+    explicit FileImage(const char *name);
+    ~FileImage();
     FileImage(const FileImage &) = delete;
     FileImage &operator=(const FileImage &) = delete;
 
+    // Reads on until at least size bytes are in memory or the file ends
+    // (a file that shrinks meanwhile gives what it still has); answers the
+    // bytes in memory. It reads in pieces small enough to stay in the
+    // processor's cache, so that a reader looking at each piece as it comes
+    // finds it there instead of in main memory. Raises file_exception kind 1
+    // when the system cannot read.
+    int64_t LoadUpTo(int64_t size);
+    // Closes the file; the bytes in memory stay.
+    void CloseFile();
+
     const unsigned char *Data() const { return data_.get(); }
-    int64_t Size() const { return size_; }
+    int64_t Size() const { return size_; }          // the bytes in memory
+    int64_t FileSize() const { return file_size_; } // as the file was opened
 
 private:
-    std::unique_ptr<unsigned char[]> data_;
+    struct Release {
+        size_t room;
+        void operator()(unsigned char *data) const { FreeImage(data, room); }
+    };
+
+    std::unique_ptr<unsigned char[], Release> data_{nullptr, Release{0}};
     int64_t size_ = 0;
+    int64_t file_size_ = 0;
+    intptr_t file_ = -1;
 };
 
 // The platform's text for a system error code.

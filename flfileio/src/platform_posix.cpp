@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -177,6 +179,47 @@ void UnlockBlock(void *) {}
 void FreeBlock(void *block)
 {
     std::free(block);
+}
+
+namespace {
+
+constexpr size_t kHugePage = size_t(2) << 20;
+
+size_t MappedRoom(size_t size)
+{
+    return (size + kHugePage - 1) / kHugePage * kHugePage;
+}
+
+} // namespace
+
+unsigned char *AllocImage(size_t size)
+{
+    if (size < kHugePage)
+        return new unsigned char[size];
+    // One huge page more than needed, so the region can start on a huge page
+    // boundary; the unaligned head and the spare tail go back at once.
+    size_t room = MappedRoom(size);
+    void *mapped = ::mmap(nullptr, room + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        throw std::bad_alloc();
+    auto start = reinterpret_cast<uintptr_t>(mapped);
+    uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    if (aligned > start)
+        ::munmap(mapped, aligned - start);
+    if (uintptr_t tail = start + room + kHugePage - (aligned + room))
+        ::munmap(reinterpret_cast<void *>(aligned + room), tail);
+#ifdef MADV_HUGEPAGE
+    ::madvise(reinterpret_cast<void *>(aligned), room, MADV_HUGEPAGE); // a hint: failing is harmless
+#endif
+    return reinterpret_cast<unsigned char *>(aligned);
+}
+
+void FreeImage(unsigned char *data, size_t size)
+{
+    if (size < kHugePage)
+        delete[] data;
+    else if (data)
+        ::munmap(data, MappedRoom(size));
 }
 
 void Beep() {}

@@ -132,6 +132,18 @@ void FreeBlock(void *block)
     GlobalFree(block);
 }
 
+// Windows hands out large pages only to holders of a privilege that programs
+// rarely have: large images are plain heap memory.
+unsigned char *AllocImage(size_t size)
+{
+    return new unsigned char[size];
+}
+
+void FreeImage(unsigned char *data, size_t)
+{
+    delete[] data;
+}
+
 void Beep()
 {
     MessageBeep(0xFFFFFFFF);

@@ -1,3 +1,5 @@
+// Reading and writing resource files: header, class index and forms root.
+// The byte layout of the file, field by field: docs/flf-format.md.
 #include "resbase.hpp"
 #include "platform.hpp"
 #include "storage.hpp"
@@ -327,8 +329,9 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
     auto base = std::make_unique<ResourceBase>("", FLF_PROJECT_ABSOLUTE);
     base->file_name = file_name;
     base->image = std::make_unique<flf_platform::FileImage>(file_name);
-    CByteReader reader(base->image->Data(), base->image->Size());
+    CByteReader reader(*base->image);
     base->ReadFrom(reader, file_name);
+    base->image->CloseFile(); // everything the base holds is in memory
     return base;
 }
 
@@ -357,18 +360,20 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
         part = "class index";
         index.Read(stream);
     } catch (file_exception *error) {
+        if (error->kind() == file_exception::ReadFailed)
+            throw; // the system could not read the file: not a fault of its content
         std::unique_ptr<file_exception> raised(error);
         throw MalformedFile{stream.Position(), part, FailedCheck(), raised->kind()};
     }
-    ReadFormsRoot(stream, stream.Here() + stream.Remaining());
+    ReadFormsRoot(stream);
 }
 
 // Checks the whole tree first, so a malformed file fails to open. A form
 // that would be written back byte for byte stays unread until it is used;
 // the others (old formats, unsorted or zero-holding data) are read at once.
-void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
+void ResourceBase::ReadFormsRoot(CByteReader &stream)
 {
-    ChildListScanner scanner(end);
+    ChildListScanner scanner(*image);
     if (!scanner.List(stream.Here(), 1, true)) {
         int64_t offset = stream.Position() + (scanner.FailedAt() - stream.Here());
         throw MalformedFile{offset, "forms", scanner.FailedCheck(), scanner.FailedKind()};
@@ -380,7 +385,7 @@ void ResourceBase::ReadFormsRoot(CByteReader &stream, const unsigned char *end)
     auto span = scanner.TopLevelCompounds().begin();
     std::vector<std::unique_ptr<stobject>> forms;
     for (int32_t count = stream.ReadInt(); count > 0; --count) {
-        std::unique_ptr<stobject> child(CreateStobject(stream.ReadByte()));
+        std::unique_ptr<stobject> child = CreateStobject(stream.ReadByte());
         child->sign = stream.ReadInt();
         if (child->IsCompound() && span->exact) {
             int32_t size = static_cast<int32_t>(span->end - span->begin);
@@ -442,10 +447,12 @@ sorted_stobjects *ResourceBase::AddForm(const char *class_name, int32_t form_id,
         return nullptr;
     ClassEntry *cls = index.FindOrAdd(class_name);
     cls->Insert(std::make_unique<FormEntry>(FormEntry{form_id, *sign, alias ? alias : ""}));
-    auto form = new sorted_stobjects;
+    auto form = std::make_unique<sorted_stobjects>();
     form->sign = *sign;
-    forms_root.Add(form);
-    return form;
+    sorted_stobjects *added = form.get();
+    forms_root.Add(added);
+    form.release(); // the forms root owns it now
+    return added;
 }
 
 void ResourceBase::RemoveForm(stobject *form)

@@ -1,5 +1,6 @@
 // A resource base: header fields, the class and form index, and the tree of
 // forms, read from and written to one resource file.
+// The byte layout of the file, field by field: docs/flf-format.md.
 #ifndef FLFILEIO_RESBASE_HPP
 #define FLFILEIO_RESBASE_HPP
 
@@ -104,7 +105,7 @@ private:
     };
 
     void ReadFrom(CByteReader &stream, const char *file_name);
-    void ReadFormsRoot(CByteReader &stream, const unsigned char *end);
+    void ReadFormsRoot(CByteReader &stream);
     void WriteTo(CAbstrFile &stream, const std::string &project_string) const;
     std::string ProjectStringFor(const std::string &file) const;
 

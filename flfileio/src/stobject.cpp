@@ -251,7 +251,7 @@ void compound_stobject::ReadChildren(CAbstrFile &stream, int32_t version)
     std::vector<std::unique_ptr<stobject>> read;
     for (int32_t i = 0; i < count; ++i) {
         int32_t tag = stream.ReadByte();
-        std::unique_ptr<stobject> child(CreateStobject(tag));
+        std::unique_ptr<stobject> child = CreateStobject(tag);
         child->sign = stream.ReadInt();
         child->Read(stream, version);
         read.push_back(std::move(child));
@@ -313,7 +313,7 @@ void compound_stobject::Delete(stobject *child)
 {
     int position = PositionOf(child);
     if (position)
-        delete TakeOut(position);
+        TakeOut(position);
 }
 
 stobject *compound_stobject::PathStep(const int32_t *path, int n, int i) const
@@ -332,9 +332,9 @@ void compound_stobject::Insert(int position, stobject *child)
     child->parent = this;
 }
 
-stobject *compound_stobject::TakeOut(int position)
+std::unique_ptr<stobject> compound_stobject::TakeOut(int position)
 {
-    stobject *child = Children()[position - 1];
+    std::unique_ptr<stobject> child(Children()[position - 1]);
     Children().erase(Children().begin() + (position - 1));
     child->parent = nullptr;
     return child;
@@ -370,7 +370,7 @@ int ordered_stobjects::SetChildSign(stobject *child, int32_t sign)
 stobject *ordered_stobjects::Detach(stobject *child)
 {
     int position = PositionOf(child);
-    return position ? TakeOut(position) : nullptr;
+    return position ? TakeOut(position).release() : nullptr;
 }
 
 void ordered_stobjects::InsertAt(stobject *child, int position)
@@ -489,19 +489,18 @@ const unsigned char *ChildListScanner::Fail(const unsigned char *at, const char 
 
 const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, bool sorted)
 {
-    const unsigned char *const end = end_;
     if (depth > kMaxStreamDepth)
         return Fail(p, "compounds nested deeper than 256 levels");
-    if (end - p < 4)
+    if (!Have(p, 4))
         return Fail(p, "the data ends inside a child count");
     int32_t count = LoadInt(p);
-    if (count < 0 || count > (end - p - 4) / kSmallestChildBytes)
+    if (count < 0 || !Have(p, 4 + int64_t(count) * kSmallestChildBytes))
         return Fail(p, "a child count below 0 or larger than the bytes left can hold");
     p += 4;
     int32_t previous = INT32_MIN;
     bool first = true;
     for (; count > 0; --count) {
-        if (end - p < 5)
+        if (!Have(p, 5))
             return Fail(p, "the data ends inside a child's tag and sign");
         unsigned tag = p[0];
         int32_t sign = LoadInt(p + 1);
@@ -516,13 +515,13 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
         // Most children are fixed-size values or strings: skip them without a call.
         int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
         if (fixed > 0) {
-            if (end - p < fixed)
+            if (!Have(p, fixed))
                 return Fail(p, "the data ends inside a value");
             p += fixed;
             continue;
         }
         if (tag == FLF_TAG_STRING) {
-            p = SkipString(p, end);
+            p = SkipString(p);
             if (!p)
                 return nullptr;
             continue;
@@ -536,21 +535,29 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
     return p;
 }
 
-const unsigned char *ChildListScanner::SkipString(const unsigned char *p, const unsigned char *end)
+const unsigned char *ChildListScanner::SkipString(const unsigned char *p)
 {
-    if (end - p < 4)
+    if (!Have(p, 4))
         return Fail(p, "the data ends inside a string length");
     int32_t length = LoadInt(p);
     if (length == -1)
         return p + 4;
     if (length < 0 || length > FLF_MAX_STRING)
         return Fail(p, "a string length below -1 or above 4095", file_exception::StringTooLong);
-    if (end - p - 4 < length)
+    if (!Have(p, 4 + int64_t(length)))
         return Fail(p, "the data ends inside a string");
     p += 4;
     if (length > 0 && std::memchr(p, 0, length))
         exact_ = false; // a zero byte ends the text that is read
     return p + length;
+}
+
+bool ChildListScanner::More(const unsigned char *p, int64_t n)
+{
+    if (!source_)
+        return false;
+    end_ = source_->Data() + source_->LoadUpTo(p - source_->Data() + n);
+    return end_ - p >= n;
 }
 
 // A compound of the top-level list, remembered with whether it alone reads
@@ -574,16 +581,16 @@ class KindRegistry {
 public:
     KindRegistry()
     {
-        Register(new ordered_stobjects);
-        Register(new sorted_stobjects);
-        Register(new integer_stobject);
-        Register(new string_stobject);
-        Register(new boolean_stobject);
-        Register(new character_stobject);
-        Register(new double_stobject);
+        Register(std::make_unique<ordered_stobjects>());
+        Register(std::make_unique<sorted_stobjects>());
+        Register(std::make_unique<integer_stobject>());
+        Register(std::make_unique<string_stobject>());
+        Register(std::make_unique<boolean_stobject>());
+        Register(std::make_unique<character_stobject>());
+        Register(std::make_unique<double_stobject>());
     }
 
-    stobject *Create(int32_t tag) const
+    std::unique_ptr<stobject> Create(int32_t tag) const
     {
         if (tag < 0 || tag >= kTags || !prototypes_[tag])
             throw new mexception(mexception::BadObjectTag, tag);
@@ -593,7 +600,11 @@ public:
 private:
     static constexpr int kTags = 15;
 
-    void Register(stobject *prototype) { prototypes_[prototype->tag].reset(prototype); }
+    void Register(std::unique_ptr<stobject> prototype)
+    {
+        const int32_t tag = prototype->tag;
+        prototypes_[tag] = std::move(prototype);
+    }
 
     std::unique_ptr<stobject> prototypes_[kTags];
 };
@@ -603,7 +614,7 @@ const KindRegistry registry;
 
 } // namespace
 
-stobject *CreateStobject(int32_t tag)
+std::unique_ptr<stobject> CreateStobject(int32_t tag)
 {
     return registry.Create(tag);
 }

@@ -21,7 +21,7 @@ public:
     stobject(const stobject &other) : parent(nullptr), sign(other.sign), tag(other.tag) {}
     virtual ~stobject() = default;
 
-    virtual stobject *Clone() const = 0;
+    virtual std::unique_ptr<stobject> Clone() const = 0;
     virtual void Read(CAbstrFile &stream, int32_t version) = 0;
     virtual void Write(CAbstrFile &stream) const = 0;
 
@@ -52,7 +52,7 @@ private:
 class integer_stobject : public simple_stobject {
 public:
     integer_stobject() : simple_stobject(FLF_TAG_INTEGER) {}
-    stobject *Clone() const override { return new integer_stobject(*this); }
+    std::unique_ptr<stobject> Clone() const override { return std::make_unique<integer_stobject>(*this); }
     void Read(CAbstrFile &stream, int32_t version) override;
     void Write(CAbstrFile &stream) const override;
     const char *GetText() override;
@@ -69,7 +69,7 @@ protected:
 class boolean_stobject : public integer_stobject {
 public:
     boolean_stobject() : integer_stobject(FLF_TAG_BOOLEAN, 1) {}
-    stobject *Clone() const override { return new boolean_stobject(*this); }
+    std::unique_ptr<stobject> Clone() const override { return std::make_unique<boolean_stobject>(*this); }
     void Read(CAbstrFile &stream, int32_t version) override;
     void Write(CAbstrFile &stream) const override;
     const char *GetText() override;
@@ -79,7 +79,7 @@ public:
 class string_stobject : public simple_stobject {
 public:
     string_stobject() : simple_stobject(FLF_TAG_STRING) {}
-    stobject *Clone() const override { return new string_stobject(*this); }
+    std::unique_ptr<stobject> Clone() const override { return std::make_unique<string_stobject>(*this); }
     void Read(CAbstrFile &stream, int32_t version) override;
     void Write(CAbstrFile &stream) const override;
     const char *GetText() override { return Value(); }
@@ -96,7 +96,7 @@ private:
 class character_stobject : public simple_stobject {
 public:
     character_stobject() : simple_stobject(FLF_TAG_CHARACTER) {}
-    stobject *Clone() const override { return new character_stobject(*this); }
+    std::unique_ptr<stobject> Clone() const override { return std::make_unique<character_stobject>(*this); }
     void Read(CAbstrFile &stream, int32_t version) override;
     void Write(CAbstrFile &stream) const override;
     const char *GetText() override;
@@ -108,7 +108,7 @@ public:
 class double_stobject : public simple_stobject {
 public:
     double_stobject() : simple_stobject(FLF_TAG_DOUBLE) {}
-    stobject *Clone() const override { return new double_stobject(*this); }
+    std::unique_ptr<stobject> Clone() const override { return std::make_unique<double_stobject>(*this); }
     void Read(CAbstrFile &stream, int32_t version) override;
     void Write(CAbstrFile &stream) const override;
     const char *GetText() override;
@@ -153,7 +153,7 @@ public:
 protected:
     void CopyChildrenFrom(const compound_stobject &source);
     void Insert(int position, stobject *child);
-    stobject *TakeOut(int position);
+    std::unique_ptr<stobject> TakeOut(int position);
     std::vector<stobject *> &Children() const
     {
         if (unread_)
@@ -175,7 +175,7 @@ class ordered_stobjects : public compound_stobject {
 public:
     ordered_stobjects() : compound_stobject(FLF_TAG_ORDERED) {}
     ordered_stobjects(const ordered_stobjects &other) : compound_stobject(other) { CopyChildrenFrom(other); }
-    stobject *Clone() const override { return new ordered_stobjects(*this); }
+    std::unique_ptr<stobject> Clone() const override { return std::make_unique<ordered_stobjects>(*this); }
 
     void Add(stobject *child) override;
     void AddAll(std::vector<std::unique_ptr<stobject>> children) override;
@@ -192,7 +192,7 @@ class sorted_stobjects : public compound_stobject {
 public:
     sorted_stobjects() : compound_stobject(FLF_TAG_SORTED) {}
     sorted_stobjects(const sorted_stobjects &other) : compound_stobject(other) { CopyChildrenFrom(other); }
-    stobject *Clone() const override { return new sorted_stobjects(*this); }
+    std::unique_ptr<stobject> Clone() const override { return std::make_unique<sorted_stobjects>(*this); }
 
     void Add(stobject *child) override;
     // O(n log n) in any order of signs, where adding one by one before the
@@ -208,7 +208,7 @@ public:
 
 // Creates a stored object of a tag from its prototype; raises mexception 8
 // for a tag without prototype.
-stobject *CreateStobject(int32_t tag);
+std::unique_ptr<stobject> CreateStobject(int32_t tag);
 
 // Binary search over a sorted sequence of 1-based positions: the position of
 // the first element whose key equals the key, or the negated insertion

@@ -92,18 +92,23 @@ TEST_F(UnreadForms, ACloneOfAnUnreadFormOutlivesItsBase)
     EXPECT_STREQ(flf_get_prop_str(flf_get_prop(copy.get(), 7)), "Caption");
 }
 
-// A file of two forms: MAIN 1 with 3,000 integers (value = first + position),
+// A file of two forms: MAIN 1 with n integers (value = first + position),
 // and OTHER 2 with one.
-ByteVector three_thousand_children(int first)
+ByteVector form_of_children(int first, int n)
 {
     ByteWriter image = resource_header(kCurrentVersion, "prj", 0);
     image.i32(10003).i32(2).i32(1).str("MAIN").i32(1).i32(10001).str("m");
     image.i32(1).str("OTHER").i32(2).i32(10002).str("o");
-    image.i32(2).child(FLF_TAG_SORTED, 10001).i32(3000);
-    for (int i = 0; i < 3000; ++i)
+    image.i32(2).child(FLF_TAG_SORTED, 10001).i32(n);
+    for (int i = 0; i < n; ++i)
         image.child(FLF_TAG_INTEGER, i + 1).i32(first + i);
     image.child(FLF_TAG_SORTED, 10002).i32(1).child(FLF_TAG_INTEGER, 1).i32(first);
     return image.bytes();
+}
+
+ByteVector three_thousand_children(int first)
+{
+    return form_of_children(first, 3000);
 }
 
 // An open base is a snapshot of the file as it was opened: rewriting the file
@@ -128,6 +133,28 @@ TEST_F(UnreadForms, AnOpenBaseKeepsTheFileAsItWasOpenedWhateverHappensToIt)
         const std::string copy = dir.file("copy.flf");
         flf_saveas_base(base.get(), copy.c_str());
         EXPECT_EQ(read_file(copy), original);
+    }
+}
+
+// Files of some megabytes are held in memory taken from the system apart
+// from the heap; they are snapshots all the same, and give it back on close.
+TEST_F(UnreadForms, ALargeFileIsASnapshotToo)
+{
+    constexpr int n = 400000; // about 3.6 MB
+    const ByteVector original = form_of_children(7, n);
+    const std::string file = dir.write("large.flf", original);
+    for (int round = 0; round < 3; ++round) {
+        BasePtr base = open_base(file);
+        ASSERT_NE(base, nullptr);
+        write_file(file, ByteVector{});
+        const std::vector<int> values = child_ints(flf_get_form(base.get(), "MAIN", 1));
+        ASSERT_EQ(values.size(), size_t(n));
+        EXPECT_EQ(values.front(), 7);
+        EXPECT_EQ(values.back(), 7 + n - 1);
+        const std::string copy = dir.file("copy.flf");
+        flf_saveas_base(base.get(), copy.c_str());
+        EXPECT_EQ(read_file(copy), original);
+        write_file(file, original);
     }
 }
 

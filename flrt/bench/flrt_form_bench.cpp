@@ -1,5 +1,6 @@
 // Opening, refreshing and closing a form of 200 controls, against the same
-// 200 windows made directly with CreateWindowExA in a plain window.
+// 200 windows made directly with CreateWindowExA in a plain window: once bare,
+// once showing what the form shows (texts, list items, positions).
 // Variant a: labels, buttons and group boxes. Variant b: every control kind,
 // half of them edits and lists bound to fields and to arrays of 100 elements.
 // The form is built at run time through the flf_ functions into a temporary
@@ -35,6 +36,23 @@ constexpr int kCellWidth = 48;
 constexpr int kCellHeight = 40;
 constexpr int kRounds = 5;
 constexpr int kElements = 100;
+
+// The values of the bound object, which the direct windows show as the form does.
+constexpr const char *kText = "some text";
+constexpr int kNumber = 42;
+constexpr double kReal = 3.25;
+constexpr int kIndex = 17;
+constexpr int kLowerBound = 1;
+
+std::string element_text(int i)
+{
+    return "element " + std::to_string(i);
+}
+
+int element_int(int i)
+{
+    return i * 7;
+}
 
 // ---- The form description ----
 
@@ -237,15 +255,15 @@ struct BenchObject {
         std::vector<std::optional<std::string>> strings;
         std::vector<jint> integers;
         for (int i = 0; i < kElements; ++i) {
-            strings.push_back("element " + std::to_string(i));
-            integers.push_back(i * 7);
+            strings.push_back(element_text(i));
+            integers.push_back(element_int(i));
         }
-        object->set_object("text", table.make_string("some text"));
-        object->set_int("number", 42);
-        object->set_double("real", 3.25);
-        object->set_int("index", 17);
-        object->set_object("strings", arrays.strings(strings, 1));
-        object->set_object("integers", arrays.integers(integers, 1));
+        object->set_object("text", table.make_string(kText));
+        object->set_int("number", kNumber);
+        object->set_double("real", kReal);
+        object->set_int("index", kIndex);
+        object->set_object("strings", arrays.strings(strings, kLowerBound));
+        object->set_object("integers", arrays.integers(integers, kLowerBound));
         object->set_object("canvas", table.make(canvas_class));
         set_ni_table(table.env());
     }
@@ -263,6 +281,7 @@ struct Times {
     double open = 0;
     double refresh = 0;
     double close = 0;
+    double filled_open = 0; // direct windows only: showing the form's values
 };
 
 constexpr UINT kPaintedMessage = WM_APP + 1;
@@ -318,8 +337,54 @@ Times time_form(HWND bench, TestObject *object, int number)
     return run.times;
 }
 
-// The same windows made directly in the bench window, painted and destroyed.
-Times time_direct(HWND bench, const Kind &(*kind_at)(int))
+void fill_list(HWND window, UINT add, UINT select, bool integers)
+{
+    SendMessageA(window, WM_SETREDRAW, FALSE, 0);
+    for (int i = 0; i < kElements; ++i) {
+        const std::string text = integers ? std::to_string(element_int(i)) : element_text(i);
+        SendMessageA(window, add, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    }
+    SendMessageA(window, WM_SETREDRAW, TRUE, 0);
+    SendMessageA(window, select, kIndex - kLowerBound, 0);
+}
+
+// What the form's control of this kind shows of the bench object, put in directly.
+void show_values(HWND window, const Kind &kind)
+{
+    const std::string number = std::to_string(kNumber);
+    switch (kind.kind) {
+    case 8: SetWindowTextA(window, kText); break;
+    case 5: SetWindowTextA(window, number.c_str()); break;
+    case 16: {
+        char real[32];
+        std::snprintf(real, sizeof real, "%.3f", kReal);
+        SetWindowTextA(window, real);
+        break;
+    }
+    case 13: fill_list(window, LB_ADDSTRING, LB_SETCURSEL, false); break;
+    case 18: fill_list(window, LB_ADDSTRING, LB_SETCURSEL, true); break;
+    case 14: fill_list(window, CB_ADDSTRING, CB_SETCURSEL, false); break;
+    case 19: fill_list(window, CB_ADDSTRING, CB_SETCURSEL, true); break;
+    case 21:
+        SendMessageA(window, PBM_SETRANGE, 0, MAKELPARAM(0, 100));
+        SendMessageA(window, PBM_SETPOS, kNumber, 0);
+        break;
+    case 6:
+        SendMessageA(window, TBM_SETRANGEMAX, FALSE, 100);
+        SendMessageA(window, TBM_SETRANGEMIN, TRUE, 0);
+        SendMessageA(window, TBM_SETTICFREQ, 10, 0);
+        SendMessageA(window, TBM_SETPOS, TRUE, kNumber);
+        break;
+    case 7:
+        SendMessageA(window, UDM_SETRANGE, 0, MAKELPARAM(100, 0));
+        SendMessageA(window, UDM_SETPOS, 0, MAKELPARAM(kNumber, 0));
+        break;
+    }
+}
+
+// The same windows made directly in the bench window, painted and destroyed;
+// filled: showing the values the form shows.
+Times time_direct(HWND bench, const Kind &(*kind_at)(int), bool filled)
 {
     Times times;
     const Clock::time_point start = Clock::now();
@@ -332,10 +397,13 @@ Times time_direct(HWND bench, const Kind &(*kind_at)(int))
                                           place.left, place.top, place.right, place.bottom, bench,
                                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + index)),
                                           GetModuleHandleA(nullptr), nullptr));
+        if (filled)
+            show_values(windows.back(), kind);
     }
     ShowWindow(bench, SW_SHOW);
     RedrawWindow(bench, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     times.open = milliseconds_since(start);
+    times.filled_open = times.open;
     const Clock::time_point closing = Clock::now();
     for (HWND window : windows)
         DestroyWindow(window);
@@ -351,6 +419,7 @@ void report(const char *variant, const std::vector<Times> &form, const std::vect
     const double close = median_of(form, &Times::close);
     const double direct_open = median_of(direct, &Times::open);
     const double direct_close = median_of(direct, &Times::close);
+    const double filled_open = median_of(direct, &Times::filled_open);
     std::printf("variant %s (%d controls, median of %d runs)\n", variant, kControls, kRounds);
     std::printf("  form:   open %8.1f ms  refresh %7.1f ms (%.1f ms per 100 controls)  close %7.1f ms\n", open, refresh,
                 refresh * 100 / kControls, close);
@@ -358,6 +427,7 @@ void report(const char *variant, const std::vector<Times> &form, const std::vect
                 direct_close);
     std::printf("  ratio:  open %8.2f                                                 close %7.2f\n",
                 open / direct_open, close / direct_close);
+    std::printf("  direct, showing the same values: open %8.1f ms  ratio %.2f\n", filled_open, open / filled_open);
 }
 
 // Returns false when the form could not be measured.
@@ -366,8 +436,9 @@ bool run_variant(const char *name, HWND bench, TestObject *object, int number, c
     std::vector<Times> form, direct;
     for (int round = 0; round < kRounds; ++round) {
         form.push_back(time_form(bench, object, number));
-        direct.push_back(time_direct(bench, kind_at));
-        if (form.back().open <= 0 || direct.back().open <= 0) {
+        direct.push_back(time_direct(bench, kind_at, false));
+        direct.back().filled_open = time_direct(bench, kind_at, true).open;
+        if (form.back().open <= 0 || direct.back().open <= 0 || direct.back().filled_open <= 0) {
             std::fprintf(stderr, "flrt_form_bench: form %d did not open\n", number);
             return false;
         }

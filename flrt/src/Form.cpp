@@ -369,7 +369,7 @@ CFLRT_Form::~CFLRT_Form()
     if (window_) {
         // The window goes first, so that it never refers to a deleted form.
         HWND window = window_;
-        RemovePropA(window, "Resp");
+        ReleaseWindow(window);
         window_ = nullptr;
         // The menu object destroys its menu itself; the window must not destroy it too.
         if (menu_ && menu_->Handle() && GetMenu(window) == menu_->Handle())
@@ -702,7 +702,7 @@ void CFLRT_Form::OnWindowDestroyed()
     // A window destroys the menu it shows: the menu object must not destroy it again.
     if (menu_ && menu_->Handle() && GetMenu(window_) == menu_->Handle())
         menu_->Forget();
-    RemovePropA(window_, "Resp");
+    ReleaseWindow(window_);
     window_ = nullptr;
     FormTree::Detach(this);
     if (DeletesWithWindow() && std::find(g_doomed.begin(), g_doomed.end(), this) == g_doomed.end())

@@ -196,6 +196,13 @@ bool CFLRT_ListViewControl::LoadValue(CFLRT_AbstractWidget *)
 
 int CFLRT_ListViewControl::GetCurSel()
 {
+    // The search for the selected row may walk every row: asked only when a
+    // row is selected and it is not the row the selection was last made at.
+    if (SendMessageA(window_, LVM_GETSELECTEDCOUNT, 0, 0) == 0)
+        return -1;
+    const int mark = static_cast<int>(SendMessageA(window_, LVM_GETSELECTIONMARK, 0, 0));
+    if (mark >= 0 && SendMessageA(window_, LVM_GETITEMSTATE, static_cast<WPARAM>(mark), LVIS_SELECTED))
+        return mark;
     return static_cast<int>(SendMessageA(window_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 

@@ -5,6 +5,8 @@
 #include "Widgets.hpp"
 
 #include <algorithm>
+#include <cstring>
+#include <unordered_map>
 
 #include "Form.hpp"
 #include "cflrt_res.h"
@@ -16,6 +18,16 @@ namespace {
 
 constexpr const char *kModule = "Widgets";
 constexpr const char *kWidgetProperty = "Resp";
+
+// The widget of every window the runtime made, as the windows' "Resp"
+// property holds it. The property stays for whoever reads it; the runtime's
+// own lookups, several for every message a control gets, are answered here
+// without a trip to the window server.
+std::unordered_map<HWND, CFLRT_AbstractWidget *> &widget_windows()
+{
+    static std::unordered_map<HWND, CFLRT_AbstractWidget *> windows;
+    return windows;
+}
 
 // An exception of the application's own, not the runtime's: when nothing in
 // the form handles it, it goes on to the process's path for unhandled
@@ -113,13 +125,26 @@ void CFLRT_AbstractWidget::Attach(FLF_ITEM description, CFLRT_Form *owner, jobje
 
 CFLRT_AbstractWidget *CFLRT_AbstractWidget::FromWindow(HWND window)
 {
-    return window ? static_cast<CFLRT_AbstractWidget *>(GetPropA(window, kWidgetProperty)) : nullptr;
+    if (!window)
+        return nullptr;
+    const auto &windows = widget_windows();
+    const auto found = windows.find(window);
+    return found != windows.end() ? found->second : nullptr;
+}
+
+void CFLRT_AbstractWidget::ReleaseWindow(HWND window)
+{
+    if (!window)
+        return;
+    RemovePropA(window, kWidgetProperty);
+    widget_windows().erase(window);
 }
 
 void CFLRT_AbstractWidget::StoreWindow(HWND window)
 {
     window_ = window;
     SetPropA(window, kWidgetProperty, this);
+    widget_windows()[window] = this;
 }
 
 COLORREF CFLRT_AbstractWidget::ResolveColor(COLORREF value)
@@ -212,7 +237,22 @@ void CFLRT_AbstractWidget::UpdateCaption()
     if (!caption_path_ || javaapi_is_literal(caption_path_))
         return;
     const char *text = javaapi_get_string(object_, caption_path_);
-    SetWindowTextA(window_, text ? text : "");
+    if (!text)
+        text = "";
+    // Setting the same text again would only repaint the window (a form's title bar too).
+    if (ShowsText(text))
+        return;
+    SetWindowTextA(window_, text);
+}
+
+bool CFLRT_AbstractWidget::ShowsText(const char *text) const
+{
+    const size_t length = std::strlen(text);
+    if (static_cast<size_t>(GetWindowTextLengthA(window_)) != length)
+        return false;
+    std::string shown(length + 1, '\0');
+    shown.resize(static_cast<size_t>(GetWindowTextA(window_, shown.data(), static_cast<int>(shown.size()))));
+    return shown == text;
 }
 
 jvalue CFLRT_AbstractWidget::BoundObject()
@@ -388,7 +428,7 @@ void CFLRT_CommonControl::ForgetWindow()
 {
     if (!window_)
         return;
-    RemovePropA(window_, kWidgetProperty);
+    ReleaseWindow(window_);
     if (previous_proc_)
         SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous_proc_));
     window_ = nullptr;

@@ -108,6 +108,8 @@ public:
     }
     // The widget stored in a window's "Resp" property, or null.
     static CFLRT_AbstractWidget *FromWindow(HWND window);
+    // Takes the widget off its window (its window goes, or the widget).
+    static void ReleaseWindow(HWND window);
 
 protected:
     CFLRT_AbstractWidget() = default;
@@ -117,6 +119,8 @@ protected:
     static bool IsColor(COLORREF value) { return (value & 0x40000000) == 0; }
     static COLORREF ResolveColor(COLORREF value);
     void SetCaptionFromDescription();
+    // Whether the window shows this text now.
+    bool ShowsText(const char *text) const;
     void StoreWindow(HWND window);
 
     CFLRT_Form *owner_form_ = nullptr;

@@ -113,6 +113,16 @@ TestObject *Arrays::integers(const std::vector<jint> &elements, int lower)
     return make(std::move(values), lower);
 }
 
+void Arrays::set_string(TestObject *array, int index, const std::string &text)
+{
+    elements_.at(array->handle()).at(static_cast<size_t>(index)).l = table_.make_string(text)->handle();
+}
+
+void Arrays::set_int(TestObject *array, int index, jint value)
+{
+    elements_.at(array->handle()).at(static_cast<size_t>(index)).i = value;
+}
+
 TestObject *Arrays::objects(const std::vector<TestObject *> &elements, int lower)
 {
     std::vector<jvalue> values(elements.size());

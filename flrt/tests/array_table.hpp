@@ -25,6 +25,9 @@ public:
     TestObject *integers(const std::vector<jint> &elements, int lower = 0);
     // An object array; a null element is a null reference.
     TestObject *objects(const std::vector<TestObject *> &elements, int lower = 0);
+    // Changes one element of an array made here, in place (index from 0).
+    void set_string(TestObject *array, int index, const std::string &text);
+    void set_int(TestObject *array, int index, jint value);
     // The signatures a Java class declares for such fields.
     static constexpr const char *kStringsSig = "[Ljava/lang/String;";
     static constexpr const char *kIntegersSig = "[I";

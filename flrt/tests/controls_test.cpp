@@ -333,6 +333,59 @@ TEST_F(Lists, ApplicationArraysCountFromTheirLowerBound)
     EXPECT_TRUE(script.boxes().boxes().empty());
 }
 
+// A refresh leaves a list whose items are unchanged as it is (the user's
+// scroll position stays), and shows an element changed inside the same array.
+TEST_F(Lists, ARefreshReloadsOnlyListsWhoseItemsChanged)
+{
+    Arrays &arrays = controls.arrays;
+    std::vector<std::optional<std::string>> names;
+    std::vector<jint> numbers;
+    for (int i = 0; i < 40; ++i) {
+        names.push_back("name " + std::to_string(i));
+        numbers.push_back(i);
+    }
+    TestObject *plain_names = arrays.strings(names);
+    TestObject *number_array = arrays.integers(numbers, 1);
+    object->set_object("names", arrays.strings({"a"}, 1));
+    object->set_object("numbers", number_array);
+    object->set_int("number_index", 1);
+    object->set_object("plain_names", plain_names);
+    object->set_object("colors", arrays.strings({"red"}, 1));
+    HWND form = nullptr;
+    int top_after_refresh = -1, numbers_top_after_refresh = -1, selected_after_refresh = -2;
+    std::string changed_name, changed_number, combo_number;
+    auto list = [&](int index) { return Script::control(form, index); };
+    Script script;
+    script.window("Lists", form)
+        .wait("the form active", active(form))
+        .then([&] {
+            SendMessageA(list(kPlainNames), LB_SETTOPINDEX, 20, 0);
+            SendMessageA(list(kNumbers), LB_SETTOPINDEX, 25, 0);
+            flrt_update_widget(object->handle(), JNI_TRUE);
+            top_after_refresh = static_cast<int>(SendMessageA(list(kPlainNames), LB_GETTOPINDEX, 0, 0));
+            numbers_top_after_refresh = static_cast<int>(SendMessageA(list(kNumbers), LB_GETTOPINDEX, 0, 0));
+            selected_after_refresh = selected(list(kNumbers));
+        })
+        .then([&] {
+            arrays.set_string(plain_names, 22, "renamed");
+            arrays.set_int(number_array, 30, -30);
+            flrt_update_widget(object->handle(), JNI_FALSE);
+            changed_name = item_text(list(kPlainNames), 22);
+            changed_number = item_text(list(kNumbers), 30);
+            combo_number = item_text(list(kNumberCombo), 30, true);
+        })
+        .click(in(form, kListCancel));
+    EXPECT_FALSE(controls.display(2));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(top_after_refresh, 20) << "an unchanged list is not reloaded";
+    EXPECT_EQ(numbers_top_after_refresh, 25);
+    EXPECT_EQ(selected_after_refresh, 0);
+    EXPECT_EQ(changed_name, "renamed");
+    EXPECT_EQ(changed_number, "-30");
+    EXPECT_EQ(combo_number, "-30");
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+}
+
 TEST(JavaLists, JavaArraysStartAtZero)
 {
     Controls controls(TestTable::Mode::JvmLike);

@@ -177,6 +177,45 @@ TEST_F(Forms, DialogShowsItsControlsAndOkAccepts)
     EXPECT_TRUE(script.boxes().boxes().empty());
 }
 
+// The texts set on the label while a hook watches the thread's messages.
+int g_label_texts_set = 0;
+HWND g_watched_label = nullptr;
+
+LRESULT CALLBACK count_texts_set(int code, WPARAM wparam, LPARAM lparam)
+{
+    const auto *message = reinterpret_cast<const CWPSTRUCT *>(lparam);
+    if (code == HC_ACTION && message->hwnd == g_watched_label && message->message == WM_SETTEXT)
+        ++g_label_texts_set;
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+// A refresh sets a bound caption only when its text changed.
+TEST_F(Forms, ARefreshSetsOnlyCaptionsThatChanged)
+{
+    HWND dialog = nullptr;
+    int set_when_unchanged = -1, set_when_changed = -1;
+    std::string label_after_change;
+    Script script;
+    script.window("Dialog form", dialog)
+        .then([&] {
+            g_watched_label = Script::control(dialog, kLabel);
+            HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, count_texts_set, nullptr, GetCurrentThreadId());
+            flrt_update_widget(engine.first->handle(), JNI_TRUE);
+            set_when_unchanged = g_label_texts_set;
+            engine.first->set_object("title", engine.table.make_string("Goodbye"));
+            flrt_update_widget(engine.first->handle(), JNI_TRUE);
+            set_when_changed = g_label_texts_set - set_when_unchanged;
+            UnhookWindowsHookEx(hook);
+            label_after_change = Script::text(g_watched_label);
+        })
+        .click(in(dialog, kCancel));
+    EXPECT_FALSE(Engine::display(engine.first, 1));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(set_when_unchanged, 0);
+    EXPECT_EQ(set_when_changed, 1);
+    EXPECT_EQ(label_after_change, "Goodbye");
+}
+
 TEST_F(Forms, EnterPressesTheDefaultButtonAndEscapeTheCancelButton)
 {
     HWND dialog = nullptr;

@@ -1,5 +1,6 @@
 #include "diagnostics.hpp"
 
+#include <memory>
 #include <new>
 #include <system_error>
 
@@ -25,14 +26,12 @@ void rethrow_library_error(const std::string &context)
 {
     try {
         throw;
-    } catch (file_exception *error) {
-        std::string text = error->message();
-        delete error;
-        throw ToolError(context + ": " + text);
-    } catch (mexception *error) {
-        std::string text = error->message();
-        delete error;
-        throw ToolError(context + ": " + text);
+    } catch (file_exception *raised) {
+        std::unique_ptr<file_exception> error(raised);
+        throw ToolError(context + ": " + error->message());
+    } catch (mexception *raised) {
+        std::unique_ptr<mexception> error(raised);
+        throw ToolError(context + ": " + error->message());
     } catch (flf_system_error code) {
         throw ToolError(context + ": " + describe_system_error(code));
     } catch (const std::bad_alloc &) {

@@ -12,19 +12,6 @@
 
 namespace flftool::test {
 
-ScratchDir::ScratchDir()
-{
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() / ("flftool-test-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 std::string bytes_of_file(const std::string &file_name)
 {
     std::ifstream in(file_name, std::ios::binary);

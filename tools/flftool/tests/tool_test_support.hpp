@@ -7,22 +7,12 @@
 #include <string>
 
 #include "names.hpp"
+#include "scratch_dir.hpp"
 #include "tree.hpp"
 
 namespace flftool::test {
 
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir &) = delete;
-    ScratchDir &operator=(const ScratchDir &) = delete;
-
-    std::string file(const std::string &name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
+using fltest::ScratchDir;
 
 std::string bytes_of_file(const std::string &file_name);
 void put_file(const std::string &file_name, const std::string &bytes);
