@@ -297,12 +297,11 @@ LRESULT CFLRT_ListViewControl::MeasureItem(int, MEASUREITEMSTRUCT *item)
         own_font.reset(CreateFontIndirectA(&description));
         font = own_font.get();
     }
-    HDC dc = GetDC(parent_window_);
-    HGDIOBJ previous = SelectObject(dc, font);
+    flrt::WindowDC dc(parent_window_);
+    HGDIOBJ previous = SelectObject(dc.get(), font);
     TEXTMETRICA metrics{};
-    GetTextMetricsA(dc, &metrics);
-    SelectObject(dc, previous);
-    ReleaseDC(parent_window_, dc);
+    GetTextMetricsA(dc.get(), &metrics);
+    SelectObject(dc.get(), previous);
     item->itemHeight = static_cast<UINT>(metrics.tmHeight + 2);
     return 1;
 }

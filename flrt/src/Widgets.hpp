@@ -12,6 +12,7 @@
 
 #include "cflrt_classes.hpp"
 #include "cflrt_services.h"
+#include "gdi.hpp"
 
 class CFLRT_Form;
 
@@ -139,10 +140,7 @@ protected:
     bool handler_busy_ = false;
     COLORREF background_color_ = 0x40000000;
 
-    struct BrushDeleter {
-        void operator()(HBRUSH brush) const { DeleteObject(brush); }
-    };
-    std::unique_ptr<std::remove_pointer_t<HBRUSH>, BrushDeleter> background_brush_;
+    flrt::BrushHandle background_brush_;
 };
 
 // Every control that lives in a child window of its form.
