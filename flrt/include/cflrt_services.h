@@ -41,6 +41,13 @@ FLRT_API void FLRT_CALL flrt_set_window_font(HWND window, const char *face, int 
 FLRT_API POINT FLRT_CALL flrt_pixels_to_dialog_units(int x, int y);
 FLRT_API void FLRT_CALL flrt_center_window(HWND window, HWND owner);
 FLRT_API int FLRT_CALL flrt_fit_text_ellipsis(HDC dc, char *text, int buffer_size, int width);
+/*
+ * Diagnostics: the number of GDI objects and device contexts the runtime
+ * holds now (fonts, brushes, bitmaps, memory and window DCs). Forms that
+ * come and go give theirs back; the figure serves leak tests where
+ * GetGuiResources answers nothing.
+ */
+FLRT_API int FLRT_CALL flrt_live_gdi_handles(void);
 #else
 /*
  * The Linux build shows no boxes: assertions (answered No) and routine-call

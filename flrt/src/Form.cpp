@@ -21,7 +21,6 @@ constexpr const char *kModule = "Form";
 constexpr UINT kDeleteMdiChildMessage = WM_USER + 100;
 constexpr int kMdiClientId = 3244;
 constexpr int kFirstMdiChildId = 4000;
-constexpr int kFirstControlId = 100;
 constexpr int kAbortCommand = FLRT_CMD_BREAK;
 constexpr DWORD kCenteredStyle = 0x800;
 constexpr DWORD kEmbeddedStyleMask = 0xDE00FFFF;
@@ -277,7 +276,38 @@ int CFLRT_Form::AdoptWidget(std::unique_ptr<CFLRT_AbstractWidget> widget)
 {
     widget->Attach(widget->Description(), this, widget->Object());
     widgets_.push_back(std::move(widget));
-    return kFirstControlId + static_cast<int>(widgets_.size()) - 1;
+    return first_control_id_ + static_cast<int>(widgets_.size()) - 1;
+}
+
+int CFLRT_Form::ReserveEmbeddedIds()
+{
+    // Past the last block the numbering starts again: ids stay 16-bit.
+    if (next_embedded_id_ + kEmbeddedIdBlock > 0x10000)
+        next_embedded_id_ = kFirstEmbeddedId;
+    const int first = next_embedded_id_;
+    next_embedded_id_ += kEmbeddedIdBlock;
+    return first;
+}
+
+CFLRT_AbstractWidget *CFLRT_Form::OwnControlWithId(int id) const
+{
+    const int index = id - first_control_id_;
+    return index >= 0 && index < static_cast<int>(widgets_.size()) ? widgets_[static_cast<size_t>(index)] : nullptr;
+}
+
+CFLRT_AbstractWidget *CFLRT_Form::ControlWithId(int id) const
+{
+    // An embedded form's own controls live in its owner's window.
+    if (!IsEmbeddedWidget())
+        if (CFLRT_AbstractWidget *control = OwnControlWithId(id))
+            return control;
+    for (CFLRT_AbstractWidget *widget : widgets_) {
+        auto *form = dynamic_cast<CFLRT_Form *>(widget);
+        if (form && form->IsEmbeddedWidget())
+            if (CFLRT_AbstractWidget *control = form->OwnControlWithId(id))
+                return control;
+    }
+    return nullptr;
 }
 
 std::vector<std::unique_ptr<CFLRT_AbstractWidget>> CFLRT_Form::TakeWidgets()
@@ -339,6 +369,8 @@ bool CFLRT_Form::Create(HWND parent, int)
         ReadProperties();
         kind_ = kEmbedded;
         MakeWidgets();
+        // Its controls share the owner's window: their ids must not be the owner's.
+        first_control_id_ = static_cast<CFLRT_Form *>(owner_form_)->ReserveEmbeddedIds();
     }
     parent_window_ = parent;
     switch (kind_) {
@@ -497,7 +529,7 @@ int CFLRT_Form::OnOpen()
         // which are created and opened by that control.
         const size_t own_widgets = widgets_.size();
         for (size_t index = 0; index < own_widgets; ++index)
-            widgets_[index]->Create(ControlParent(), kFirstControlId + static_cast<int>(index));
+            widgets_[index]->Create(ControlParent(), first_control_id_ + static_cast<int>(index));
         RefreshContents(nullptr, true);
         HINSTANCE instance = flrt::module_instance();
         PostMessageA(window_, WM_SETICON, ICON_BIG,
@@ -849,24 +881,21 @@ LRESULT CFLRT_Form::OnScroll(WPARAM wparam, LPARAM lparam)
 
 void CFLRT_Form::DrawItem(int id, DRAWITEMSTRUCT *item)
 {
-    // The controls of an embedded form share this window and its ids: the
-    // control's own window tells whose it is.
+    // The control's own window tells whose it is; the id where it has none yet.
     CFLRT_AbstractWidget *widget = item ? FromWindow(item->hwndItem) : nullptr;
-    const int index = id - kFirstControlId;
-    if (!widget && index >= 0 && index < static_cast<int>(widgets_.size()))
-        widget = widgets_[static_cast<size_t>(index)];
+    if (!widget)
+        widget = ControlWithId(id);
     if (widget)
         widget->Guarded([&] { widget->DrawItem(id, item); });
 }
 
 LRESULT CFLRT_Form::MeasureItem(int id, MEASUREITEMSTRUCT *item)
 {
-    const int index = id - kFirstControlId;
+    // Measuring comes while the control's window is being made: only the id tells whose it is.
+    CFLRT_AbstractWidget *widget = ControlWithId(id);
     LRESULT result = 0;
-    if (index >= 0 && index < static_cast<int>(widgets_.size())) {
-        CFLRT_AbstractWidget *widget = widgets_[static_cast<size_t>(index)];
+    if (widget)
         widget->Guarded([&] { result = widget->MeasureItem(id, item); });
-    }
     return result;
 }
 

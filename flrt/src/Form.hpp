@@ -94,6 +94,9 @@ public:
     int AdoptWidget(std::unique_ptr<CFLRT_AbstractWidget> widget);
     // Gives up the widgets, which the caller adopts elsewhere.
     std::vector<std::unique_ptr<CFLRT_AbstractWidget>> TakeWidgets();
+    // The control with this id among those in this form's window: its own
+    // controls and those of the forms it embeds. Null when none has it.
+    CFLRT_AbstractWidget *ControlWithId(int id) const;
 
     CFLRT_AbstractWidget *PendingInvalid() const override { return pending_invalid_; }
     void MakePending(CFLRT_AbstractWidget *widget, const char *message, bool beep) override;
@@ -127,6 +130,10 @@ private:
     void PublishWindowHandle(HWND handle);
     void OnWindowDestroyed();
     HWND ControlParent() const;
+    // A block of control ids, distinct from every other in this form's window,
+    // for the controls of a form embedded in it.
+    int ReserveEmbeddedIds();
+    CFLRT_AbstractWidget *OwnControlWithId(int id) const;
 
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     static LRESULT CALLBACK FormProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
@@ -152,6 +159,14 @@ private:
     bool active_ = false;
     bool single_instance_ = false;
     bool initialised_ = false;
+    // Control ids: a form's own from 100 in list order; the controls of
+    // embedded forms from 0x2000 up, in blocks of 256 ids, clear of the ids
+    // of menu commands, the MDI client and MDI children.
+    static constexpr int kFirstControlId = 100;
+    static constexpr int kFirstEmbeddedId = 0x2000;
+    static constexpr int kEmbeddedIdBlock = 0x100;
+    int first_control_id_ = kFirstControlId;
+    int next_embedded_id_ = kFirstEmbeddedId;
     CFLRT_AbstractWidget *pending_invalid_ = nullptr;
     // The report waiting in the queue: its text (a copy) and whether it shows a box.
     std::optional<std::string> pending_text_;

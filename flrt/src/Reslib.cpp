@@ -1,5 +1,6 @@
 // The list of open resource files, the form lookup, and window utilities
 // shared by forms and controls.
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <map>
@@ -176,6 +177,22 @@ CFLRT_ResourceList &resource_list()
 
 } // namespace flrt
 
+namespace {
+// Only the window thread makes and frees GDI handles, but a diagnostic may be
+// read from any thread.
+std::atomic<int> g_live_gdi_handles{0};
+} // namespace
+
+void flrt::count_gdi_handles(int change) noexcept
+{
+    g_live_gdi_handles += change;
+}
+
+int flrt::live_gdi_handles() noexcept
+{
+    return g_live_gdi_handles;
+}
+
 extern "C" {
 
 FLRT_API void FLRT_CALL flrt_add_res_file(const char *file_name)
@@ -206,6 +223,11 @@ FLRT_API RECT FLRT_CALL flrt_rect_from_size(int x, int y, int width, int height)
 FLRT_API void FLRT_CALL flrt_grow_rect(RECT *rect, int dx, int dy)
 {
     InflateRect(rect, dx, dy);
+}
+
+FLRT_API int FLRT_CALL flrt_live_gdi_handles(void)
+{
+    return flrt::live_gdi_handles();
 }
 
 FLRT_API LOGFONTA FLRT_CALL flrt_font_description(const char *face, int points, int style)

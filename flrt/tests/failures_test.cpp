@@ -459,6 +459,48 @@ TEST(EmbeddedForms, ShowTheirControlsBoundToTheObjectRefreshValidateAndClose)
     EXPECT_TRUE(f.object->get_bool("data_was_accepted"));
 }
 
+BOOL CALLBACK collect_id(HWND control, LPARAM ids)
+{
+    reinterpret_cast<std::multiset<int> *>(ids)->insert(GetDlgCtrlID(control));
+    return TRUE;
+}
+
+// Owner-drawn controls are measured by their id while their window is made:
+// an embedded form's list view at the same place of its list as the owner's
+// must get its own measurement, not the owner's.
+TEST(EmbeddedForms, ControlsHaveIdsOfTheirOwnAndAreMeasuredWithTheirOwnFont)
+{
+    Fixture f;
+    f.object->set_object("rows", f.arrays.objects({f.row("Alpha"), f.row("Beta")}));
+    HWND form = nullptr, small = nullptr, large = nullptr, ok = nullptr;
+    int small_height = 0, large_height = 0;
+    std::multiset<int> ids;
+    Script script;
+    script.window("Measured twins", form)
+        .wait("both lists with their rows",
+              [&] {
+                  small = FindWindowExA(form, nullptr, WC_LISTVIEWA, nullptr);
+                  large = small ? FindWindowExA(form, small, WC_LISTVIEWA, nullptr) : nullptr;
+                  return large && SendMessageA(small, LVM_GETITEMCOUNT, 0, 0) == 2 &&
+                         SendMessageA(large, LVM_GETITEMCOUNT, 0, 0) == 2;
+              })
+        .then([&] {
+            small_height = list_view_row(small, 0).bottom - list_view_row(small, 0).top;
+            large_height = list_view_row(large, 0).bottom - list_view_row(large, 0).top;
+            EnumChildWindows(form, &collect_id, reinterpret_cast<LPARAM>(&ids));
+            ok = FindWindowExA(form, nullptr, "Button", "OK");
+        })
+        .click(the(ok));
+    EXPECT_TRUE(f.display(12));
+    EXPECT_FINISHED(script);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+    EXPECT_GT(small_height, 0);
+    EXPECT_GT(large_height, small_height + 10) << "a 28-point list measured with the 8-point list's font";
+    ids.erase(0); // the embedded form's own frame has none
+    for (auto id = ids.begin(); id != ids.end(); id = ids.upper_bound(*id))
+        EXPECT_EQ(ids.count(*id), 1u) << "control id " << *id << " twice in one window";
+}
+
 // ---- Closing from a routine ----
 
 TEST(ClosingRoutines, AnOnChangeRoutineMayCloseTheRootForm)

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "cflrt_services.h"
 #include "form_file.hpp"
 #include "script.hpp"
 #include "user.hpp"
@@ -1200,6 +1201,7 @@ void CALLBACK close_soaked(HWND, UINT, UINT_PTR timer, DWORD)
 
 struct Usage {
     int windows;
+    int runtime_gdi_handles;
     DWORD gdi_objects;
     DWORD user_objects;
     size_t heap;
@@ -1209,8 +1211,12 @@ struct Usage {
 Usage usage()
 {
     zo::Heap::instance().collect();
-    return Usage{thread_windows(), GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
-                 GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS), heap_bytes(), zo::Heap::instance().size()};
+    return Usage{thread_windows(),
+                 flrt_live_gdi_handles(),
+                 GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS),
+                 GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS),
+                 heap_bytes(),
+                 zo::Heap::instance().size()};
 }
 
 class Soak : public FullEditor {};
@@ -1220,28 +1226,38 @@ class Soak : public FullEditor {};
 TEST_F(Soak, AThousandFormsOfEveryControlKindLeaveNothingBehind)
 {
     constexpr int kForms = 1000;
-    constexpr int kSettled = 50; // caches and first-use allocations are made by then
+    // Caches, first-use allocations and the tables that grow with the most
+    // objects alive at once (the application's heap, Wine's) settle by then.
+    constexpr int kSettled = 200;
     g_soaked = full;
     Usage settled{};
     for (int form = 0; form < kForms; ++form) {
         if (form == kSettled)
             settled = usage();
+        // The canvas writes down every paint: the record is the test's, not a leak.
+        g_hook_calls.clear();
         SetTimer(nullptr, 0, 1, &close_soaked);
         full->display(1);
         ASSERT_FALSE(full->data_was_accepted) << "form " << form;
     }
     const Usage after = usage();
-    std::printf("after %d forms: windows %d -> %d, GDI objects %lu -> %lu, user objects %lu -> %lu, heap %zu -> %zu "
-                "bytes, application objects %zu -> %zu\n",
-                kForms, settled.windows, after.windows, settled.gdi_objects, after.gdi_objects, settled.user_objects,
-                after.user_objects, settled.heap, after.heap, settled.objects, after.objects);
+    std::printf("after %d forms: windows %d -> %d, runtime GDI handles %d -> %d, GDI objects %lu -> %lu, user objects "
+                "%lu -> %lu, heap %zu -> %zu bytes, application objects %zu -> %zu\n",
+                kForms, settled.windows, after.windows, settled.runtime_gdi_handles, after.runtime_gdi_handles,
+                settled.gdi_objects, after.gdi_objects, settled.user_objects, after.user_objects, settled.heap,
+                after.heap, settled.objects, after.objects);
     EXPECT_LE(after.windows, settled.windows);
-    // Where the system counts them (Wine answers 0).
+    // The runtime's own count of the GDI handles it holds: a font, brush,
+    // bitmap or DC kept by each form would show.
+    EXPECT_LE(after.runtime_gdi_handles, settled.runtime_gdi_handles);
+    // Where the system counts them too (Wine answers 0).
     EXPECT_LE(after.gdi_objects, settled.gdi_objects + 10);
     EXPECT_LE(after.user_objects, settled.user_objects + 10);
-    // Less than 128 bytes a form: a leak of anything a form makes (a widget,
-    // a window's data, a string of its description) would show.
-    EXPECT_LE(after.heap, settled.heap + 128 * kForms);
+    // Less than 128 bytes a form. Started from a shell, the heaps did not grow
+    // by a byte from the 200th form to the 1000th; started by ctest they grew
+    // by 56,400 bytes each time, not yet explained, within this bound. A form that kept a
+    // widget, its window's data or a string of its description would exceed it.
+    EXPECT_LE(after.heap, settled.heap + 128 * (kForms - kSettled));
     EXPECT_LE(after.objects, settled.objects + 10);
 }
 
