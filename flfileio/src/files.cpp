@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <system_error>
 
 namespace {
 
@@ -446,14 +447,66 @@ flf_platform::FileImage::~FileImage()
 
 void flf_platform::FileImage::CloseFile()
 {
+    if (reader_.joinable()) {
+        stop_.store(true, std::memory_order_relaxed);
+        reader_.join();
+    }
     if (file_ != -1)
         Close(file_);
     file_ = -1;
 }
 
+namespace {
+constexpr int64_t kPiece = 256 * 1024;
+}
+
+void flf_platform::FileImage::ReadAhead()
+{
+    if (reader_.joinable() || file_ == -1 || size_ > 0)
+        return;
+    try {
+        reader_ = std::thread([this] { ReadAll(); });
+    } catch (const std::system_error &) {
+        // No thread to be had: LoadUpTo reads as the caller goes.
+    }
+}
+
+void flf_platform::FileImage::ReadAll()
+{
+    int64_t loaded = 0;
+    while (loaded < file_size_ && !stop_.load(std::memory_order_relaxed)) {
+        const int64_t piece = std::min(file_size_ - loaded, kPiece);
+        int32_t got = 0;
+        read_failed_ = !Read(file_, data_.get() + loaded, static_cast<int32_t>(piece), &got);
+        if (read_failed_)
+            read_error_ = LastError();
+        loaded += got;
+        if (read_failed_ || got == 0) // or the file ended early
+            break;
+        progress_.store(loaded, std::memory_order_release);
+        progress_.notify_all();
+    }
+    progress_.store(loaded | kFinished, std::memory_order_release);
+    progress_.notify_all();
+}
+
+int64_t flf_platform::FileImage::WaitForReader(int64_t size)
+{
+    int64_t seen = progress_.load(std::memory_order_acquire);
+    while ((seen & ~kFinished) < size && !(seen & kFinished)) {
+        progress_.wait(seen, std::memory_order_acquire);
+        seen = progress_.load(std::memory_order_acquire);
+    }
+    size_ = seen & ~kFinished;
+    if (size_ < size && read_failed_)
+        Raise(file_exception::ReadFailed, read_error_);
+    return size_;
+}
+
 int64_t flf_platform::FileImage::LoadUpTo(int64_t size)
 {
-    constexpr int64_t kPiece = 256 * 1024;
+    if (reader_.joinable())
+        return WaitForReader(size);
     while (size_ < size && size_ < file_size_ && file_ != -1) {
         const int64_t piece = std::min({file_size_ - size_, std::max(size - size_, kPiece), int64_t(1) << 30});
         int32_t got = 0;

@@ -5,9 +5,11 @@
 
 #include "flfileio.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace flf_platform {
 
@@ -69,12 +71,17 @@ public:
     FileImage(const FileImage &) = delete;
     FileImage &operator=(const FileImage &) = delete;
 
-    // Reads on until at least size bytes are in memory or the file ends
-    // (a file that shrinks meanwhile gives what it still has); answers the
-    // bytes in memory. It reads in pieces small enough to stay in the
-    // processor's cache, so that a reader looking at each piece as it comes
-    // finds it there instead of in main memory. Raises file_exception kind 1
-    // when the system cannot read.
+    // Goes on reading the whole file on a thread of its own, so that copying
+    // the bytes from the system costs no time of a caller who looks at each
+    // piece as it comes. Worth it for large files only; where no thread can
+    // be started, LoadUpTo reads on its own as before.
+    void ReadAhead();
+    // Reads on (or waits for the thread reading ahead) until at least size
+    // bytes are in memory or the file ends (a file that shrinks meanwhile
+    // gives what it still has); answers the bytes in memory. It reads in
+    // pieces small enough to stay in the processor's cache, so that a reader
+    // looking at each piece as it comes finds it there instead of in main
+    // memory. Raises file_exception kind 1 when the system cannot read.
     int64_t LoadUpTo(int64_t size);
     // Closes the file; the bytes in memory stay.
     void CloseFile();
@@ -89,10 +96,24 @@ private:
         void operator()(unsigned char *data) const { FreeImage(data, room); }
     };
 
+    // The reading thread: reads pieces until the file ends, fails, or the
+    // image stops wanting them.
+    void ReadAll();
+    int64_t WaitForReader(int64_t size);
+
     std::unique_ptr<unsigned char[], Release> data_{nullptr, Release{0}};
     int64_t size_ = 0;
     int64_t file_size_ = 0;
     intptr_t file_ = -1;
+    // While a thread reads ahead: the bytes it has read, with kFinished set
+    // once it read its last; then read_failed_ tells whether the system
+    // could not read, and read_error_ why.
+    static constexpr int64_t kFinished = int64_t(1) << 62;
+    std::atomic<int64_t> progress_{0};
+    std::atomic<bool> stop_{false};
+    bool read_failed_ = false;
+    int32_t read_error_ = 0;
+    std::thread reader_;
 };
 
 // The platform's text for a system error code.

@@ -15,6 +15,9 @@ const char kFileHeader[] = "Formloom resource file\n";
 constexpr int32_t kFormatVersion = 4;
 constexpr int kSmallestFormEntryBytes = 12; // id, sign, empty alias
 constexpr int kSmallestClassEntryBytes = 8; // count, empty name
+// From this size on a file is copied into memory by a thread of its own
+// while the tree is checked: starting the thread costs less than the copy.
+constexpr int64_t kReadAheadFrom = 2 << 20;
 
 // Stored names are present texts; a none text makes the file malformed.
 std::string ReadPresentString(CAbstrFile &stream)
@@ -329,6 +332,8 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
     auto base = std::make_unique<ResourceBase>("", FLF_PROJECT_ABSOLUTE);
     base->file_name = file_name;
     base->image = std::make_unique<flf_platform::FileImage>(file_name);
+    if (base->image->FileSize() >= kReadAheadFrom)
+        base->image->ReadAhead();
     CByteReader reader(*base->image);
     base->ReadFrom(reader, file_name);
     base->image->CloseFile(); // everything the base holds is in memory
@@ -369,8 +374,8 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
 }
 
 // Checks the whole tree first, so a malformed file fails to open. A form
-// that would be written back byte for byte stays unread until it is used;
-// the others (old formats, unsorted or zero-holding data) are read at once.
+// whose sorted compounds are in order stays unread until it is used; the
+// others (old formats, children that reading would re-sort) are read at once.
 void ResourceBase::ReadFormsRoot(CByteReader &stream)
 {
     ChildListScanner scanner(*image);
@@ -387,7 +392,7 @@ void ResourceBase::ReadFormsRoot(CByteReader &stream)
     for (int32_t count = stream.ReadInt(); count > 0; --count) {
         std::unique_ptr<stobject> child = CreateStobject(stream.ReadByte());
         child->sign = stream.ReadInt();
-        if (child->IsCompound() && span->exact) {
+        if (child->IsCompound() && span->sorted) {
             int32_t size = static_cast<int32_t>(span->end - span->begin);
             static_cast<compound_stobject *>(child.get())->KeepUnread(span->begin, size, version_word);
             stream.Skip(size);

@@ -262,6 +262,7 @@ void compound_stobject::ReadChildren(CAbstrFile &stream, int32_t version)
 void compound_stobject::KeepUnread(const unsigned char *list, int32_t size, int32_t version)
 {
     unread_ = list;
+    unread_checked_ = false;
     unread_size_ = size;
     unread_version_ = version;
 }
@@ -281,6 +282,13 @@ void compound_stobject::ReadKeptBytes() const
 
 void compound_stobject::Write(CAbstrFile &stream) const
 {
+    if (unread_ && !unread_checked_) {
+        // A zero byte ends the text that is read: such a form is written as
+        // reading gives it, the same whether or not it was used before.
+        if (TextsHoldZero(unread_, unread_size_))
+            ReadKeptBytes();
+        unread_checked_ = true;
+    }
     if (unread_) {
         stream.WriteBytes(unread_, unread_size_);
         return;
@@ -470,6 +478,38 @@ namespace {
 
 // Bytes of the values that have a fixed size, by tag (0: not fixed).
 constexpr unsigned char kFixedValueBytes[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 1, 1, 8};
+// The most bytes a child other than a compound takes: a string of the
+// longest length.
+constexpr int64_t kLargestValueChild = 5 + 4 + FLF_MAX_STRING;
+
+// The bytes of a child of tag 10 to 14 (tag, sign and value; of a string
+// without its text), 4 bits a tag.
+constexpr uint64_t ValueChildBytes()
+{
+    uint64_t table = 0;
+    for (int tag = FLF_TAG_INTEGER; tag <= FLF_TAG_DOUBLE; ++tag)
+        table |= uint64_t(5 + (tag == FLF_TAG_STRING ? 4 : kFixedValueBytes[tag])) << (4 * tag);
+    return table;
+}
+constexpr uint64_t kValueChildBytes = ValueChildBytes();
+
+// The bytes of text a child of that tag and length field holds: those of a
+// string (none for length -1), none for any other kind.
+inline uint32_t TextBytes(unsigned tag, int32_t length)
+{
+    uint32_t text = uint32_t(length) + (uint32_t(length) >> 31);
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    // A conditional move: compilers make a branch of the selection, and the
+    // kinds of children come in no order a branch predictor could learn.
+    asm("cmpl %[string], %[tag]\n\tcmovnel %[zero], %[text]"
+        : [text] "+r"(text)
+        : [tag] "r"(tag), [string] "i"(FLF_TAG_STRING), [zero] "r"(0u)
+        : "cc");
+    return text;
+#else
+    return tag == FLF_TAG_STRING ? text : 0;
+#endif
+}
 
 int32_t LoadInt(const unsigned char *p)
 {
@@ -497,9 +537,12 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
     if (count < 0 || !Have(p, 4 + int64_t(count) * kSmallestChildBytes))
         return Fail(p, "a child count below 0 or larger than the bytes left can hold");
     p += 4;
-    int32_t previous = INT32_MIN;
-    bool first = true;
-    for (; count > 0; --count) {
+    int64_t previous = INT64_MIN; // the sign before, in a sorted list
+    for (;;) {
+        p = watch_texts_ ? Values<true>(p, count, previous, sorted) : Values<false>(p, count, previous, sorted);
+        if (count == 0)
+            return p;
+        // A compound, a child near the end of the bytes, or a malformed one.
         if (!Have(p, 5))
             return Fail(p, "the data ends inside a child's tag and sign");
         unsigned tag = p[0];
@@ -507,31 +550,67 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
         const unsigned char *child = p;
         p += 5;
         if (sorted) {
-            if (!first && sign <= previous)
-                exact_ = false; // reading re-sorts, writing would change the bytes
+            in_order_ = in_order_ && sign > previous;
             previous = sign;
-            first = false;
         }
-        // Most children are fixed-size values or strings: skip them without a call.
+        --count;
         int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
         if (fixed > 0) {
             if (!Have(p, fixed))
                 return Fail(p, "the data ends inside a value");
             p += fixed;
-            continue;
-        }
-        if (tag == FLF_TAG_STRING) {
+        } else if (tag == FLF_TAG_STRING) {
             p = SkipString(p);
-            if (!p)
-                return nullptr;
-            continue;
-        }
-        if (tag != FLF_TAG_ORDERED && tag != FLF_TAG_SORTED)
+        } else if (tag == FLF_TAG_ORDERED || tag == FLF_TAG_SORTED) {
+            p = depth > 1 ? List(p, depth + 1, tag == FLF_TAG_SORTED) : TopLevelCompound(p, tag);
+        } else {
             return Fail(child, "a tag that names no kind of stored object");
-        p = depth > 1 ? List(p, depth + 1, tag == FLF_TAG_SORTED) : TopLevelCompound(p, tag);
+        }
         if (!p)
             return nullptr;
     }
+}
+
+// The run of plain values (numbers, characters, booleans and strings) from p,
+// counted off count, while the longest such child would still be in memory.
+// Stops before a compound or anything else List has to look at. A file holds
+// millions of children in random order of kinds, so the size of each comes
+// from tables and selections, without a branch on its kind to mispredict.
+template <bool kWatchTexts>
+const unsigned char *ChildListScanner::Values(const unsigned char *p, int32_t &count, int64_t &previous, bool sorted)
+{
+    int32_t left = count;
+    int64_t before = previous;
+    bool in_order = true, values = true;
+    while (values && left > 0 && (end_ - p >= kLargestValueChild || More(p, kLargestValueChild))) {
+        // Up to the end of what is in memory, so that end_ stays in a register.
+        const unsigned char *last = end_ - kLargestValueChild;
+        do {
+            __builtin_prefetch(p + 2048); // the bytes may come from another core's cache
+
+            const unsigned tag = p[0];
+            const int32_t sign = LoadInt(p + 1);
+            const int32_t length = LoadInt(p + 5); // of a string; any bytes of other values
+            const bool string = tag == FLF_TAG_STRING;
+            const bool value = tag - FLF_TAG_INTEGER <= unsigned(FLF_TAG_DOUBLE - FLF_TAG_INTEGER);
+            // Length -1 (none) up to the longest string.
+            const bool length_ok = uint32_t(length) + 1 <= uint32_t(FLF_MAX_STRING) + 1;
+            if (!(value & (length_ok | (!string)))) {
+                values = false;
+                break;
+            }
+            in_order &= (!sorted) | (sign > before);
+            before = sign;
+            const uint32_t text = TextBytes(tag, length);
+            if (kWatchTexts && text > 0 && std::memchr(p + 9, 0, text))
+                text_holds_zero_ = true;
+            p += text;
+            p += (kValueChildBytes >> (4 * (tag & 15))) & 15;
+        } while (--left > 0 && p <= last);
+    }
+    in_order_ = in_order_ && in_order;
+    count = left;
+    previous = before;
     return p;
 }
 
@@ -547,8 +626,8 @@ const unsigned char *ChildListScanner::SkipString(const unsigned char *p)
     if (!Have(p, 4 + int64_t(length)))
         return Fail(p, "the data ends inside a string");
     p += 4;
-    if (length > 0 && std::memchr(p, 0, length))
-        exact_ = false; // a zero byte ends the text that is read
+    if (watch_texts_ && length > 0 && std::memchr(p, 0, length))
+        text_holds_zero_ = true;
     return p + length;
 }
 
@@ -560,17 +639,23 @@ bool ChildListScanner::More(const unsigned char *p, int64_t n)
     return end_ - p >= n;
 }
 
-// A compound of the top-level list, remembered with whether it alone reads
-// back exactly.
+// A compound of the top-level list, remembered with whether its sorted
+// compounds hold their children in order.
 const unsigned char *ChildListScanner::TopLevelCompound(const unsigned char *p, int tag)
 {
-    bool exact_before = exact_;
-    exact_ = true;
+    bool in_order_before = in_order_;
+    in_order_ = true;
     const unsigned char *end = List(p, 2, tag == FLF_TAG_SORTED);
     if (end)
-        top_level_.push_back(Span{p, end, exact_});
-    exact_ = exact_before && exact_;
+        top_level_.push_back(Span{p, end, in_order_});
+    in_order_ = in_order_before && in_order_;
     return end;
+}
+
+bool TextsHoldZero(const unsigned char *list, int32_t size)
+{
+    ChildListScanner scanner(list + size, true);
+    return !scanner.List(list, 2, false) || scanner.TextHoldsZero();
 }
 
 // ---- kind registry ---------------------------------------------------------

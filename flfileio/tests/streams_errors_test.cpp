@@ -9,30 +9,6 @@ using namespace fltest;
 
 extern "C" int c_caller_reads_a_bad_tag(flf_error *error);
 
-namespace {
-
-// Switches the C error mode on for one scope.
-class CaughtErrors {
-public:
-    CaughtErrors() : previous_(flf_catch_errors(1)) {}
-    ~CaughtErrors() { flf_catch_errors(previous_); }
-    CaughtErrors(const CaughtErrors &) = delete;
-    CaughtErrors &operator=(const CaughtErrors &) = delete;
-
-private:
-    int previous_;
-};
-
-flf_error last_error()
-{
-    flf_error error;
-    std::memset(&error, 0x55, sizeof error);
-    flf_last_error(&error);
-    return error;
-}
-
-} // namespace
-
 TEST(MemoryStream, LengthFollowsTheFurthestWriteAndSeekStopsAtIt)
 {
     CMemoryFile stream(4, true);

@@ -282,4 +282,12 @@ std::ostream &operator<<(std::ostream &out, const Caught &caught)
     return out << names[caught.what] << " (" << caught.code << ", " << caught.detail << ")";
 }
 
+flf_error last_error()
+{
+    flf_error error;
+    std::memset(&error, 0x55, sizeof error);
+    flf_last_error(&error);
+    return error;
+}
+
 } // namespace fltest

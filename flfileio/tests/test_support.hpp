@@ -207,6 +207,21 @@ Caught catch_error(Call &&call)
     }
 }
 
+// Switches the C error mode on for one scope.
+class CaughtErrors {
+public:
+    CaughtErrors() : previous_(flf_catch_errors(1)) {}
+    ~CaughtErrors() { flf_catch_errors(previous_); }
+    CaughtErrors(const CaughtErrors &) = delete;
+    CaughtErrors &operator=(const CaughtErrors &) = delete;
+
+private:
+    int previous_;
+};
+
+// What flf_last_error reports (and clears).
+flf_error last_error();
+
 // Only the type and the code: for stream errors whose system code varies.
 inline Caught kind_only(Caught caught)
 {
