@@ -586,7 +586,7 @@ const unsigned char *ChildListScanner::Values(const unsigned char *p, int32_t &c
         // Up to the end of what is in memory, so that end_ stays in a register.
         const unsigned char *last = end_ - kLargestValueChild;
         do {
-            __builtin_prefetch(p + 2048); // the bytes may come from another core's cache
+            __builtin_prefetch(p + 8192); // the bytes may come from another core's cache
 
             const unsigned tag = p[0];
             const int32_t sign = LoadInt(p + 1);
