@@ -136,12 +136,15 @@ public:
     // The text lives in this stream's buffer until the next ReadString; none
     // for length -1. Lengths below -1 or above 4095 raise kind 4.
     const char *ReadString();
+    // The same, with the length the stream gave (the text may hold zero bytes).
+    const char *ReadString(int32_t &length);
 
     void WriteInt(int32_t value);
     void WriteByte(int32_t value); // the low 8 bits
     void WriteBool(int32_t value); // the low 8 bits
     void WriteDouble(double value);
-    void WriteString(const char *text); // none writes the length -1 alone
+    void WriteString(const char *text);                // none writes the length -1 alone
+    void WriteString(const char *text, size_t length); // length bytes, zero bytes and all
 
 protected:
     char text_[FLF_MAX_STRING + 1];

@@ -70,7 +70,13 @@ double CAbstrFile::ReadDouble()
 
 const char *CAbstrFile::ReadString()
 {
-    int32_t length = ReadInt();
+    int32_t length = 0;
+    return ReadString(length);
+}
+
+const char *CAbstrFile::ReadString(int32_t &length)
+{
+    length = ReadInt();
     if (length == -1)
         return nullptr;
     if (length < 0 || length > FLF_MAX_STRING) {
@@ -117,7 +123,15 @@ void CAbstrFile::WriteString(const char *text)
         WriteInt(-1);
         return;
     }
-    size_t length = std::strlen(text);
+    WriteString(text, std::strlen(text));
+}
+
+void CAbstrFile::WriteString(const char *text, size_t length)
+{
+    if (!text) {
+        WriteInt(-1);
+        return;
+    }
     if (length > FLF_MAX_STRING)
         Raise(file_exception::StringTooLong, 0);
     WriteInt(static_cast<int32_t>(length));

@@ -38,14 +38,12 @@ private:
 
 // Walks a child list (count, then tag, sign and value per child) and checks it
 // as the reader would: known tags, string lengths, counts the bytes can hold,
-// nesting depth. It also tells whether the children of sorted compounds stand
-// in strictly ascending sign order, as reading them keeps them.
+// nesting depth. It also tells whether reading the list and writing it back
+// would give the very same bytes: children of sorted compounds in strictly
+// ascending sign order.
 class ChildListScanner {
 public:
-    // Over bytes in memory, up to end. With watch_texts it also notes strings
-    // holding a zero byte (TextHoldsZero), which is slower.
-    explicit ChildListScanner(const unsigned char *end, bool watch_texts = false) : end_(end), watch_texts_(watch_texts)
-    {}
+    explicit ChildListScanner(const unsigned char *end) : end_(end) {}
     // Over the image of a file being read: reads on as the walk needs bytes.
     explicit ChildListScanner(flf_platform::FileImage &source) : end_(source.Data() + source.Size()), source_(&source)
     {}
@@ -53,7 +51,7 @@ public:
     struct Span {
         const unsigned char *begin;
         const unsigned char *end;
-        bool sorted; // sorted compounds hold their children in ascending sign order
+        bool exact; // reads back to exactly these bytes
     };
 
     // The end of the list starting at list, or null when it is malformed.
@@ -61,14 +59,12 @@ public:
     const unsigned char *List(const unsigned char *list, int depth, bool sorted);
     // The child lists of the compounds in the top-level list, in file order.
     const std::vector<Span> &TopLevelCompounds() const { return top_level_; }
-    bool TextHoldsZero() const { return text_holds_zero_; }
     // Where and why List found the list malformed.
     const unsigned char *FailedAt() const { return failed_at_; }
     const char *FailedCheck() const { return failed_check_; }
     int FailedKind() const { return failed_kind_; } // as a stream error
 
 private:
-    template <bool kWatchTexts>
     const unsigned char *Values(const unsigned char *p, int32_t &count, int64_t &previous, bool sorted);
     const unsigned char *TopLevelCompound(const unsigned char *p, int tag);
     const unsigned char *SkipString(const unsigned char *p);
@@ -79,18 +75,12 @@ private:
 
     const unsigned char *end_;
     flf_platform::FileImage *source_ = nullptr;
-    bool watch_texts_ = false;
-    bool text_holds_zero_ = false;
-    bool in_order_ = true;
+    bool exact_ = true;
     std::vector<Span> top_level_;
     const unsigned char *failed_at_ = nullptr;
     const char *failed_check_ = "";
     int failed_kind_ = file_exception::OutOfBounds;
 };
-
-// Whether a child list that was checked already holds a string with a zero
-// byte, which ends the text that is read.
-bool TextsHoldZero(const unsigned char *list, int32_t size);
 
 // Why a resource file does not open: where reading stopped (a byte offset),
 // the part of the file, the check that failed and the stream error kind.

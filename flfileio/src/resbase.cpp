@@ -374,8 +374,8 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
 }
 
 // Checks the whole tree first, so a malformed file fails to open. A form
-// whose sorted compounds are in order stays unread until it is used; the
-// others (old formats, children that reading would re-sort) are read at once.
+// that would be written back byte for byte stays unread until it is used;
+// the others (old formats, children that reading would re-sort) are read at once.
 void ResourceBase::ReadFormsRoot(CByteReader &stream)
 {
     ChildListScanner scanner(*image);
@@ -392,7 +392,7 @@ void ResourceBase::ReadFormsRoot(CByteReader &stream)
     for (int32_t count = stream.ReadInt(); count > 0; --count) {
         std::unique_ptr<stobject> child = CreateStobject(stream.ReadByte());
         child->sign = stream.ReadInt();
-        if (child->IsCompound() && span->sorted) {
+        if (child->IsCompound() && span->exact) {
             int32_t size = static_cast<int32_t>(span->end - span->begin);
             static_cast<compound_stobject *>(child.get())->KeepUnread(span->begin, size, version_word);
             stream.Skip(size);

@@ -143,19 +143,22 @@ void string_stobject::SetValue(const char *text)
     present_ = true;
 }
 
+// A text is kept with every byte the file gave, zero bytes too: the
+// interface shows it up to its first zero byte, and saving writes it whole.
 void string_stobject::Read(CAbstrFile &stream, int32_t)
 {
-    const char *text = stream.ReadString();
+    int32_t length = 0;
+    const char *text = stream.ReadString(length);
     present_ = text != nullptr;
     if (text)
-        value_.assign(text);
+        value_.assign(text, static_cast<size_t>(length));
     else
         value_.clear();
 }
 
 void string_stobject::Write(CAbstrFile &stream) const
 {
-    stream.WriteString(Value());
+    stream.WriteString(Value(), value_.size());
 }
 
 int string_stobject::SetText(const char *text)
@@ -262,7 +265,6 @@ void compound_stobject::ReadChildren(CAbstrFile &stream, int32_t version)
 void compound_stobject::KeepUnread(const unsigned char *list, int32_t size, int32_t version)
 {
     unread_ = list;
-    unread_checked_ = false;
     unread_size_ = size;
     unread_version_ = version;
 }
@@ -282,13 +284,6 @@ void compound_stobject::ReadKeptBytes() const
 
 void compound_stobject::Write(CAbstrFile &stream) const
 {
-    if (unread_ && !unread_checked_) {
-        // A zero byte ends the text that is read: such a form is written as
-        // reading gives it, the same whether or not it was used before.
-        if (TextsHoldZero(unread_, unread_size_))
-            ReadKeptBytes();
-        unread_checked_ = true;
-    }
     if (unread_) {
         stream.WriteBytes(unread_, unread_size_);
         return;
@@ -539,7 +534,7 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
     p += 4;
     int64_t previous = INT64_MIN; // the sign before, in a sorted list
     for (;;) {
-        p = watch_texts_ ? Values<true>(p, count, previous, sorted) : Values<false>(p, count, previous, sorted);
+        p = Values(p, count, previous, sorted);
         if (count == 0)
             return p;
         // A compound, a child near the end of the bytes, or a malformed one.
@@ -550,7 +545,7 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
         const unsigned char *child = p;
         p += 5;
         if (sorted) {
-            in_order_ = in_order_ && sign > previous;
+            exact_ = exact_ && sign > previous; // reading re-sorts, writing would change the bytes
             previous = sign;
         }
         --count;
@@ -576,18 +571,16 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
 // Stops before a compound or anything else List has to look at. A file holds
 // millions of children in random order of kinds, so the size of each comes
 // from tables and selections, without a branch on its kind to mispredict.
-template <bool kWatchTexts>
 const unsigned char *ChildListScanner::Values(const unsigned char *p, int32_t &count, int64_t &previous, bool sorted)
 {
     int32_t left = count;
     int64_t before = previous;
-    bool in_order = true, values = true;
+    bool exact = true, values = true;
     while (values && left > 0 && (end_ - p >= kLargestValueChild || More(p, kLargestValueChild))) {
         // Up to the end of what is in memory, so that end_ stays in a register.
         const unsigned char *last = end_ - kLargestValueChild;
         do {
             __builtin_prefetch(p + 8192); // the bytes may come from another core's cache
-
             const unsigned tag = p[0];
             const int32_t sign = LoadInt(p + 1);
             const int32_t length = LoadInt(p + 5); // of a string; any bytes of other values
@@ -599,16 +592,14 @@ const unsigned char *ChildListScanner::Values(const unsigned char *p, int32_t &c
                 values = false;
                 break;
             }
-            in_order &= (!sorted) | (sign > before);
+            exact &= (!sorted) | (sign > before);
             before = sign;
             const uint32_t text = TextBytes(tag, length);
-            if (kWatchTexts && text > 0 && std::memchr(p + 9, 0, text))
-                text_holds_zero_ = true;
             p += text;
             p += (kValueChildBytes >> (4 * (tag & 15))) & 15;
         } while (--left > 0 && p <= last);
     }
-    in_order_ = in_order_ && in_order;
+    exact_ = exact_ && exact;
     count = left;
     previous = before;
     return p;
@@ -626,8 +617,6 @@ const unsigned char *ChildListScanner::SkipString(const unsigned char *p)
     if (!Have(p, 4 + int64_t(length)))
         return Fail(p, "the data ends inside a string");
     p += 4;
-    if (watch_texts_ && length > 0 && std::memchr(p, 0, length))
-        text_holds_zero_ = true;
     return p + length;
 }
 
@@ -639,23 +628,17 @@ bool ChildListScanner::More(const unsigned char *p, int64_t n)
     return end_ - p >= n;
 }
 
-// A compound of the top-level list, remembered with whether its sorted
-// compounds hold their children in order.
+// A compound of the top-level list, remembered with whether it alone reads
+// back exactly (its sorted compounds hold their children in order).
 const unsigned char *ChildListScanner::TopLevelCompound(const unsigned char *p, int tag)
 {
-    bool in_order_before = in_order_;
-    in_order_ = true;
+    bool exact_before = exact_;
+    exact_ = true;
     const unsigned char *end = List(p, 2, tag == FLF_TAG_SORTED);
     if (end)
-        top_level_.push_back(Span{p, end, in_order_});
-    in_order_ = in_order_before && in_order_;
+        top_level_.push_back(Span{p, end, exact_});
+    exact_ = exact_before && exact_;
     return end;
-}
-
-bool TextsHoldZero(const unsigned char *list, int32_t size)
-{
-    ChildListScanner scanner(list + size, true);
-    return !scanner.List(list, 2, false) || scanner.TextHoldsZero();
 }
 
 // ---- kind registry ---------------------------------------------------------

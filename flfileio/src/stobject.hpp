@@ -147,8 +147,7 @@ public:
     // Leaves the children unread: they stay as the bytes of their child list
     // (count and children, as in the file) until first used, and are written
     // back as those very bytes while untouched. The bytes must outlive this
-    // compound, and its sorted compounds must hold their children in
-    // ascending sign order; texts are looked at when the bytes are written.
+    // compound and must read back to exactly themselves.
     void KeepUnread(const unsigned char *list, int32_t size, int32_t version);
 
 protected:
@@ -168,7 +167,6 @@ private:
 
     mutable std::vector<stobject *> children_;
     mutable const unsigned char *unread_ = nullptr;
-    mutable bool unread_checked_ = false; // the kept bytes read back to themselves
     int32_t unread_size_ = 0;
     int32_t unread_version_ = 0;
 };

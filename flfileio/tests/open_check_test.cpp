@@ -217,15 +217,26 @@ TEST_F(OpenCheck, ALongFormThatReadingWouldReorderIsSavedAsRead)
     }
 }
 
-TEST_F(OpenCheck, ALongFormWithAZeroInATextIsSavedAsRead)
+// Texts hold what the file gave, zero bytes included: callers see a text up
+// to its first zero byte, and saving writes it whole whether or not it was
+// read. (Reading used to cut it at the zero, and saving lost the rest.)
+TEST_F(OpenCheck, TextsWithZeroBytesAreKeptWholeTouchedOrNot)
 {
-    const LongFile file = two_long_forms(
-        [](ByteWriter &image) { image.child(FLF_TAG_STRING, kValues + 1).str(std::string("a\0b", 3)); }, 1);
-    const ByteVector saved = SavedBothWays(file.bytes);
-    EXPECT_EQ(saved.size(), file.bytes.size() - 2); // the text is read up to its zero byte
-    BasePtr again = open_base(dir.write("again.flf", saved));
-    ASSERT_NE(again, nullptr);
-    EXPECT_STREQ(flf_get_prop_str(flf_get_prop(flf_get_form(again.get(), "MAIN", 1), kValues + 1)), "a");
+    const std::string texts[] = {std::string("a\0b", 3), std::string(90, 'l') + '\0' + std::string(30, 'm')};
+    for (const std::string &text : texts) {
+        SCOPED_TRACE(text.size());
+        ByteWriter small = resource_header(kCurrentVersion, "prj", 0);
+        one_form_index(small).i32(1).child(FLF_TAG_SORTED, 10001).i32(1).child(FLF_TAG_STRING, 1).str(text);
+        const LongFile large =
+            two_long_forms([&](ByteWriter &image) { image.child(FLF_TAG_STRING, kValues + 1).str(text); }, 1);
+        for (const auto &[file, sign] : {std::pair{small.bytes(), 1}, std::pair{large.bytes, kValues + 1}}) {
+            EXPECT_EQ(SavedBothWays(file), file);
+            BasePtr base = open_base(dir.write("zero.flf", file));
+            ASSERT_NE(base, nullptr);
+            FLF_ITEM item = flf_get_prop(flf_get_form(base.get(), "MAIN", 1), sign);
+            EXPECT_EQ(std::string(flf_get_prop_str(item)), text.substr(0, text.find('\0')));
+        }
+    }
 }
 
 } // namespace
