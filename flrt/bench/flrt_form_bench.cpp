@@ -39,7 +39,7 @@ constexpr int kControls = 200;
 constexpr int kColumns = 20;
 constexpr int kCellWidth = 48;
 constexpr int kCellHeight = 40;
-constexpr int kRounds = 5;
+constexpr int kRounds = 9;
 constexpr int kElements = 100;
 
 // The values of the bound object, which the direct windows show as the form does.
@@ -508,7 +508,7 @@ bool run_variant(const char *name, HWND bench, TestObject *object, int number, c
 
 bool run_kinds(HWND bench, TestObject *object)
 {
-    constexpr int kKindRounds = 3;
+    constexpr int kKindRounds = 5;
     std::printf("one kind each (%d controls, median of %d runs): open (before painting + painting); "
                 "ratios to the direct windows, bare and showing the same values\n",
                 kControls, kKindRounds);
