@@ -5,7 +5,8 @@
 // half of them edits and lists bound to fields and to arrays of 100 elements.
 // Each open is also split in two: until the windows exist and hold their
 // values, and painting them. With the argument "kinds", a form of 200
-// controls of one kind is measured the same way for every kind of variant b.
+// controls of one kind is measured the same way for every kind of variant b,
+// and the direct list boxes with and without their vertical scroll bar.
 // The forms are built at run time through the flf_ functions into a
 // temporary resource file.
 #include <windows.h>
@@ -506,6 +507,22 @@ bool run_variant(const char *name, HWND bench, TestObject *object, int number, c
     return true;
 }
 
+// What the list boxes' vertical scroll bars cost: the direct list boxes
+// showing the same items, with and without WS_VSCROLL.
+void time_list_boxes_without_scroll_bar(HWND bench, int rounds)
+{
+    const Kind &list_box = kEveryKind[2];
+    const Kind without{list_box.kind, list_box.window_class, list_box.style & ~WS_VSCROLL, list_box.field,
+                       list_box.tag};
+    std::vector<Times> with_bar, without_bar;
+    for (int round = 0; round < rounds; ++round) {
+        with_bar.push_back(time_direct(bench, only(list_box), true));
+        without_bar.push_back(time_direct(bench, only(without), true));
+    }
+    std::printf("  list boxes with the same items, direct: open %s; without WS_VSCROLL %s\n",
+                open_text(Figures(with_bar)).c_str(), open_text(Figures(without_bar)).c_str());
+}
+
 bool run_kinds(HWND bench, TestObject *object)
 {
     constexpr int kKindRounds = 5;
@@ -518,6 +535,7 @@ bool run_kinds(HWND bench, TestObject *object)
             return false;
         report_kind(kEveryKind[i], measured);
     }
+    time_list_boxes_without_scroll_bar(bench, kKindRounds);
     return true;
 }
 
