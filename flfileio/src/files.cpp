@@ -497,19 +497,27 @@ void flf_platform::FileImage::ReadAll()
         loaded += got;
         if (read_failed_ || got == 0) // or the file ended early
             break;
-        progress_.store(loaded, std::memory_order_release);
-        progress_.notify_all();
+        Publish(loaded);
     }
-    progress_.store(loaded | kFinished, std::memory_order_release);
-    progress_.notify_all();
+    Publish(loaded | kFinished);
+}
+
+void flf_platform::FileImage::Publish(int64_t progress)
+{
+    {
+        std::lock_guard<std::mutex> lock(progress_lock_);
+        progress_.store(progress, std::memory_order_release);
+    }
+    progress_changed_.notify_all();
 }
 
 int64_t flf_platform::FileImage::WaitForReader(int64_t size)
 {
+    const auto enough = [&](int64_t seen) { return (seen & ~kFinished) >= size || (seen & kFinished); };
     int64_t seen = progress_.load(std::memory_order_acquire);
-    while ((seen & ~kFinished) < size && !(seen & kFinished)) {
-        progress_.wait(seen, std::memory_order_acquire);
-        seen = progress_.load(std::memory_order_acquire);
+    if (!enough(seen)) {
+        std::unique_lock<std::mutex> lock(progress_lock_);
+        progress_changed_.wait(lock, [&] { return enough(seen = progress_.load(std::memory_order_acquire)); });
     }
     size_ = seen & ~kFinished;
     if (size_ < size && read_failed_)

@@ -6,8 +6,10 @@
 #include "flfileio.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -99,6 +101,7 @@ private:
     // The reading thread: reads pieces until the file ends, fails, or the
     // image stops wanting them.
     void ReadAll();
+    void Publish(int64_t progress);
     int64_t WaitForReader(int64_t size);
 
     std::unique_ptr<unsigned char[], Release> data_{nullptr, Release{0}};
@@ -107,9 +110,11 @@ private:
     intptr_t file_ = -1;
     // While a thread reads ahead: the bytes it has read, with kFinished set
     // once it read its last; then read_failed_ tells whether the system
-    // could not read, and read_error_ why.
+    // could not read, and read_error_ why. It changes under progress_lock_.
     static constexpr int64_t kFinished = int64_t(1) << 62;
     std::atomic<int64_t> progress_{0};
+    std::mutex progress_lock_;
+    std::condition_variable progress_changed_;
     std::atomic<bool> stop_{false};
     bool read_failed_ = false;
     int32_t read_error_ = 0;
