@@ -119,11 +119,7 @@ void CAbstrFile::WriteDouble(double value)
 
 void CAbstrFile::WriteString(const char *text)
 {
-    if (!text) {
-        WriteInt(-1);
-        return;
-    }
-    WriteString(text, std::strlen(text));
+    WriteString(text, text ? std::strlen(text) : 0);
 }
 
 void CAbstrFile::WriteString(const char *text, size_t length)
