@@ -3,8 +3,12 @@
 // once showing what the form shows (texts, list items, positions).
 // Variant a: labels, buttons and group boxes. Variant b: every control kind,
 // half of them edits and lists bound to fields and to arrays of 100 elements.
-// The form is built at run time through the flf_ functions into a temporary
-// resource file.
+// Each open is also split in two: until the windows exist and hold their
+// values, and painting them. With the argument "kinds", a form of 200
+// controls of one kind is measured the same way for every kind of variant b,
+// and the direct list boxes with and without their vertical scroll bar.
+// The forms are built at run time through the flf_ functions into a
+// temporary resource file.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,6 +16,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,7 +40,7 @@ constexpr int kControls = 200;
 constexpr int kColumns = 20;
 constexpr int kCellWidth = 48;
 constexpr int kCellHeight = 40;
-constexpr int kRounds = 5;
+constexpr int kRounds = 9;
 constexpr int kElements = 100;
 
 // The values of the bound object, which the direct windows show as the form does.
@@ -138,6 +144,9 @@ const Kind kEveryKind[] = {
     {22, "Static", kChild, "canvas", 'V'},
 };
 
+// Which kind of control stands at each place of a form.
+using KindAt = std::function<const Kind &(int)>;
+
 // Variant a: labels, buttons and group boxes in turn.
 const Kind &plain_kind(int index)
 {
@@ -196,7 +205,7 @@ void add_control(FLF_ITEM items, const Kind &kind, int index)
         add_feature(add(control, FLF_TAG_ORDERED, FL_value), 'P', "press");
 }
 
-void add_form(FLF_BASE base, int number, const Kind &(*kind_at)(int))
+void add_form(FLF_BASE base, int number, const KindAt &kind_at)
 {
     FLF_ITEM form = flf_add_form(base, kClass, number, "Bench");
     FLF_ITEM properties = add(form, FLF_TAG_SORTED, FL_properties);
@@ -215,7 +224,15 @@ void add_form(FLF_BASE base, int number, const Kind &(*kind_at)(int))
         add_control(items, kind_at(index), index);
 }
 
-std::string write_forms()
+// The forms of one kind each follow the two variants.
+constexpr int kFirstKindForm = 3;
+
+KindAt only(const Kind &kind)
+{
+    return [&kind](int) -> const Kind & { return kind; };
+}
+
+std::string write_forms(bool kinds)
 {
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
@@ -223,6 +240,9 @@ std::string write_forms()
     FLF_BASE base = flf_new_base("flrt form bench", FLF_PROJECT_ABSOLUTE);
     add_form(base, 1, plain_kind);
     add_form(base, 2, every_kind);
+    if (kinds)
+        for (size_t i = 0; i < std::size(kEveryKind); ++i)
+            add_form(base, kFirstKindForm + static_cast<int>(i), only(kEveryKind[i]));
     flf_saveas_base(base, file.c_str());
     flf_close_base(base);
     return file;
@@ -278,10 +298,10 @@ struct BenchObject {
 // ---- Timing ----
 
 struct Times {
-    double open = 0;
-    double refresh = 0;
+    double open = 0;     // until painted
+    double painting = 0; // the end of the open: painting the windows that hold their values
+    double refresh = 0;  // the form only
     double close = 0;
-    double filled_open = 0; // direct windows only: showing the form's values
 };
 
 constexpr UINT kPaintedMessage = WM_APP + 1;
@@ -307,7 +327,9 @@ LRESULT CALLBACK bench_window_proc(HWND window, UINT message, WPARAM wparam, LPA
         PostMessageA(window, kPaintedMessage, 0, 0);
         return 0;
     }
+    const Clock::time_point painting = Clock::now();
     RedrawWindow(form, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    g_run->times.painting = milliseconds_since(painting);
     g_run->times.open = milliseconds_since(g_run->start);
     const Clock::time_point refresh = Clock::now();
     flrt_update_widget(g_run->object->handle(), JNI_TRUE);
@@ -384,7 +406,7 @@ void show_values(HWND window, const Kind &kind)
 
 // The same windows made directly in the bench window, painted and destroyed;
 // filled: showing the values the form shows.
-Times time_direct(HWND bench, const Kind &(*kind_at)(int), bool filled)
+Times time_direct(HWND bench, const KindAt &kind_at, bool filled)
 {
     Times times;
     const Clock::time_point start = Clock::now();
@@ -401,9 +423,10 @@ Times time_direct(HWND bench, const Kind &(*kind_at)(int), bool filled)
             show_values(windows.back(), kind);
     }
     ShowWindow(bench, SW_SHOW);
+    const Clock::time_point painting = Clock::now();
     RedrawWindow(bench, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    times.painting = milliseconds_since(painting);
     times.open = milliseconds_since(start);
-    times.filled_open = times.open;
     const Clock::time_point closing = Clock::now();
     for (HWND window : windows)
         DestroyWindow(window);
@@ -412,58 +435,143 @@ Times time_direct(HWND bench, const Kind &(*kind_at)(int), bool filled)
     return times;
 }
 
-void report(const char *variant, const std::vector<Times> &form, const std::vector<Times> &direct)
+// The medians of one way of opening over the runs.
+struct Figures {
+    Figures() = default;
+    explicit Figures(const std::vector<Times> &runs)
+        : open(median_of(runs, &Times::open)), painting(median_of(runs, &Times::painting)),
+          refresh(median_of(runs, &Times::refresh)), close(median_of(runs, &Times::close))
+    {}
+    double open = 0, painting = 0, refresh = 0, close = 0;
+};
+
+struct Measured {
+    Figures form, bare, filled;
+};
+
+// The open (median) in two parts: the median painting and what comes before it.
+std::string open_text(const Figures &figures)
 {
-    const double open = median_of(form, &Times::open);
-    const double refresh = median_of(form, &Times::refresh);
-    const double close = median_of(form, &Times::close);
-    const double direct_open = median_of(direct, &Times::open);
-    const double direct_close = median_of(direct, &Times::close);
-    const double filled_open = median_of(direct, &Times::filled_open);
-    std::printf("variant %s (%d controls, median of %d runs)\n", variant, kControls, kRounds);
-    std::printf("  form:   open %8.1f ms  refresh %7.1f ms (%.1f ms per 100 controls)  close %7.1f ms\n", open, refresh,
-                refresh * 100 / kControls, close);
-    std::printf("  direct: open %8.1f ms                                              close %7.1f ms\n", direct_open,
-                direct_close);
-    std::printf("  ratio:  open %8.2f                                                 close %7.2f\n",
-                open / direct_open, close / direct_close);
-    std::printf("  direct, showing the same values: open %8.1f ms  ratio %.2f\n", filled_open, open / filled_open);
+    char text[96];
+    std::snprintf(text, sizeof text, "%7.1f ms (%6.1f + painting %6.1f)", figures.open, figures.open - figures.painting,
+                  figures.painting);
+    return text;
 }
 
-// Returns false when the form could not be measured.
-bool run_variant(const char *name, HWND bench, TestObject *object, int number, const Kind &(*kind_at)(int))
+void report(const char *variant, const Measured &m)
 {
-    std::vector<Times> form, direct;
-    for (int round = 0; round < kRounds; ++round) {
+    std::printf("variant %s (%d controls, median of %d runs)\n", variant, kControls, kRounds);
+    std::printf("  form:   open %s  refresh %6.1f ms (%.1f ms per 100 controls)  close %6.1f ms\n",
+                open_text(m.form).c_str(), m.form.refresh, m.form.refresh * 100 / kControls, m.form.close);
+    std::printf("  direct: open %s  close %6.1f ms\n", open_text(m.bare).c_str(), m.bare.close);
+    std::printf("  ratio:  open %7.2f  close %6.2f\n", m.form.open / m.bare.open, m.form.close / m.bare.close);
+    std::printf("  direct, showing the same values: open %s  ratio %.2f\n", open_text(m.filled).c_str(),
+                m.form.open / m.filled.open);
+    // What showing the values costs the direct windows: the part of the gap to
+    // bare windows that no form can avoid (near 0 when there are no values).
+    std::printf("  direct, the same values against bare: %+.1f ms before painting, %+.1f ms painting\n",
+                (m.filled.open - m.filled.painting) - (m.bare.open - m.bare.painting),
+                m.filled.painting - m.bare.painting);
+}
+
+void report_kind(const Kind &kind, const Measured &m)
+{
+    std::printf("  kind %2d %-18s form %s  direct %s  same values %s  ratios %5.2f %5.2f\n", kind.kind,
+                kind.window_class, open_text(m.form).c_str(), open_text(m.bare).c_str(), open_text(m.filled).c_str(),
+                m.form.open / m.bare.open, m.form.open / m.filled.open);
+}
+
+// Opens the form and the direct windows in turn; false when the form could not be measured.
+bool measure(HWND bench, TestObject *object, int number, const KindAt &kind_at, int rounds, Measured &measured)
+{
+    std::vector<Times> form, bare, filled;
+    for (int round = 0; round < rounds; ++round) {
         form.push_back(time_form(bench, object, number));
-        direct.push_back(time_direct(bench, kind_at, false));
-        direct.back().filled_open = time_direct(bench, kind_at, true).open;
-        if (form.back().open <= 0 || direct.back().open <= 0 || direct.back().filled_open <= 0) {
+        bare.push_back(time_direct(bench, kind_at, false));
+        filled.push_back(time_direct(bench, kind_at, true));
+        if (form.back().open <= 0 || bare.back().open <= 0 || filled.back().open <= 0) {
             std::fprintf(stderr, "flrt_form_bench: form %d did not open\n", number);
             return false;
         }
     }
-    report(name, form, direct);
+    measured = Measured{Figures(form), Figures(bare), Figures(filled)};
+    return true;
+}
+
+bool run_variant(const char *name, HWND bench, TestObject *object, int number, const KindAt &kind_at)
+{
+    Measured measured;
+    if (!measure(bench, object, number, kind_at, kRounds, measured))
+        return false;
+    report(name, measured);
+    return true;
+}
+
+// What the list boxes' vertical scroll bars cost: the direct list boxes
+// showing the same items, with and without WS_VSCROLL.
+void time_list_boxes_without_scroll_bar(HWND bench, int rounds)
+{
+    const Kind &list_box = kEveryKind[2];
+    const Kind without{list_box.kind, list_box.window_class, list_box.style & ~WS_VSCROLL, list_box.field,
+                       list_box.tag};
+    std::vector<Times> with_bar, without_bar;
+    for (int round = 0; round < rounds; ++round) {
+        with_bar.push_back(time_direct(bench, only(list_box), true));
+        without_bar.push_back(time_direct(bench, only(without), true));
+    }
+    std::printf("  list boxes with the same items, direct: open %s; without WS_VSCROLL %s\n",
+                open_text(Figures(with_bar)).c_str(), open_text(Figures(without_bar)).c_str());
+}
+
+bool run_kinds(HWND bench, TestObject *object)
+{
+    constexpr int kKindRounds = 5;
+    std::printf("one kind each (%d controls, median of %d runs): open (before painting + painting); "
+                "ratios to the direct windows, bare and showing the same values\n",
+                kControls, kKindRounds);
+    for (size_t i = 0; i < std::size(kEveryKind); ++i) {
+        Measured measured;
+        if (!measure(bench, object, kFirstKindForm + static_cast<int>(i), only(kEveryKind[i]), kKindRounds, measured))
+            return false;
+        report_kind(kEveryKind[i], measured);
+    }
+    time_list_boxes_without_scroll_bar(bench, kKindRounds);
+    return true;
+}
+
+// Whether forms 1 to last can be read back from the resource file.
+bool all_forms_found(int last)
+{
+    for (int number = 1; number <= last; ++number)
+        if (!flrt_find_form(kClass, number))
+            return false;
     return true;
 }
 
 } // namespace
 
-int main()
+int main(int argc, char **argv)
 {
+    const bool kinds = argc > 1 && std::strcmp(argv[1], "kinds") == 0;
+    if (argc > 1 && !kinds) {
+        std::fprintf(stderr, "usage: flrt_form_bench [kinds]\n");
+        return 2;
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    const std::string file = write_forms();
+    const std::string file = write_forms(kinds);
     BenchObject bench_object;
     flrt_add_res_file(file.c_str());
-    if (!flrt_find_form(kClass, 1) || !flrt_find_form(kClass, 2)) {
+    const int forms = kinds ? kFirstKindForm + static_cast<int>(std::size(kEveryKind)) - 1 : 2;
+    if (!all_forms_found(forms)) {
         std::fprintf(stderr, "flrt_form_bench: the forms written to %s cannot be read back\n", file.c_str());
         return 1;
     }
     HWND bench = make_bench_window();
     const bool measured =
         run_variant("a: labels, buttons, group boxes", bench, bench_object.object, 1, plain_kind) &&
-        run_variant("b: every kind, half bound edits and lists", bench, bench_object.object, 2, every_kind);
+        run_variant("b: every kind, half bound edits and lists", bench, bench_object.object, 2, every_kind) &&
+        (!kinds || run_kinds(bench, bench_object.object));
     DestroyWindow(bench);
     flrt_remove_res_file(file.c_str());
     DeleteFileA(file.c_str());
