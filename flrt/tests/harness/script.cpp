@@ -32,6 +32,31 @@ BOOL CALLBACK visit_child(HWND window, LPARAM data)
     return search->found ? FALSE : TRUE;
 }
 
+// A window as a failure message names it: its class, control id and caption.
+std::string describe(HWND window)
+{
+    if (!window)
+        return "none";
+    char class_name[64] = "";
+    GetClassNameA(window, class_name, sizeof class_name);
+    std::string text = class_name;
+    if (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)
+        text += " #" + std::to_string(GetDlgCtrlID(window));
+    return text + " \"" + Script::text(window) + "\"";
+}
+
+// Where the keyboard was when a step timed out: a step that waits for the
+// focus tells whether the window lost its activation or a control took the focus.
+std::string focus_state()
+{
+    HWND foreground = GetForegroundWindow();
+    DWORD foreground_thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    return "active window: " + describe(GetActiveWindow()) + ", focus: " + describe(GetFocus()) + ", foreground: " +
+           (foreground_thread == GetCurrentThreadId() ? describe(foreground)
+            : foreground                              ? "a window of another thread"
+                                                      : "none");
+}
+
 } // namespace
 
 Script::Script()
@@ -75,6 +100,7 @@ void Script::Run()
         // returns after the last step: end every message loop.
         failure_ = steps_.empty() ? "the code under test did not return after the last step"
                                   : "timed out: " + steps_.front().what;
+        failure_ += " (" + focus_state() + ")";
         steps_.clear();
         quit_posted_ = true;
         PostQuitMessage(0);
