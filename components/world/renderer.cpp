@@ -192,8 +192,7 @@ bool Surface::ensure(int width, int height)
 {
     if (dc_ && width == width_ && height == height_)
         return false;
-    if (dc_ && original_)
-        SelectObject(dc_.get(), original_);
+    selection_.reset();
     bitmap_.reset();
     dc_.reset(CreateCompatibleDC(nullptr));
     BITMAPINFO info{};
@@ -205,7 +204,8 @@ bool Surface::ensure(int width, int height)
     info.bmiHeader.biCompression = BI_RGB;
     void *bits = nullptr;
     bitmap_.reset(CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    original_ = bitmap_ ? SelectObject(dc_.get(), bitmap_.get()) : nullptr;
+    if (bitmap_)
+        selection_.emplace(dc_.get(), bitmap_.get());
     width_ = width;
     height_ = height;
     return true;

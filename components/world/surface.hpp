@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <optional>
+
 #include "gdi_owners.hpp"
 
 namespace tangram {
@@ -14,14 +16,6 @@ using GdiObject = gdi::Object<Handle>;
 // A 32-bit top-down bitmap selected into its own memory DC.
 class Surface {
 public:
-    Surface() = default;
-    Surface(const Surface &) = delete;
-    Surface &operator=(const Surface &) = delete;
-    ~Surface()
-    {
-        if (dc_ && original_)
-            SelectObject(dc_.get(), original_);
-    }
     // Answers true when the surface was made anew.
     bool ensure(int width, int height);
     HDC dc() const { return dc_.get(); }
@@ -31,7 +25,8 @@ public:
 private:
     MemoryDc dc_;
     GdiObject<HBITMAP> bitmap_;
-    HGDIOBJ original_ = nullptr;
+    // After the DC and the bitmap: the DC gets its own bitmap back before they go.
+    std::optional<Selection> selection_;
     int width_ = 0;
     int height_ = 0;
 };

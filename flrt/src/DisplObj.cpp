@@ -45,10 +45,8 @@ jobject object_field(jobject object, const char *name)
 
 } // namespace
 
-class CFLRT_DisplayableObject : public CFLRT_DynamicControl {
+class CFLRT_DisplayableObject : public CFLRT_Cloneable<CFLRT_DisplayableObject, CFLRT_DynamicControl> {
 public:
-    CFLRT_DisplayableObject() : CFLRT_DynamicControl(kClassName) {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_DisplayableObject>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
@@ -209,5 +207,5 @@ void CFLRT_DisplayableObject::PaintText(HWND window)
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_DisplayableObject> g_displayable_object(FL_kind_displayable_object);
+flrt::RegisterWidget<CFLRT_DisplayableObject> g_displayable_object(FL_kind_displayable_object, kClassName);
 } // namespace

@@ -142,9 +142,8 @@ bool CFLRT_EditControl::InRange(FLF_ITEM group, double value, const char *defaul
 
 // ---- Text edit ----
 
-class CFLRT_EditStrControl : public CFLRT_EditControl {
+class CFLRT_EditStrControl : public CFLRT_Cloneable<CFLRT_EditStrControl, CFLRT_EditControl> {
 public:
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_EditStrControl>(); }
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
     void StoreValue() override;
 
@@ -176,9 +175,8 @@ void CFLRT_EditStrControl::StoreValue()
 
 // ---- Integer edit ----
 
-class CFLRT_EditIntControl : public CFLRT_EditControl {
+class CFLRT_EditIntControl : public CFLRT_Cloneable<CFLRT_EditIntControl, CFLRT_EditControl> {
 public:
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_EditIntControl>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
@@ -303,9 +301,8 @@ bool CFLRT_EditIntControl::Validate()
 
 // ---- Real edit ----
 
-class CFLRT_EditDoubleControl : public CFLRT_EditControl {
+class CFLRT_EditDoubleControl : public CFLRT_Cloneable<CFLRT_EditDoubleControl, CFLRT_EditControl> {
 public:
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_EditDoubleControl>(); }
     bool ReadProperties() override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
     void StoreValue() override;

@@ -51,13 +51,12 @@ private:
 
 } // namespace flrt
 
-class CFLRT_Form : public CFLRT_OwnerForm {
+class CFLRT_Form : public CFLRT_Cloneable<CFLRT_Form, CFLRT_OwnerForm> {
 public:
     CFLRT_Form();
     CFLRT_Form(FLF_ITEM description, jobject object, const char *class_name);
     ~CFLRT_Form() override;
 
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_Form>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

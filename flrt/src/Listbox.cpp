@@ -157,9 +157,9 @@ jvalue CFLRT_ArrayControl::GetSelectedItem()
     return item;
 }
 
-CFLRT_ListboxControl::CFLRT_ListboxControl() : CFLRT_ArrayControl("ListBox", FL_list_box, &kListMessages) {}
+CFLRT_ListboxControl::CFLRT_ListboxControl() : CFLRT_Cloneable("ListBox", FL_list_box, &kListMessages) {}
 
-CFLRT_ComboboxControl::CFLRT_ComboboxControl() : CFLRT_ArrayControl("ComboBox", FL_combo_box, &kComboMessages) {}
+CFLRT_ComboboxControl::CFLRT_ComboboxControl() : CFLRT_Cloneable("ComboBox", FL_combo_box, &kComboMessages) {}
 
 namespace {
 flrt::RegisterWidget<CFLRT_ListboxControl> g_list_box(FL_kind_list_box);

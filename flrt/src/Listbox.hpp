@@ -74,33 +74,26 @@ private:
     std::vector<std::string> items_;
 };
 
-class CFLRT_ListboxControl : public CFLRT_ArrayControl {
+class CFLRT_ListboxControl : public CFLRT_Cloneable<CFLRT_ListboxControl, CFLRT_ArrayControl> {
 public:
     CFLRT_ListboxControl();
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ListboxControl>(); }
 };
 
-class CFLRT_ComboboxControl : public CFLRT_ArrayControl {
+class CFLRT_ComboboxControl : public CFLRT_Cloneable<CFLRT_ComboboxControl, CFLRT_ArrayControl> {
 public:
     CFLRT_ComboboxControl();
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ComboboxControl>(); }
 };
 
-class CFLRT_ListboxIntControl : public CFLRT_ListboxControl {
+class CFLRT_ListboxIntControl : public CFLRT_Cloneable<CFLRT_ListboxIntControl, CFLRT_ListboxControl> {
 public:
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ListboxIntControl>(); }
     jvalue GetSelectedItem() override { return SelectedInt(); }
 
 protected:
     void ReadItems(jobject array, std::vector<std::string> &texts) override { ReadIntItems(array, texts); }
 };
 
-class CFLRT_ComboboxIntControl : public CFLRT_ComboboxControl {
+class CFLRT_ComboboxIntControl : public CFLRT_Cloneable<CFLRT_ComboboxIntControl, CFLRT_ComboboxControl> {
 public:
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override
-    {
-        return std::make_unique<CFLRT_ComboboxIntControl>();
-    }
     jvalue GetSelectedItem() override { return SelectedInt(); }
 
 protected:

@@ -45,13 +45,12 @@ std::string typed_text(NMHDR *header)
 
 } // namespace
 
-class CFLRT_ListViewControl : public CFLRT_ArrayControl {
+class CFLRT_ListViewControl : public CFLRT_Cloneable<CFLRT_ListViewControl, CFLRT_ArrayControl> {
 public:
-    CFLRT_ListViewControl() : CFLRT_ArrayControl("SysListView32", FL_list_view, nullptr)
+    CFLRT_ListViewControl() : CFLRT_Cloneable("SysListView32", FL_list_view, nullptr)
     {
         clicks_from_button_up_ = false;
     }
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ListViewControl>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;

@@ -9,10 +9,8 @@ namespace {
 constexpr const char *kModule = "Progress";
 } // namespace
 
-class CFLRT_ProgressControl : public CFLRT_RangeControl {
+class CFLRT_ProgressControl : public CFLRT_Cloneable<CFLRT_ProgressControl, CFLRT_RangeControl> {
 public:
-    CFLRT_ProgressControl() : CFLRT_RangeControl(PROGRESS_CLASSA) {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ProgressControl>(); }
     bool ReadProperties() override;
 
 private:
@@ -38,5 +36,5 @@ void CFLRT_ProgressControl::LoadRange(int &lower, int &upper)
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_ProgressControl> g_progress(FL_kind_progress);
+flrt::RegisterWidget<CFLRT_ProgressControl> g_progress(FL_kind_progress, PROGRESS_CLASSA);
 } // namespace

@@ -9,10 +9,8 @@ constexpr const char *kModule = "Radiobtn";
 } // namespace
 
 // A click commits as it does for a check box.
-class CFLRT_RadioBtnControl : public CFLRT_CheckboxControl {
+class CFLRT_RadioBtnControl : public CFLRT_Cloneable<CFLRT_RadioBtnControl, CFLRT_CheckboxControl> {
 public:
-    CFLRT_RadioBtnControl() : CFLRT_CheckboxControl("Button") {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_RadioBtnControl>(); }
     bool ReadProperties() override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
     void StoreValue() override;
@@ -53,5 +51,5 @@ void CFLRT_RadioBtnControl::StoreValue()
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_RadioBtnControl> g_radio_button(FL_kind_radio_button);
+flrt::RegisterWidget<CFLRT_RadioBtnControl> g_radio_button(FL_kind_radio_button, "Button");
 } // namespace

@@ -19,10 +19,8 @@ constexpr const char *kModule = "Tabs";
 
 } // namespace
 
-class CFLRT_TabsControl : public CFLRT_StaticControl {
+class CFLRT_TabsControl : public CFLRT_Cloneable<CFLRT_TabsControl, CFLRT_StaticControl> {
 public:
-    CFLRT_TabsControl() : CFLRT_StaticControl("SysTabControl32") {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_TabsControl>(); }
     bool ReadProperties() override;
     bool Create(HWND parent, int id) override;
     LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
@@ -213,5 +211,5 @@ POINT CFLRT_TabsControl::PageOrigin()
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_TabsControl> g_tabs(FL_kind_tabs);
+flrt::RegisterWidget<CFLRT_TabsControl> g_tabs(FL_kind_tabs, "SysTabControl32");
 } // namespace

@@ -12,10 +12,8 @@ constexpr const char *kModule = "Trackbar";
 constexpr WPARAM kLastPlainScrollCode = TB_ENDTRACK;
 } // namespace
 
-class CFLRT_TrackbarControl : public CFLRT_RangeControl {
+class CFLRT_TrackbarControl : public CFLRT_Cloneable<CFLRT_TrackbarControl, CFLRT_RangeControl> {
 public:
-    CFLRT_TrackbarControl() : CFLRT_RangeControl(TRACKBAR_CLASSA) {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_TrackbarControl>(); }
     bool ReadProperties() override;
     LRESULT OnScroll(WPARAM wparam, LPARAM lparam) override;
 
@@ -77,5 +75,5 @@ LRESULT CFLRT_TrackbarControl::OnScroll(WPARAM wparam, LPARAM)
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_TrackbarControl> g_trackbar(FL_kind_trackbar);
+flrt::RegisterWidget<CFLRT_TrackbarControl> g_trackbar(FL_kind_trackbar, TRACKBAR_CLASSA);
 } // namespace

@@ -18,10 +18,8 @@ constexpr DWORD kTreeStyle =
 
 } // namespace
 
-class CFLRT_TreeViewControl : public CFLRT_EditableControl {
+class CFLRT_TreeViewControl : public CFLRT_Cloneable<CFLRT_TreeViewControl, CFLRT_EditableControl> {
 public:
-    CFLRT_TreeViewControl() : CFLRT_EditableControl("SysTreeView32") {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_TreeViewControl>(); }
     bool ReadProperties() override;
     LRESULT OnNotify(WPARAM wparam, NMHDR *header) override;
     int Refresh(CFLRT_AbstractWidget *changed) override;
@@ -113,5 +111,5 @@ void CFLRT_TreeViewControl::OnSelected(const NMTREEVIEWA &change)
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_TreeViewControl> g_tree_view(FL_kind_tree_view);
+flrt::RegisterWidget<CFLRT_TreeViewControl> g_tree_view(FL_kind_tree_view, "SysTreeView32");
 } // namespace

@@ -11,12 +11,11 @@ constexpr const char *kModule = "Updown";
 constexpr int kLimit = 32767;
 } // namespace
 
-class CFLRT_UpDownControl : public CFLRT_RangeControl {
+class CFLRT_UpDownControl : public CFLRT_Cloneable<CFLRT_UpDownControl, CFLRT_RangeControl> {
 public:
-    CFLRT_UpDownControl() : CFLRT_RangeControl(UPDOWN_CLASSA) {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_UpDownControl>(); }
-    bool ReadProperties() override;
+    // Every step stores the new position.
     LRESULT OnScroll(WPARAM wparam, LPARAM lparam) override;
+    bool ReadProperties() override;
 
 private:
     void LoadRange(int &lower, int &upper) override;
@@ -73,5 +72,5 @@ LRESULT CFLRT_UpDownControl::OnScroll(WPARAM wparam, LPARAM)
 }
 
 namespace {
-flrt::RegisterWidget<CFLRT_UpDownControl> g_up_down(FL_kind_up_down);
+flrt::RegisterWidget<CFLRT_UpDownControl> g_up_down(FL_kind_up_down, UPDOWN_CLASSA);
 } // namespace

@@ -573,23 +573,39 @@ LRESULT CFLRT_ButtonControl::OnCommand(WPARAM, LPARAM)
 
 namespace {
 
+// How the button style places the text on one axis: the near or far edge, or
+// centred for both bits or none.
+struct TextAlignment {
+    DWORD mask;
+    DWORD near_style;
+    UINT near_format;
+    DWORD far_style;
+    UINT far_format;
+    UINT centred_format;
+};
+
+constexpr TextAlignment kButtonTextAlignments[] = {
+    {BS_VCENTER, BS_TOP, DT_TOP, BS_BOTTOM, DT_BOTTOM, DT_VCENTER},
+    {BS_CENTER, BS_LEFT, DT_LEFT, BS_RIGHT, DT_RIGHT, DT_CENTER},
+};
+
+UINT AlignmentFormat(DWORD style, const TextAlignment &axis)
+{
+    const DWORD placed = style & axis.mask;
+    if (placed == axis.near_style)
+        return axis.near_format;
+    if (placed == axis.far_style)
+        return axis.far_format;
+    return axis.centred_format;
+}
+
 UINT ButtonTextFormat(DWORD style)
 {
     UINT format = DT_NOCLIP;
     if (!(style & BS_MULTILINE))
         format |= DT_SINGLELINE;
-    if ((style & BS_VCENTER) == BS_TOP)
-        format |= DT_TOP;
-    else if ((style & BS_VCENTER) == BS_BOTTOM)
-        format |= DT_BOTTOM;
-    else
-        format |= DT_VCENTER;
-    if ((style & BS_CENTER) == BS_LEFT)
-        format |= DT_LEFT;
-    else if ((style & BS_CENTER) == BS_RIGHT)
-        format |= DT_RIGHT;
-    else
-        format |= DT_CENTER;
+    for (const TextAlignment &axis : kButtonTextAlignments)
+        format |= AlignmentFormat(style, axis);
     return format;
 }
 
@@ -718,11 +734,11 @@ WidgetRegistry &widget_registry()
 }
 
 namespace {
-RegisterWidget<CFLRT_ButtonControl> g_button(FL_kind_button);
-RegisterWidget<CFLRT_LabelControl> g_label(FL_kind_label);
-RegisterWidget<CFLRT_GroupBoxControl> g_group_box(FL_kind_group_box);
-RegisterWidget<CFLRT_PanelControl> g_panel(FL_kind_panel);
-RegisterWidget<CFLRT_CheckboxControl> g_check_box(FL_kind_check_box);
+RegisterWidget<CFLRT_ButtonControl> g_button(FL_kind_button, "Button");
+RegisterWidget<CFLRT_LabelControl> g_label(FL_kind_label, "Static");
+RegisterWidget<CFLRT_GroupBoxControl> g_group_box(FL_kind_group_box, "Button");
+RegisterWidget<CFLRT_PanelControl> g_panel(FL_kind_panel, "Static");
+RegisterWidget<CFLRT_CheckboxControl> g_check_box(FL_kind_check_box, "Button");
 
 HCURSOR g_wait_cursor = nullptr;
 } // namespace

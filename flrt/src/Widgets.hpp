@@ -14,6 +14,7 @@
 #include "cflrt_classes.hpp"
 #include "cflrt_services.h"
 #include "gdi.hpp"
+#include "runtime.hpp"
 
 class CFLRT_OwnerForm;
 
@@ -230,10 +231,27 @@ protected:
     using CFLRT_DynamicControl::CFLRT_DynamicControl;
 };
 
-class CFLRT_ButtonControl : public CFLRT_StaticControl {
+// The base of a widget class whose registry prototype makes its instances:
+// a clone is a fresh widget of the class Self (which derives from this) with
+// the prototype's window class.
+template <class Self, class Base>
+class CFLRT_Cloneable : public Base {
 public:
-    CFLRT_ButtonControl() : CFLRT_StaticControl("Button") {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_ButtonControl>(); }
+    // A widget of the class that makes its window of the window class.
+    static std::unique_ptr<CFLRT_AbstractWidget> Make(const char *window_class)
+    {
+        auto widget = std::make_unique<Self>();
+        widget->window_class_ = window_class;
+        return widget;
+    }
+    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return Make(this->window_class_); }
+
+protected:
+    using Base::Base;
+};
+
+class CFLRT_ButtonControl : public CFLRT_Cloneable<CFLRT_ButtonControl, CFLRT_StaticControl> {
+public:
     bool ReadProperties() override;
     LRESULT OnCommand(WPARAM wparam, LPARAM lparam) override;
     void DrawItem(int id, DRAWITEMSTRUCT *item) override;
@@ -246,34 +264,18 @@ private:
     bool default_ = false;
 };
 
-class CFLRT_LabelControl : public CFLRT_StaticControl {
-public:
-    CFLRT_LabelControl() : CFLRT_StaticControl("Static") {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_LabelControl>(); }
-};
+// The controls that only show their caption.
+class CFLRT_LabelControl : public CFLRT_Cloneable<CFLRT_LabelControl, CFLRT_StaticControl> {};
+class CFLRT_GroupBoxControl : public CFLRT_Cloneable<CFLRT_GroupBoxControl, CFLRT_StaticControl> {};
+class CFLRT_PanelControl : public CFLRT_Cloneable<CFLRT_PanelControl, CFLRT_StaticControl> {};
 
-class CFLRT_GroupBoxControl : public CFLRT_StaticControl {
+class CFLRT_CheckboxControl : public CFLRT_Cloneable<CFLRT_CheckboxControl, CFLRT_EditableControl> {
 public:
-    CFLRT_GroupBoxControl() : CFLRT_StaticControl("Button") {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_GroupBoxControl>(); }
-};
-
-class CFLRT_PanelControl : public CFLRT_StaticControl {
-public:
-    CFLRT_PanelControl() : CFLRT_StaticControl("Static") {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_PanelControl>(); }
-};
-
-class CFLRT_CheckboxControl : public CFLRT_EditableControl {
-public:
-    CFLRT_CheckboxControl() : CFLRT_EditableControl("Button") {}
-    std::unique_ptr<CFLRT_AbstractWidget> Clone() const override { return std::make_unique<CFLRT_CheckboxControl>(); }
     LRESULT OnCommand(WPARAM wparam, LPARAM lparam) override;
     bool LoadValue(CFLRT_AbstractWidget *changed) override;
     void StoreValue() override;
 
 protected:
-    using CFLRT_EditableControl::CFLRT_EditableControl;
     // Stores, validates and tells the form, or takes the focus back.
     void CommitClick();
 };
@@ -298,19 +300,19 @@ private:
 
 WidgetRegistry &widget_registry();
 
-// Registers a prototype when the library loads: one line beside each control class.
+// Registers a prototype when the library loads: one line beside each control
+// class, naming the window class unless the class names its own.
 template <class Widget>
 struct RegisterWidget {
     explicit RegisterWidget(int kind) { widget_registry().Add(kind, std::make_unique<Widget>()); }
+    RegisterWidget(int kind, const char *window_class) { widget_registry().Add(kind, Widget::Make(window_class)); }
 };
 
 // The wait cursor shows while the object lets it; the previous cursor comes back.
-class WaitCursor {
+class WaitCursor : ScopedChange {
 public:
     WaitCursor();
     ~WaitCursor();
-    WaitCursor(const WaitCursor &) = delete;
-    WaitCursor &operator=(const WaitCursor &) = delete;
     static void Load();
 
 private:

@@ -20,14 +20,24 @@ HWND current_form_window();
 // Whether the bytes can be written (a caller's text may be a literal in read-only memory).
 bool is_writable(const void *address, size_t size);
 
+// The base of the guards that change some state for a scope and undo the
+// change when they go: not copied, so the undo runs once.
+class ScopedChange {
+public:
+    ScopedChange(const ScopedChange &) = delete;
+    ScopedChange &operator=(const ScopedChange &) = delete;
+
+protected:
+    ScopedChange() = default;
+    ~ScopedChange() = default;
+};
+
 // Removes a pending WM_QUIT while a box shows and posts it again afterwards,
 // so that a box still appears while the application is quitting.
-class QuitMessageKeeper {
+class QuitMessageKeeper : ScopedChange {
 public:
     QuitMessageKeeper();
     ~QuitMessageKeeper();
-    QuitMessageKeeper(const QuitMessageKeeper &) = delete;
-    QuitMessageKeeper &operator=(const QuitMessageKeeper &) = delete;
 
 private:
     bool had_quit_ = false;

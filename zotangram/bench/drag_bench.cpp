@@ -50,7 +50,7 @@ class TIMED_WORLD : public ZOTANGRAM_WORLD {
 
 ZO_CLASS(TIMED_WORLD, "TIMED_WORLD", c)
 {
-    c.attribute<&TIMED_WORLD::paints>("paints");
+    ZO_ATTRIBUTES(c, paints);
 }
 
 namespace {

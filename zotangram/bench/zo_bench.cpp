@@ -32,13 +32,10 @@ class Sample : public zo::Object {
 
 ZO_CLASS(Sample, "BENCH_SAMPLE", c)
 {
-    c.attribute<&Sample::flag>("flag")
-        .attribute<&Sample::first>("first")
-        .attribute<&Sample::second>("second")
-        .real<&Sample::ratio>("ratio")
-        .attribute<&Sample::counter>("counter")
-        .attribute<&Sample::value>("value");
-    c.routine<&Sample::add>("add");
+    ZO_ATTRIBUTES(c, flag, first, second);
+    ZO_REALS(c, ratio);
+    ZO_ATTRIBUTES(c, counter, value);
+    ZO_ROUTINES(c, add);
 }
 
 template <class T>

@@ -27,10 +27,7 @@ class TEST_EDITOR : public zo::DISPLAYABLE {
 
 ZO_CLASS(TEST_EDITOR, "TEST_EDITOR", c)
 {
-    c.attribute<&TEST_EDITOR::flag>("flag")
-        .attribute<&TEST_EDITOR::count>("count")
-        .attribute<&TEST_EDITOR::label>("label")
-        .attribute<&TEST_EDITOR::part>("part");
+    ZO_ATTRIBUTES(c, flag, count, label, part);
 }
 
 // A widget object that writes down which hooks ran.

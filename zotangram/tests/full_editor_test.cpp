@@ -38,10 +38,7 @@ class TEST_INNER : public zo::DISPLAYABLE {
 
 ZO_CLASS(TEST_INNER, "TEST_INNER", c)
 {
-    c.attribute<&TEST_INNER::value>("value")
-        .attribute<&TEST_INNER::title>("title")
-        .attribute<&TEST_INNER::weight>("weight")
-        .attribute<&TEST_INNER::owner>("owner");
+    ZO_ATTRIBUTES(c, value, title, weight, owner);
 }
 
 // One call of a canvas hook: the window it was given and its point (for a
@@ -107,10 +104,9 @@ class TEST_ROW : public zo::Object {
 
 ZO_CLASS(TEST_ROW, "TEST_ROW", c)
 {
-    c.attribute<&TEST_ROW::label>("label")
-        .attribute<&TEST_ROW::quantity>("quantity")
-        .real<&TEST_ROW::weight>("weight")
-        .attribute<&TEST_ROW::done>("done");
+    ZO_ATTRIBUTES(c, label, quantity);
+    ZO_REALS(c, weight);
+    ZO_ATTRIBUTES(c, done);
 }
 
 // A node of the tree view: its label and its children, which `item` hands
@@ -133,8 +129,8 @@ class TEST_NODE : public zo::Object {
 
 ZO_CLASS(TEST_NODE, "TEST_NODE", c)
 {
-    c.attribute<&TEST_NODE::label>("label").attribute<&TEST_NODE::children>("children");
-    c.routine<&TEST_NODE::count>("count").routine<&TEST_NODE::item>("item").routine<&TEST_NODE::text>("text");
+    ZO_ATTRIBUTES(c, label, children);
+    ZO_ROUTINES(c, count, item, text);
 }
 
 // An attribute of every kind; the routines the form's paths call.
@@ -205,37 +201,11 @@ private:
 
 ZO_CLASS(TEST_FULL, "TEST_FULL", c)
 {
-    c.attribute<&TEST_FULL::flag>("flag")
-        .attribute<&TEST_FULL::initial>("initial")
-        .attribute<&TEST_FULL::count>("count")
-        .attribute<&TEST_FULL::address>("address")
-        .real<&TEST_FULL::ratio>("ratio")
-        .attribute<&TEST_FULL::amount>("amount")
-        .attribute<&TEST_FULL::name>("name")
-        .attribute<&TEST_FULL::inner>("inner")
-        .attribute<&TEST_FULL::names>("names")
-        .attribute<&TEST_FULL::names_index>("names_index")
-        .attribute<&TEST_FULL::names_item>("names_item")
-        .attribute<&TEST_FULL::name_choice>("name_choice")
-        .attribute<&TEST_FULL::numbers>("numbers")
-        .attribute<&TEST_FULL::number_index>("number_index")
-        .attribute<&TEST_FULL::number_item>("number_item")
-        .attribute<&TEST_FULL::choice>("choice")
-        .attribute<&TEST_FULL::position>("position")
-        .attribute<&TEST_FULL::step>("step")
-        .attribute<&TEST_FULL::canvas>("canvas")
-        .attribute<&TEST_FULL::rows>("rows")
-        .attribute<&TEST_FULL::rows_index>("rows_index")
-        .attribute<&TEST_FULL::row_item>("row_item")
-        .attribute<&TEST_FULL::tree>("tree")
-        .attribute<&TEST_FULL::node>("node")
-        .attribute<&TEST_FULL::note>("note");
-    c.routine<&TEST_FULL::summary>("summary")
-        .routine<&TEST_FULL::has_selection>("has_selection")
-        .routine<&TEST_FULL::rename_selected>("rename_selected")
-        .routine<&TEST_FULL::add_name>("add_name")
-        .routine<&TEST_FULL::bump_number>("bump_number")
-        .routine<&TEST_FULL::tick_selected_row>("tick_selected_row");
+    ZO_ATTRIBUTES(c, flag, initial, count, address);
+    ZO_REALS(c, ratio);
+    ZO_ATTRIBUTES(c, amount, name, inner, names, names_index, names_item, name_choice, numbers, number_index,
+                  number_item, choice, position, step, canvas, rows, rows_index, row_item, tree, node, note);
+    ZO_ROUTINES(c, summary, has_selection, rename_selected, add_name, bump_number, tick_selected_row);
 }
 
 } // namespace zotest

@@ -23,7 +23,7 @@ class HELD_ROW : public zo::Object {
 
 ZO_CLASS(HELD_ROW, "HELD_ROW", c)
 {
-    c.attribute<&HELD_ROW::label>("label");
+    ZO_ATTRIBUTES(c, label);
 }
 
 class HELD_NODE : public zo::Object {
@@ -45,8 +45,8 @@ class HELD_NODE : public zo::Object {
 
 ZO_CLASS(HELD_NODE, "HELD_NODE", c)
 {
-    c.attribute<&HELD_NODE::label>("label").attribute<&HELD_NODE::depth>("depth");
-    c.routine<&HELD_NODE::count>("count").routine<&HELD_NODE::item>("item").routine<&HELD_NODE::text>("text");
+    ZO_ATTRIBUTES(c, label, depth);
+    ZO_ROUTINES(c, count, item, text);
 }
 
 // The objects each call of fresh_rows made: an array and its rows.
@@ -78,7 +78,7 @@ class HELD_VIEWS : public zo::DISPLAYABLE {
 
 ZO_CLASS(HELD_VIEWS, "HELD_VIEWS", c)
 {
-    c.routine<&HELD_VIEWS::fresh_rows>("fresh_rows").routine<&HELD_VIEWS::fresh_tree>("fresh_tree");
+    ZO_ROUTINES(c, fresh_rows, fresh_tree);
 }
 
 } // namespace zotest

@@ -1,5 +1,7 @@
 // The class registry and the declarations that feed it.
 #include <set>
+#include <string>
+#include <vector>
 
 #include "table_fixture.hpp"
 
@@ -73,6 +75,27 @@ TEST(Registry, KindsFollowTheDeclaredTypes)
     EXPECT_EQ(set_all->arguments[4].kind_class()->name(), "STRING");
     EXPECT_EQ(set_all->result.storage, zo::Storage::None);
     EXPECT_EQ(person.find_routine("get_buddy")->result.kind_class()->name(), "PERSON");
+}
+
+// The declaration lists of a class register each member under its own name,
+// in list order across the lists, at the place of that member.
+TEST(Registry, DeclarationListsKeepOrderNamesAndPlaces)
+{
+    const zo::ClassInfo &person = Person::zo_class();
+    std::vector<std::string> names;
+    for (const zo::Attribute &attribute : person.attributes())
+        names.push_back(attribute.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"active", "initial", "age", "handle", "height", "weight", "name",
+                                               "buddy", "area", "nicknames", "empty"}));
+
+    auto *p = zo::make<Person>();
+    zo::Root<Person> keep(p);
+    EXPECT_EQ(person.find_attribute("handle")->place(p), static_cast<void *>(&p->handle));
+    EXPECT_EQ(person.find_attribute("height")->place(p), static_cast<void *>(&p->height));
+    EXPECT_EQ(person.find_attribute("weight")->place(p), static_cast<void *>(&p->weight));
+    EXPECT_EQ(person.find_attribute("empty")->place(p), static_cast<void *>(&p->empty));
+    for (const char *routine : {"get_age", "set_all", "collect_then_measure"})
+        EXPECT_NE(person.find_routine(routine), nullptr) << routine;
 }
 
 TEST(Registry, NamesCompareWithoutRegardToAsciiCaseOnly)

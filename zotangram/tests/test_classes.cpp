@@ -26,46 +26,28 @@ void Person::explode()
 
 ZO_CLASS(Person, "PERSON", c)
 {
-    c.attribute<&Person::active>("active")
-        .attribute<&Person::initial>("initial")
-        .attribute<&Person::age>("age")
-        .attribute<&Person::handle>("handle")
-        .real<&Person::height>("height")
-        .attribute<&Person::weight>("weight")
-        .attribute<&Person::name>("name")
-        .attribute<&Person::buddy>("buddy")
-        .attribute<&Person::area>("area")
-        .attribute<&Person::nicknames>("nicknames")
-        .attribute<&Person::empty>("empty");
-    c.routine<&Person::get_age>("get_age")
-        .routine<&Person::get_height>("get_height")
-        .routine<&Person::is_active>("is_active")
-        .routine<&Person::get_initial>("get_initial")
-        .routine<&Person::get_buddy>("get_buddy")
-        .routine<&Person::get_name>("get_name")
-        .routine<&Person::grow>("grow")
-        .routine<&Person::set_all>("set_all")
-        .routine<&Person::add3>("add3")
-        .routine<&Person::make>("make")
-        .routine<&Person::explode>("explode")
-        .routine<&Person::collect_then_measure>("collect_then_measure");
+    ZO_ATTRIBUTES(c, active, initial, age, handle);
+    ZO_REALS(c, height);
+    ZO_ATTRIBUTES(c, weight, name, buddy, area, nicknames, empty);
+    ZO_ROUTINES(c, get_age, get_height, is_active, get_initial, get_buddy, get_name, grow, set_all, add3, make, explode,
+                collect_then_measure);
 }
 
 ZO_CLASS(Employee, "EMPLOYEE", c)
 {
-    c.attribute<&Employee::salary>("salary");
-    c.routine<&Employee::get_age>("get_age");
+    ZO_ATTRIBUTES(c, salary);
+    ZO_ROUTINES(c, get_age);
 }
 
 ZO_CLASS(Pet, "PET", c)
 {
-    c.attribute<&Pet::age>("age");
-    c.routine<&Pet::get_age>("get_age");
+    ZO_ATTRIBUTES(c, age);
+    ZO_ROUTINES(c, get_age);
 }
 
 ZO_CLASS(World, "TEST_WORLD", c)
 {
-    c.attribute<&World::pieces>("pieces");
+    ZO_ATTRIBUTES(c, pieces);
 }
 
 } // namespace zotest

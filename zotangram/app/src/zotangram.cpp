@@ -79,18 +79,9 @@ void put_at(zo::Array &array, std::int32_t index, zo::Object *element)
 
 ZO_CLASS(ZOTANGRAM, "ZOTANGRAM", c)
 {
-    c.attribute<&ZOTANGRAM::zotangram_fl_filename>("zotangram_fl_filename")
-        .attribute<&ZOTANGRAM::namearray>("namearray")
-        .attribute<&ZOTANGRAM::clsidarray>("clsidarray")
-        .attribute<&ZOTANGRAM::selected>("selected")
-        .attribute<&ZOTANGRAM::localserver>("localserver")
-        .attribute<&ZOTANGRAM::zotangramworld>("zotangramworld")
-        .attribute<&ZOTANGRAM::serveravailable>("serveravailable")
-        .attribute<&ZOTANGRAM::serveroption>("serveroption");
-    c.routine<&ZOTANGRAM::make>("make")
-        .routine<&ZOTANGRAM::filllistboxarrays>("filllistboxarrays")
-        .routine<&ZOTANGRAM::getfriendlyname>("getfriendlyname")
-        .routine<&ZOTANGRAM::localserverinstalled>("localserverinstalled");
+    ZO_ATTRIBUTES(c, zotangram_fl_filename, namearray, clsidarray, selected, localserver, zotangramworld,
+                  serveravailable, serveroption);
+    ZO_ROUTINES(c, make, filllistboxarrays, getfriendlyname, localserverinstalled);
 }
 
 ZOTANGRAM::ZOTANGRAM() : zotangram_fl_filename(zo::make_string(kFormFile)) {}

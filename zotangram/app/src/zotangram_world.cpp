@@ -103,18 +103,9 @@ const std::array<PieceShape, 7> &tangram_pieces()
 
 ZO_CLASS(ZOTANGRAM_WORLD, "ZOTANGRAM_WORLD", c)
 {
-    c.attribute<&ZOTANGRAM_WORLD::itangramworld>("itangramworld")
-        .attribute<&ZOTANGRAM_WORLD::clsctx>("clsctx")
-        .attribute<&ZOTANGRAM_WORLD::iselectedvisual>("iselectedvisual")
-        .attribute<&ZOTANGRAM_WORLD::worldinitialized>("worldinitialized");
-    c.routine<&ZOTANGRAM_WORLD::make>("make")
-        .routine<&ZOTANGRAM_WORLD::releaseinterfaces>("releaseinterfaces")
-        .routine<&ZOTANGRAM_WORLD::on_message>("on_message")
-        .routine<&ZOTANGRAM_WORLD::on_create>("on_create")
-        .routine<&ZOTANGRAM_WORLD::do_buttondown>("do_buttondown")
-        .routine<&ZOTANGRAM_WORLD::on_palette_changed>("on_palette_changed")
-        .routine<&ZOTANGRAM_WORLD::on_query_new_palette>("on_query_new_palette")
-        .routine<&ZOTANGRAM_WORLD::on_capture_changed>("on_capture_changed");
+    ZO_ATTRIBUTES(c, itangramworld, clsctx, iselectedvisual, worldinitialized);
+    ZO_ROUTINES(c, make, releaseinterfaces, on_message, on_create, do_buttondown, on_palette_changed,
+                on_query_new_palette, on_capture_changed);
 }
 
 void ZOTANGRAM_WORLD::make(zo::Guid *clsid, bool localserver)

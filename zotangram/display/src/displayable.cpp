@@ -35,25 +35,11 @@ bool g_table_installed = false;
 
 ZO_CLASS(FORMLOOM_RUNTIME, "FORMLOOM_RUNTIME", c)
 {
-    c.attribute<&FORMLOOM_RUNTIME::sys_id>("sys_id");
-    c.routine<&FORMLOOM_RUNTIME::display_form>("display_form")
-        .routine<&FORMLOOM_RUNTIME::display_it>("display_it")
-        .routine<&FORMLOOM_RUNTIME::activate_form>("activate_form")
-        .routine<&FORMLOOM_RUNTIME::activate_class_form>("activate_class_form")
-        .routine<&FORMLOOM_RUNTIME::close_form>("close_form")
-        .routine<&FORMLOOM_RUNTIME::add_resource_file>("add_resource_file")
-        .routine<&FORMLOOM_RUNTIME::remove_resource_file>("remove_resource_file")
-        .routine<&FORMLOOM_RUNTIME::peek_messages>("peek_messages")
-        .routine<&FORMLOOM_RUNTIME::initialize_flrt>("initialize_flrt")
-        .routine<&FORMLOOM_RUNTIME::internal_init_flrt>("internal_init_flrt")
-        .routine<&FORMLOOM_RUNTIME::is_default>("is_default")
-        .routine<&FORMLOOM_RUNTIME::internal_display_form>("internal_display_form")
-        .routine<&FORMLOOM_RUNTIME::internal_close_form>("internal_close_form")
-        .routine<&FORMLOOM_RUNTIME::internal_add_resource_file>("internal_add_resource_file")
-        .routine<&FORMLOOM_RUNTIME::internal_remove_resource_file>("internal_remove_resource_file")
-        .routine<&FORMLOOM_RUNTIME::internal_update>("internal_update")
-        .routine<&FORMLOOM_RUNTIME::internal_validate>("internal_validate")
-        .routine<&FORMLOOM_RUNTIME::internal_peek_messages>("internal_peek_messages");
+    ZO_ATTRIBUTES(c, sys_id);
+    ZO_ROUTINES(c, display_form, display_it, activate_form, activate_class_form, close_form, add_resource_file,
+                remove_resource_file, peek_messages, initialize_flrt, internal_init_flrt, is_default,
+                internal_display_form, internal_close_form, internal_add_resource_file, internal_remove_resource_file,
+                internal_update, internal_validate, internal_peek_messages);
 }
 
 std::string FORMLOOM_RUNTIME::form_class_name() const
@@ -192,15 +178,8 @@ void FORMLOOM_RUNTIME::internal_peek_messages()
 
 ZO_CLASS(DISPLAYABLE, "DISPLAYABLE", c)
 {
-    c.attribute<&DISPLAYABLE::data_was_accepted>("data_was_accepted").attribute<&DISPLAYABLE::empty>("empty");
-    c.routine<&DISPLAYABLE::display>("display")
-        .routine<&DISPLAYABLE::activate>("activate")
-        .routine<&DISPLAYABLE::display_parent_form>("display_parent_form")
-        .routine<&DISPLAYABLE::accept>("accept")
-        .routine<&DISPLAYABLE::cancel>("cancel")
-        .routine<&DISPLAYABLE::update>("update")
-        .routine<&DISPLAYABLE::validate>("validate")
-        .routine<&DISPLAYABLE::sys>("sys");
+    ZO_ATTRIBUTES(c, data_was_accepted, empty);
+    ZO_ROUTINES(c, display, activate, display_parent_form, accept, cancel, update, validate, sys);
 }
 
 void DISPLAYABLE::display(std::int32_t form_number)

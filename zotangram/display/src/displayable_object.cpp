@@ -37,23 +37,9 @@ constexpr std::int32_t kDefault = 1;
 
 ZO_CLASS(DISPLAYABLE_OBJECT, "DISPLAYABLE_OBJECT", c)
 {
-    c.attribute<&DISPLAYABLE_OBJECT::name>("name")
-        .attribute<&DISPLAYABLE_OBJECT::area>("area")
-        .attribute<&DISPLAYABLE_OBJECT::is_active>("is_active")
-        .attribute<&DISPLAYABLE_OBJECT::ret>("ret")
-        .attribute<&DISPLAYABLE_OBJECT::ok>("ok");
-    c.routine<&DISPLAYABLE_OBJECT::make>("make")
-        .routine<&DISPLAYABLE_OBJECT::set_active>("set_active")
-        .routine<&DISPLAYABLE_OBJECT::has_point>("has_point")
-        .routine<&DISPLAYABLE_OBJECT::on_message>("on_message")
-        .routine<&DISPLAYABLE_OBJECT::on_paint>("on_paint")
-        .routine<&DISPLAYABLE_OBJECT::on_lbuttondown>("on_lbuttondown")
-        .routine<&DISPLAYABLE_OBJECT::on_lbuttonup>("on_lbuttonup")
-        .routine<&DISPLAYABLE_OBJECT::on_rbuttondown>("on_rbuttondown")
-        .routine<&DISPLAYABLE_OBJECT::on_rbuttonup>("on_rbuttonup")
-        .routine<&DISPLAYABLE_OBJECT::on_mousemove>("on_mousemove")
-        .routine<&DISPLAYABLE_OBJECT::on_lbuttondblclk>("on_lbuttondblclk")
-        .routine<&DISPLAYABLE_OBJECT::on_timer>("on_timer");
+    ZO_ATTRIBUTES(c, name, area, is_active, ret, ok);
+    ZO_ROUTINES(c, make, set_active, has_point, on_message, on_paint, on_lbuttondown, on_lbuttonup, on_rbuttondown,
+                on_rbuttonup, on_mousemove, on_lbuttondblclk, on_timer);
 }
 
 void DISPLAYABLE_OBJECT::make(String *a_name)
@@ -116,9 +102,8 @@ void DISPLAYABLE_OBJECT::on_timer(std::int32_t, std::int32_t) {}
 
 ZO_CLASS(DISPLAYABLE_WIDGET, "DISPLAYABLE_WIDGET", c)
 {
-    c.attribute<&DISPLAYABLE_WIDGET::hwnd>("hwnd");
-    c.routine<&DISPLAYABLE_WIDGET::internal_handle_message>("internal_handle_message")
-        .routine<&DISPLAYABLE_WIDGET::repaint>("repaint");
+    ZO_ATTRIBUTES(c, hwnd);
+    ZO_ROUTINES(c, internal_handle_message, repaint);
 }
 
 std::int32_t DISPLAYABLE_WIDGET::internal_handle_message(std::int32_t window, std::int32_t msg, std::int32_t wparam,

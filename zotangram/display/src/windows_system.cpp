@@ -69,15 +69,8 @@ int box(const String *caption, const String *text, UINT style)
 
 ZO_CLASS(WINDOWS_SYSTEM, "WINDOWS_SYSTEM", c)
 {
-    c.routine<&WINDOWS_SYSTEM::get_open_file_name>("get_open_file_name")
-        .routine<&WINDOWS_SYSTEM::get_save_file_name>("get_save_file_name")
-        .routine<&WINDOWS_SYSTEM::open_select_file>("open_select_file")
-        .routine<&WINDOWS_SYSTEM::save_select_file>("save_select_file")
-        .routine<&WINDOWS_SYSTEM::message_info>("message_info")
-        .routine<&WINDOWS_SYSTEM::message_warning>("message_warning")
-        .routine<&WINDOWS_SYSTEM::message_error>("message_error")
-        .routine<&WINDOWS_SYSTEM::message_question>("message_question")
-        .routine<&WINDOWS_SYSTEM::message_beep>("message_beep");
+    ZO_ROUTINES(c, get_open_file_name, get_save_file_name, open_select_file, save_select_file, message_info,
+                message_warning, message_error, message_question, message_beep);
 }
 
 std::string WINDOWS_SYSTEM::filter_text(Array *descriptions, Array *patterns)

@@ -108,7 +108,7 @@ BoxedValue *make_boxed_real(double value)
 
 ZO_CLASS(String, "STRING", c)
 {
-    c.attribute<&String::area>("area").attribute<&String::count>("count");
+    ZO_ATTRIBUTES(c, area, count);
 }
 
 String::String(std::string_view text)
@@ -264,20 +264,17 @@ static const Registration array_registrations[] = {
 
 ZO_CLASS(Guid, "GUID", c)
 {
-    c.attribute<&Guid::data1>("data1");
+    ZO_ATTRIBUTES(c, data1);
 }
 
 ZO_CLASS(Rect, "RECT", c)
 {
-    c.attribute<&Rect::left>("left")
-        .attribute<&Rect::top>("top")
-        .attribute<&Rect::right>("right")
-        .attribute<&Rect::bottom>("bottom");
+    ZO_ATTRIBUTES(c, left, top, right, bottom);
 }
 
 ZO_CLASS(Point, "POINT", c)
 {
-    c.attribute<&Point::x>("x").attribute<&Point::y>("y");
+    ZO_ATTRIBUTES(c, x, y);
 }
 
 } // namespace zo

@@ -12,9 +12,13 @@
 //
 //     ZO_CLASS(Rect, "RECT", c)
 //     {
-//         c.attribute<&Rect::left>("left");
-//         c.routine<&Rect::move>("move");
+//         ZO_ATTRIBUTES(c, left);
+//         ZO_ROUTINES(c, move);
 //     }
+//
+// Each member is registered under its own name, in the order of the list;
+// ZO_REALS declares double attributes of kind REAL. The builder's own calls
+// register a member under another name: c.attribute<&Rect::left>("x").
 //
 // Kinds follow the C++ types: bool BOOLEAN, char CHARACTER, std::int32_t
 // INTEGER, void * POINTER, double DOUBLE (REAL with real()), and a pointer to
@@ -316,6 +320,8 @@ M member_type(M C::*);
 template <class T>
 class ClassBuilder {
 public:
+    using Class = T;
+
     explicit ClassBuilder(ClassInfo &info) : info_(info) {}
 
     template <auto Member>
@@ -393,5 +399,27 @@ const ClassInfo &define_class(const char *name, void (*describe)(ClassBuilder<T>
     }                                                                                                                  \
     static const ::zo::Registration ZO_CONCAT(zo_registration_, __LINE__)(&Type::zo_class);                            \
     static void ZO_CONCAT(zo_describe_, __LINE__)([[maybe_unused]] ::zo::ClassBuilder<Type> & c)
+
+// ZO_FOR_EACH_(step, c, a, b, ...) is step(c, a) step(c, b) ...; every name
+// takes one rescan of ZO_EXPAND_, which gives more than 64.
+#define ZO_PARENS_ ()
+#define ZO_EXPAND_(...) ZO_EXPAND3_(ZO_EXPAND3_(ZO_EXPAND3_(ZO_EXPAND3_(__VA_ARGS__))))
+#define ZO_EXPAND3_(...) ZO_EXPAND2_(ZO_EXPAND2_(ZO_EXPAND2_(ZO_EXPAND2_(__VA_ARGS__))))
+#define ZO_EXPAND2_(...) ZO_EXPAND1_(ZO_EXPAND1_(ZO_EXPAND1_(ZO_EXPAND1_(__VA_ARGS__))))
+#define ZO_EXPAND1_(...) __VA_ARGS__
+#define ZO_FOR_EACH_(step, c, ...) __VA_OPT__(ZO_EXPAND_(ZO_FOR_EACH_STEP_(step, c, __VA_ARGS__)))
+#define ZO_FOR_EACH_STEP_(step, c, member, ...)                                                                        \
+    step(c, member) __VA_OPT__(ZO_FOR_EACH_AGAIN_ ZO_PARENS_(step, c, __VA_ARGS__))
+#define ZO_FOR_EACH_AGAIN_() ZO_FOR_EACH_STEP_
+
+#define ZO_MEMBER_(c, member) &std::remove_reference_t<decltype(c)>::Class::member
+#define ZO_ATTRIBUTE_(c, member) .attribute<ZO_MEMBER_(c, member)>(#member)
+#define ZO_REAL_(c, member) .real<ZO_MEMBER_(c, member)>(#member)
+#define ZO_ROUTINE_(c, member) .routine<ZO_MEMBER_(c, member)>(#member)
+
+// Declarations in a ZO_CLASS block through its builder c, by member names.
+#define ZO_ATTRIBUTES(c, ...) c ZO_FOR_EACH_(ZO_ATTRIBUTE_, c, __VA_ARGS__)
+#define ZO_REALS(c, ...) c ZO_FOR_EACH_(ZO_REAL_, c, __VA_ARGS__)
+#define ZO_ROUTINES(c, ...) c ZO_FOR_EACH_(ZO_ROUTINE_, c, __VA_ARGS__)
 
 #endif
