@@ -91,6 +91,7 @@ void Script::Run()
     running_ = true;
     if (answers_boxes_)
         boxes_.examine_thread_windows();
+    ComeBackToTheWindowLeft();
     const bool late = GetTickCount() - step_started_ > kStepTimeoutMs;
     if (!steps_.empty() && steps_.front().done()) {
         steps_.pop_front();
@@ -106,6 +107,25 @@ void Script::Run()
         PostQuitMessage(0);
     }
     running_ = false;
+}
+
+void Script::ComeBackToTheWindowLeft()
+{
+    // Wine's X11 driver without a window manager now and then handles a focus
+    // event after the window it was about is gone, takes that for another
+    // program taking the keyboard and makes the desktop the foreground
+    // window: no window of the program is active any more, and none becomes
+    // active again by itself. A user would click the window left; the
+    // simulated user activates it, and the window gives the focus back to the
+    // control that had it, as after any switch between programs.
+    HWND active = GetActiveWindow();
+    if (active) {
+        last_active_ = active;
+        return;
+    }
+    if (GetForegroundWindow() == GetDesktopWindow() && last_active_ && IsWindowVisible(last_active_) &&
+        IsWindowEnabled(last_active_))
+        SetForegroundWindow(last_active_);
 }
 
 Script &Script::add(const std::string &what, std::function<bool()> done)
