@@ -118,14 +118,20 @@ void Script::ComeBackToTheWindowLeft()
     // active again by itself. A user would click the window left; the
     // simulated user activates it, and the window gives the focus back to the
     // control that had it, as after any switch between programs.
-    HWND active = GetActiveWindow();
-    if (active) {
+    // The window last seen active may be a box that is gone since; its owner is then the window left.
+    if (HWND active = GetActiveWindow()) {
         last_active_ = active;
+        last_active_owner_ = GetWindow(active, GW_OWNER);
         return;
     }
-    if (GetForegroundWindow() == GetDesktopWindow() && last_active_ && IsWindowVisible(last_active_) &&
-        IsWindowEnabled(last_active_))
-        SetForegroundWindow(last_active_);
+    if (GetForegroundWindow() != GetDesktopWindow())
+        return;
+    for (HWND window : {last_active_, last_active_owner_}) {
+        if (window && IsWindowVisible(window) && IsWindowEnabled(window)) {
+            SetForegroundWindow(window);
+            return;
+        }
+    }
 }
 
 Script &Script::add(const std::string &what, std::function<bool()> done)

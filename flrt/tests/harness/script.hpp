@@ -75,6 +75,7 @@ private:
     bool quit_posted_ = false;
     UINT_PTR timer_ = 0;
     HWND last_active_ = nullptr;
+    HWND last_active_owner_ = nullptr;
     bool answers_boxes_ = true;
     BoxAnswerer boxes_{false};
 };
