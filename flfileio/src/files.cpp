@@ -137,12 +137,23 @@ intptr_t OpenFile(const char *file_name, CBinFile::Mode mode)
     }
 }
 
+// The buffer of a stream whose file is open: without memory for it the file
+// is closed again, as the stream that would have closed it is never made.
+unsigned char *NewBuffer(intptr_t open_file)
+{
+    try {
+        return new unsigned char[kBufferSize];
+    } catch (...) {
+        flf_platform::Close(open_file);
+        throw;
+    }
+}
+
 } // namespace
 
 CBinFile::CBinFile(const char *file_name, Mode mode)
-    : handle_(OpenFile(file_name, mode)), owns_(true), writing_(mode != ForReading),
-      buffer_(new unsigned char[kBufferSize]), buffer_pos_(0), buffer_len_(0), file_pos_(0),
-      size_(writing_ ? 0 : flf_platform::Size(handle_))
+    : handle_(OpenFile(file_name, mode)), owns_(true), writing_(mode != ForReading), buffer_(NewBuffer(handle_)),
+      buffer_pos_(0), buffer_len_(0), file_pos_(0), size_(writing_ ? 0 : flf_platform::Size(handle_))
 {}
 
 CBinFile::~CBinFile()

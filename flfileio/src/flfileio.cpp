@@ -167,6 +167,19 @@ compound_stobject *ReceiverFor(FLF_ITEM target)
     return object->IsCompound() ? static_cast<compound_stobject *>(object) : object->parent;
 }
 
+// Offers a caller's free item to place, which may take it into a compound.
+// What place leaves, by refusing it or by failing, stays the caller's.
+template <typename Place>
+void OfferCallersItem(stobject *item, Place place)
+{
+    std::unique_ptr<stobject> offered(item);
+    struct StaysWithCaller {
+        std::unique_ptr<stobject> &offered;
+        ~StaysWithCaller() { static_cast<void>(offered.release()); }
+    } stays{offered};
+    place(offered);
+}
+
 std::unique_ptr<stobject> NewItem(int tag, int sign)
 {
     std::unique_ptr<stobject> item = CreateStobject(tag);
@@ -513,7 +526,10 @@ void flf_insert_at_position(FLF_ITEM compound, FLF_ITEM item, int position)
 {
     ordered_stobjects *c = AsOrdered(AsItem(compound));
     if (MayJoin(c, AsItem(item)))
-        GuardedVoid([&] { c->InsertAt(AsItem(item), position); });
+        GuardedVoid([&] {
+            OfferCallersItem(AsItem(item),
+                             [&](std::unique_ptr<stobject> &offered) { c->InsertAt(std::move(offered), position); });
+        });
 }
 
 int flf_get_item_sign(FLF_ITEM item)
@@ -626,8 +642,8 @@ FLF_ITEM flf_add_property(FLF_ITEM target, int tag, int sign, const char *text)
         compound_stobject *receiver = ReceiverFor(target);
         if (!receiver)
             return nullptr;
-        receiver->Add(item.get());
-        FLF_ITEM added = AsHandle(item.release());
+        FLF_ITEM added = AsHandle(item.get());
+        receiver->Add(std::move(item));
         ApplyText(added, text);
         return added;
     });
@@ -637,7 +653,10 @@ void flf_add_prop(FLF_ITEM target, FLF_ITEM item)
 {
     compound_stobject *receiver = ReceiverFor(target);
     if (MayJoin(receiver, AsItem(item)))
-        GuardedVoid([&] { receiver->Add(AsItem(item)); });
+        GuardedVoid([&] {
+            OfferCallersItem(AsItem(item),
+                             [&](std::unique_ptr<stobject> &offered) { receiver->Add(std::move(offered)); });
+        });
 }
 
 FLF_ITEM flf_clone_prop(FLF_ITEM item)
@@ -660,7 +679,7 @@ void flf_remove_property(FLF_ITEM item)
 {
     stobject *object = AsItem(item);
     if (ordered_stobjects *parent = object ? AsOrdered(object->parent) : nullptr)
-        GuardedVoid([&] { parent->Detach(object); });
+        GuardedVoid([&] { static_cast<void>(parent->Detach(object).release()); }); // the caller's now
 }
 
 void flf_move_prop(FLF_ITEM item, int to_top)
@@ -694,7 +713,7 @@ FLF_ITEM flf_read_prop(CAbstrFile *stream)
         list.Read(*stream, 0); // a record carries no version: old rules apply
         if (list.Count() == 0)
             throw new file_exception(file_exception::OutOfBounds, 0);
-        return AsHandle(list.Detach(list.ItemAt(1)));
+        return AsHandle(list.Detach(list.ItemAt(1)).release());
     });
 }
 

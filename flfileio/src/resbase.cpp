@@ -450,8 +450,7 @@ sorted_stobjects *ResourceBase::AddForm(const char *class_name, int32_t form_id,
     auto form = std::make_unique<sorted_stobjects>();
     form->sign = *sign;
     sorted_stobjects *added = form.get();
-    forms_root.Add(added);
-    form.release(); // the forms root owns it now
+    forms_root.Add(std::move(form));
     return added;
 }
 

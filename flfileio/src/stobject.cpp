@@ -220,18 +220,12 @@ int double_stobject::SetText(const char *text)
 
 compound_stobject::compound_stobject(const compound_stobject &other) : stobject(other) {}
 
-compound_stobject::~compound_stobject()
-{
-    for (stobject *child : children_) // unread children were never made
-        delete child;
-}
-
 void compound_stobject::CopyChildrenFrom(const compound_stobject &source)
 {
-    const std::vector<stobject *> &originals = source.Children();
-    std::vector<std::unique_ptr<stobject>> copies;
+    const Owned &originals = source.Children();
+    Owned copies;
     copies.reserve(originals.size());
-    for (const stobject *child : originals)
+    for (const std::unique_ptr<stobject> &child : originals)
         copies.emplace_back(child->Clone());
     AddAll(std::move(copies));
 }
@@ -287,7 +281,7 @@ void compound_stobject::Write(CAbstrFile &stream) const
     }
     DepthGuard depth;
     stream.WriteInt(Count());
-    for (const stobject *child : children_) {
+    for (const std::unique_ptr<stobject> &child : children_) {
         stream.WriteByte(child->tag);
         stream.WriteInt(child->sign);
         child->Write(stream);
@@ -298,13 +292,13 @@ stobject *compound_stobject::ItemAt(int position) const
 {
     if (position < 1 || position > Count())
         return nullptr;
-    return Children()[position - 1];
+    return Children()[position - 1].get();
 }
 
 int compound_stobject::PositionOf(const stobject *child) const
 {
     for (size_t i = 0; i < Children().size(); ++i)
-        if (Children()[i] == child)
+        if (Children()[i].get() == child)
             return static_cast<int>(i) + 1;
     return 0;
 }
@@ -326,38 +320,40 @@ stobject *compound_stobject::PathStep(const int32_t *path, int n, int i) const
     return static_cast<compound_stobject *>(child)->PathStep(path, n, i + 1);
 }
 
-void compound_stobject::Insert(int position, stobject *child)
+// A failed insert (no memory) leaves the vector as it was: the moves of
+// unique_ptr cannot throw, so child keeps its object.
+void compound_stobject::Insert(int position, std::unique_ptr<stobject> &&child)
 {
-    Children().insert(Children().begin() + (position - 1), child);
-    child->parent = this;
+    stobject *joining = child.get();
+    Children().insert(Children().begin() + (position - 1), std::move(child));
+    joining->parent = this;
 }
 
 std::unique_ptr<stobject> compound_stobject::TakeOut(int position)
 {
-    std::unique_ptr<stobject> child(Children()[position - 1]);
+    std::unique_ptr<stobject> child = std::move(Children()[position - 1]);
     Children().erase(Children().begin() + (position - 1));
     child->parent = nullptr;
     return child;
 }
 
-void ordered_stobjects::Add(stobject *child)
+void ordered_stobjects::Add(std::unique_ptr<stobject> &&child)
 {
-    Children().push_back(child);
-    child->parent = this;
+    Insert(Count() + 1, std::move(child));
 }
 
 void ordered_stobjects::AddAll(std::vector<std::unique_ptr<stobject>> children)
 {
     Children().reserve(Children().size() + children.size());
     for (std::unique_ptr<stobject> &child : children)
-        Add(child.release());
+        Add(std::move(child));
 }
 
 stobject *ordered_stobjects::ChildBySign(int32_t sign) const
 {
-    for (stobject *child : Children())
+    for (const std::unique_ptr<stobject> &child : Children())
         if (child->sign == sign)
-            return child;
+            return child.get();
     return nullptr;
 }
 
@@ -367,16 +363,16 @@ int ordered_stobjects::SetChildSign(stobject *child, int32_t sign)
     return 1;
 }
 
-stobject *ordered_stobjects::Detach(stobject *child)
+std::unique_ptr<stobject> ordered_stobjects::Detach(stobject *child)
 {
     int position = PositionOf(child);
-    return position ? TakeOut(position).release() : nullptr;
+    return position ? TakeOut(position) : nullptr;
 }
 
-void ordered_stobjects::InsertAt(stobject *child, int position)
+void ordered_stobjects::InsertAt(std::unique_ptr<stobject> &&child, int position)
 {
     if (position >= 1 && position <= Count() + 1)
-        Insert(position, child);
+        Insert(position, std::move(child));
 }
 
 void ordered_stobjects::Exchange(stobject *child, bool to_top)
@@ -390,55 +386,56 @@ void ordered_stobjects::Exchange(stobject *child, bool to_top)
 
 int sorted_stobjects::Search(int32_t sign) const
 {
-    const std::vector<stobject *> &children = Children();
+    const Owned &children = Children();
     return SortedSearch(Count(), [&](int position) {
         int32_t other = children[position - 1]->sign;
         return other < sign ? -1 : (other == sign ? 0 : 1);
     });
 }
 
-void sorted_stobjects::Add(stobject *child)
+void sorted_stobjects::Add(std::unique_ptr<stobject> &&child)
 {
     // Files hold sorted children in sign order: appending is the common case.
-    std::vector<stobject *> &children = Children();
+    const Owned &children = Children();
     if (children.empty() || children.back()->sign < child->sign) {
-        children.push_back(child);
-        child->parent = this;
+        Insert(Count() + 1, std::move(child));
         return;
     }
     int found = Search(child->sign);
-    Insert(found > 0 ? found : -found, child);
+    Insert(found > 0 ? found : -found, std::move(child));
 }
 
 void sorted_stobjects::AddAll(std::vector<std::unique_ptr<stobject>> children)
 {
     // Sorting copies of the signs beside the children spares a visit to two
-    // children in memory for every comparison.
+    // children in memory for every comparison. Each entry names the owner it
+    // comes from; the owners are emptied only once all memory is had, so a
+    // failure changes nothing.
     struct Keyed {
         int32_t sign;
-        stobject *child;
+        std::unique_ptr<stobject> *owner;
     };
     std::vector<Keyed> kept, added;
     kept.reserve(Children().size());
     added.reserve(children.size());
-    for (stobject *child : Children())
-        kept.push_back(Keyed{child->sign, child});
-    for (const std::unique_ptr<stobject> &child : children)
-        added.push_back(Keyed{child->sign, child.get()});
+    for (std::unique_ptr<stobject> &child : Children())
+        kept.push_back(Keyed{child->sign, &child});
+    for (std::unique_ptr<stobject> &child : children) {
+        child->parent = this; // freed with children should this fail
+        added.push_back(Keyed{child->sign, &child});
+    }
     InsertAllAsRead(kept, std::move(added), [](const Keyed &a, const Keyed &b) { return a.sign < b.sign; });
-    std::vector<stobject *> merged;
+    Owned merged;
     merged.reserve(kept.size());
     for (const Keyed &entry : kept)
-        merged.push_back(entry.child);
+        merged.push_back(std::move(*entry.owner));
     Children().swap(merged);
-    for (std::unique_ptr<stobject> &child : children)
-        child.release()->parent = this;
 }
 
 stobject *sorted_stobjects::ChildBySign(int32_t sign) const
 {
     int found = Search(sign);
-    return found > 0 ? Children()[found - 1] : nullptr;
+    return found > 0 ? Children()[found - 1].get() : nullptr;
 }
 
 int sorted_stobjects::PositionOf(const stobject *child) const
@@ -447,7 +444,7 @@ int sorted_stobjects::PositionOf(const stobject *child) const
     if (position <= 0)
         return 0;
     for (; position <= Count() && Children()[position - 1]->sign == child->sign; ++position)
-        if (Children()[position - 1] == child)
+        if (Children()[position - 1].get() == child)
             return position;
     return 0;
 }

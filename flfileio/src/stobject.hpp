@@ -122,12 +122,12 @@ class compound_stobject : public stobject {
 public:
     using stobject::stobject;
     compound_stobject(const compound_stobject &other);
-    ~compound_stobject() override;
 
     void Read(CAbstrFile &stream, int32_t version) override;
     void Write(CAbstrFile &stream) const override;
 
-    virtual void Add(stobject *child) = 0;
+    // Takes the child in; when that fails (no memory), child still holds it.
+    virtual void Add(std::unique_ptr<stobject> &&child) = 0;
     // Adds children as adding them one by one in this order would.
     virtual void AddAll(std::vector<std::unique_ptr<stobject>> children) = 0;
     // Destroys that very child with its subtree.
@@ -151,10 +151,12 @@ public:
     void KeepUnread(const unsigned char *list, int32_t size, int32_t version);
 
 protected:
+    using Owned = std::vector<std::unique_ptr<stobject>>;
+
     void CopyChildrenFrom(const compound_stobject &source);
-    void Insert(int position, stobject *child);
+    void Insert(int position, std::unique_ptr<stobject> &&child);
     std::unique_ptr<stobject> TakeOut(int position);
-    std::vector<stobject *> &Children() const
+    Owned &Children() const
     {
         if (unread_)
             ReadKeptBytes();
@@ -165,7 +167,8 @@ private:
     void ReadChildren(CAbstrFile &stream, int32_t version);
     void ReadKeptBytes() const;
 
-    mutable std::vector<stobject *> children_;
+    // Unread children were never made: children_ stays empty until they are.
+    mutable Owned children_;
     mutable const unsigned char *unread_ = nullptr;
     int32_t unread_size_ = 0;
     int32_t unread_version_ = 0;
@@ -177,13 +180,15 @@ public:
     ordered_stobjects(const ordered_stobjects &other) : compound_stobject(other) { CopyChildrenFrom(other); }
     std::unique_ptr<stobject> Clone() const override { return std::make_unique<ordered_stobjects>(*this); }
 
-    void Add(stobject *child) override;
+    void Add(std::unique_ptr<stobject> &&child) override;
     void AddAll(std::vector<std::unique_ptr<stobject>> children) override;
     stobject *ChildBySign(int32_t sign) const override;
     int SetChildSign(stobject *child, int32_t sign) override;
-    // Hands the child to the caller, without parent.
-    stobject *Detach(stobject *child);
-    void InsertAt(stobject *child, int position);
+    // Hands the child to the caller, without parent; none when it is no child.
+    std::unique_ptr<stobject> Detach(stobject *child);
+    // Takes the child in at a position from 1 to Count + 1; at any other
+    // position, or when that fails, child still holds it.
+    void InsertAt(std::unique_ptr<stobject> &&child, int position);
     // Exchanges the child with the first (to_top) or the last child.
     void Exchange(stobject *child, bool to_top);
 };
@@ -194,7 +199,7 @@ public:
     sorted_stobjects(const sorted_stobjects &other) : compound_stobject(other) { CopyChildrenFrom(other); }
     std::unique_ptr<stobject> Clone() const override { return std::make_unique<sorted_stobjects>(*this); }
 
-    void Add(stobject *child) override;
+    void Add(std::unique_ptr<stobject> &&child) override;
     // O(n log n) in any order of signs, where adding one by one before the
     // first equal sign is quadratic for descending or equal signs.
     void AddAll(std::vector<std::unique_ptr<stobject>> children) override;

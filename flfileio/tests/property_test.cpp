@@ -201,6 +201,34 @@ TEST(InsertAtPosition, RefusedPlacesChangeNothing)
     EXPECT_EQ(flf_get_parent_prop(item.get()), nullptr);
 }
 
+// Growing a compound that is full takes memory; when there is none the item
+// is not placed and stays the caller's to free (ASan sees a double free or a
+// dangling parent if the compound had dropped it).
+TEST(InsertAtPosition, AnItemThatFindsNoRoomStaysTheCallers)
+{
+    if (!AllocationPeak::available())
+        GTEST_SKIP() << "allocations are counted natively only";
+    ItemPtr ordered = ordered_values({1});
+    ItemPtr sorted = new_item(FLF_TAG_SORTED, 0);
+    flf_add_property(sorted.get(), FLF_TAG_INTEGER, 5, "5");
+    ItemPtr item = new_item(FLF_TAG_INTEGER, 1, "9");
+    int raising = flf_catch_errors(1);
+    {
+        AllocationLimit none(0);
+        flf_add_prop(ordered.get(), item.get());
+        flf_add_prop(sorted.get(), item.get());
+        flf_insert_at_position(ordered.get(), item.get(), 1);
+    }
+    flf_error error;
+    EXPECT_EQ(flf_last_error(&error), FLF_ERROR_OTHER);
+    flf_catch_errors(raising);
+    EXPECT_EQ(flf_get_parent_prop(item.get()), nullptr);
+    EXPECT_EQ(child_ints(ordered.get()), std::vector<int>{1});
+    EXPECT_EQ(child_ints(sorted.get()), std::vector<int>{5});
+    flf_add_prop(sorted.get(), item.release()); // with memory it goes in
+    EXPECT_EQ(child_ints(sorted.get()), (std::vector<int>{9, 5}));
+}
+
 TEST(MoveProp, ExchangesWithTheFirstOrLastChildOfAnOrderedParentOnly)
 {
     ItemPtr compound = ordered_values({1, 2, 3, 4});

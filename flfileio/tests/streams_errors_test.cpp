@@ -3,6 +3,7 @@
 #include "test_support.hpp"
 
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 using namespace fltest;
@@ -132,6 +133,28 @@ TEST(DiskStream, MissingFileRaisesTheSystemErrorCode)
     const std::string name = dir.file("missing.bin");
     EXPECT_EQ(catch_error([&] { CBinFile in(name.c_str(), CBinFile::ForReading); }), (Caught{Caught::System, 2, 0}));
 }
+
+#if !defined(_WIN32)
+int open_files()
+{
+    int count = 0;
+    for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+TEST(DiskStream, NoMemoryForTheBufferLeavesNoFileOpen)
+{
+    TempDir dir;
+    const std::string name = dir.file("stream.bin");
+    const int before = open_files();
+    for (CBinFile::Mode mode : {CBinFile::ForWriting, CBinFile::ForReading}) {
+        AllocationLimit little(4096); // far less than a stream's buffer
+        EXPECT_EQ(catch_error([&] { CBinFile stream(name.c_str(), mode); }).what, Caught::Unknown);
+    }
+    EXPECT_EQ(open_files(), before);
+}
+#endif
 
 // Two programs may read one form file or name base at once (two form
 // compilations of a build reading the same name base); only a writer keeps a

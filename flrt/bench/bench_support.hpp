@@ -46,6 +46,18 @@ inline HWND make_window(const char *class_name, WNDPROC procedure, DWORD style, 
                            GetModuleHandleA(nullptr), nullptr);
 }
 
+// The form window of this caption once it shows. A message loop that runs
+// while the form opens may dispatch the bench's message early: then the
+// message is posted again for later and the answer is null.
+inline HWND shown_form_or_later(HWND bench_window, UINT message, const char *caption)
+{
+    HWND form = FindWindowA(nullptr, caption);
+    if (form && IsWindowVisible(form))
+        return form;
+    PostMessageA(bench_window, message, 0, 0);
+    return nullptr;
+}
+
 } // namespace flbench
 
 #endif

@@ -321,12 +321,9 @@ LRESULT CALLBACK bench_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 {
     if (message != kPaintedMessage || !g_run)
         return DefWindowProcA(window, message, wparam, lparam);
-    HWND form = FindWindowA(nullptr, "Bench form");
-    // A message loop that runs while the form opens may dispatch this early: try again later.
-    if (!form || !IsWindowVisible(form)) {
-        PostMessageA(window, kPaintedMessage, 0, 0);
+    HWND form = flbench::shown_form_or_later(window, kPaintedMessage, "Bench form");
+    if (!form)
         return 0;
-    }
     const Clock::time_point painting = Clock::now();
     RedrawWindow(form, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     g_run->times.painting = milliseconds_since(painting);

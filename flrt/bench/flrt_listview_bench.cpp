@@ -126,11 +126,9 @@ LRESULT CALLBACK bench_window_proc(HWND window, UINT message, WPARAM wparam, LPA
 {
     if (message != kOpenedMessage || !g_run)
         return DefWindowProcA(window, message, wparam, lparam);
-    HWND form = FindWindowA(nullptr, "List view bench");
-    if (!form || !IsWindowVisible(form)) {
-        PostMessageA(window, kOpenedMessage, 0, 0);
+    HWND form = flbench::shown_form_or_later(window, kOpenedMessage, "List view bench");
+    if (!form)
         return 0;
-    }
     HWND list = GetDlgItem(form, 100);
     RedrawWindow(form, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     g_run->times.open = milliseconds_since(g_run->start);

@@ -36,15 +36,57 @@ WNDPROC g_client_proc = nullptr;
 int g_class_counter = 0;
 HACCEL g_accelerators = nullptr;
 bool g_show_messages = true;
-// Forms that exist now, and window-bound forms whose window is gone, waiting
-// to be deleted where no handler of theirs can be on the stack.
+// Forms that exist now.
 std::set<CFLRT_Form *> &live_forms()
 {
     // Built on first use: the form prototype is made while the library loads.
     static std::set<CFLRT_Form *> forms;
     return forms;
 }
-std::vector<CFLRT_Form *> g_doomed;
+
+// Owns forms. What is left when the process ends is let go, not deleted: the
+// application behind the forms' objects may be gone by then, and the system
+// takes their windows down with the process.
+class OwnedForms {
+public:
+    OwnedForms() = default;
+    OwnedForms(const OwnedForms &) = delete;
+    OwnedForms &operator=(const OwnedForms &) = delete;
+    ~OwnedForms()
+    {
+        for (std::unique_ptr<CFLRT_Form> &form : forms_)
+            static_cast<void>(form.release());
+    }
+
+    void Add(std::unique_ptr<CFLRT_Form> form) { forms_.push_back(std::move(form)); }
+    bool Empty() const { return forms_.empty(); }
+    // None when the form is not held here.
+    std::unique_ptr<CFLRT_Form> Take(const CFLRT_Form *form)
+    {
+        auto found =
+            std::find_if(forms_.begin(), forms_.end(), [form](const auto &held) { return held.get() == form; });
+        if (found == forms_.end())
+            return nullptr;
+        std::unique_ptr<CFLRT_Form> taken = std::move(*found);
+        forms_.erase(found);
+        return taken;
+    }
+    std::unique_ptr<CFLRT_Form> TakeLast()
+    {
+        std::unique_ptr<CFLRT_Form> taken = std::move(forms_.back());
+        forms_.pop_back();
+        return taken;
+    }
+
+private:
+    std::vector<std::unique_ptr<CFLRT_Form>> forms_;
+};
+
+// Forms that live on with their window after the call that showed them
+// returned (separate forms, MDI children), and those whose window is gone,
+// waiting to be deleted where no handler of theirs can be on the stack.
+OwnedForms g_window_bound;
+OwnedForms g_doomed;
 int g_loop_depth = 0;
 
 JNIEnv *env()
@@ -77,11 +119,9 @@ void write_field(jobject object, const char *name, char letter, Write write)
 
 void delete_doomed_forms()
 {
-    while (!g_doomed.empty()) {
-        CFLRT_Form *form = g_doomed.back();
-        g_doomed.pop_back();
-        delete form;
-    }
+    // Taken out before it is deleted: deleting a form can doom others.
+    while (!g_doomed.Empty())
+        g_doomed.TakeLast().reset();
 }
 
 // Counts the nesting of the engine's message loops.
@@ -338,7 +378,6 @@ CFLRT_Form::~CFLRT_Form()
     if (holds_global_reference_)
         reference_table_->DeleteGlobalRef(object_);
     live_forms().erase(this);
-    g_doomed.erase(std::remove(g_doomed.begin(), g_doomed.end(), this), g_doomed.end());
 }
 
 // ---- Properties and windows ----
@@ -660,8 +699,8 @@ void CFLRT_Form::OnWindowDestroyed()
     ReleaseWindow(window_);
     window_ = nullptr;
     FormTree::Detach(this);
-    if (DeletesWithWindow() && std::find(g_doomed.begin(), g_doomed.end(), this) == g_doomed.end())
-        g_doomed.push_back(this);
+    if (std::unique_ptr<CFLRT_Form> owned = g_window_bound.Take(this))
+        g_doomed.Add(std::move(owned));
 }
 
 LRESULT CFLRT_Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
@@ -1192,11 +1231,11 @@ HWND current_form_window()
 
 bool display_form(jobject object, const char *class_name, FLF_ITEM description)
 {
-    auto *form = new CFLRT_Form(description, object, class_name);
+    auto form = std::make_unique<CFLRT_Form>(description, object, class_name);
     const bool result = form->Open();
-    const bool lives_on = form->Window() && form->DeletesWithWindow();
-    if (!lives_on)
-        delete form;
+    if (form->Window() && form->DeletesWithWindow())
+        g_window_bound.Add(std::move(form));
+    form.reset();
     if (g_loop_depth == 0)
         delete_doomed_forms();
     return result;

@@ -50,15 +50,10 @@ CFLRT_Menu::CFLRT_Menu(FLF_ITEM description, CFLRT_AbstractWidget *owner) : desc
     FLF_ITEM list = flf_get_prop(description, FL_items);
     if (!list)
         return;
-    menu_ = CreateMenu();
+    // Should building fail, the member gives back what was built.
+    menu_.reset(CreateMenu());
     int next_command = kFirstCommand;
-    Build(menu_, list, next_command);
-}
-
-CFLRT_Menu::~CFLRT_Menu()
-{
-    if (menu_)
-        DestroyMenu(menu_);
+    Build(menu_.get(), list, next_command);
 }
 
 FLF_ITEM CFLRT_Menu::Items(FLF_ITEM item)
@@ -90,9 +85,11 @@ void CFLRT_Menu::Build(HMENU menu, FLF_ITEM list, int &next_command)
         const std::string caption = Caption(item, &window_menu);
         const UINT style = static_cast<UINT>(flags & ~kHiddenItem);
         if (FLF_ITEM sub_items = Items(item)) {
-            HMENU popup = CreatePopupMenu();
-            Build(popup, sub_items, next_command);
-            AppendMenuA(menu, style | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), caption.c_str());
+            MenuHandle popup(CreatePopupMenu());
+            Build(popup.get(), sub_items, next_command);
+            // Once appended, the popup is the menu's, destroyed with it.
+            if (AppendMenuA(menu, style | MF_POPUP, reinterpret_cast<UINT_PTR>(popup.get()), caption.c_str()))
+                static_cast<void>(popup.release());
         } else {
             AppendMenuA(menu, style, static_cast<UINT_PTR>(next_command++), caption.c_str());
         }
@@ -144,7 +141,7 @@ void CFLRT_Menu::UpdateStates()
         return;
     }
     int next_command = kFirstCommand;
-    Update(menu_, list, next_command);
+    Update(menu_.get(), list, next_command);
 }
 
 void CFLRT_Menu::Update(HMENU menu, FLF_ITEM list, int &next_command)

@@ -5,10 +5,19 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 
 #include "Widgets.hpp"
+
+struct MenuDestroyer {
+    void operator()(HMENU menu) const { DestroyMenu(menu); }
+};
+// A menu until a window or a menu above it takes it: destroyed with its
+// submenus when the owner goes first.
+using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDestroyer>;
 
 class CFLRT_Menu {
 public:
@@ -17,13 +26,12 @@ public:
 
     // The owner is the form whose object gives captions and states.
     CFLRT_Menu(FLF_ITEM description, CFLRT_AbstractWidget *owner);
-    ~CFLRT_Menu();
     CFLRT_Menu(const CFLRT_Menu &) = delete;
     CFLRT_Menu &operator=(const CFLRT_Menu &) = delete;
 
-    HMENU Handle() const { return menu_; }
+    HMENU Handle() const { return menu_.get(); }
     // The window that showed the menu destroyed it with itself.
-    void Forget() { menu_ = nullptr; }
+    void Forget() { static_cast<void>(menu_.release()); }
     // Position of the "&Window" item among the shown items of its level.
     int WindowMenuPosition() const { return window_menu_position_; }
     // The routine list of the command's item, for the form to run (null when
@@ -40,7 +48,7 @@ private:
     std::string Caption(FLF_ITEM item, bool *window_menu = nullptr);
     FLF_ITEM Items(FLF_ITEM item);
 
-    HMENU menu_ = nullptr;
+    MenuHandle menu_;
     FLF_ITEM description_;
     CFLRT_AbstractWidget *owner_;
     int window_menu_position_ = 0;

@@ -4,6 +4,7 @@
 // stores; window classes of forms that come and go.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <set>
 #include <stdexcept>
 
@@ -12,6 +13,7 @@
 #include "cflrt.h"
 #include "child.hpp"
 #include "form_file.hpp"
+#include "import_patch.hpp"
 #include "script.hpp"
 #include "test_table.hpp"
 #include "user.hpp"
@@ -600,6 +602,66 @@ TEST(WindowClasses, FormsOfEveryKindGiveTheirClassBackWhenTheyGo)
 }
 
 // ---- Menus ----
+
+// Every menu the runtime makes, recorded as it is made.
+class MenuWatch {
+public:
+    MenuWatch()
+        : bars_("cflrt.dll", "user32.dll", "CreateMenu", reinterpret_cast<const void *>(&MakeBar)),
+          popups_("cflrt.dll", "user32.dll", "CreatePopupMenu", reinterpret_cast<const void *>(&MakePopup))
+    {
+        watch_ = this;
+    }
+    ~MenuWatch() { watch_ = nullptr; }
+
+    bool active() const { return bars_.active() && popups_.active(); }
+    const std::vector<HMENU> &made() const { return made_; }
+
+private:
+    using Make = HMENU(WINAPI *)();
+    static HMENU Record(HMENU menu)
+    {
+        watch_->made_.push_back(menu);
+        return menu;
+    }
+    static HMENU WINAPI MakeBar() { return Record(watch_->bars_.original<Make>()()); }
+    static HMENU WINAPI MakePopup() { return Record(watch_->popups_.original<Make>()()); }
+
+    static MenuWatch *watch_;
+    ImportPatch bars_;
+    ImportPatch popups_;
+    std::vector<HMENU> made_;
+};
+MenuWatch *MenuWatch::watch_ = nullptr;
+
+// A menu whose building fails half-way (a caption's function raises) is given
+// back with what was built of it.
+TEST_F(Failures, AMenuThatFailsToBuildLeavesNoMenuBehind)
+{
+    MenuWatch watch;
+    ASSERT_TRUE(watch.active()) << "the runtime makes its menus with CreateMenu and CreatePopupMenu";
+    f.failing.insert("caption");
+    HWND form = nullptr;
+    Script script;
+    // The report's box has the form's caption and comes while the form is
+    // made. The failure ends the opening before the controls: the form is cancelled.
+    auto form_window = [&] {
+        char class_name[32] = "";
+        form = FindWindowA(nullptr, "Failures");
+        return form && GetClassNameA(form, class_name, sizeof class_name) &&
+               std::strncmp(class_name, "FLFormClass", 11) == 0;
+    };
+    script.wait("the report", [&] { return !script.boxes().boxes().empty(); }).wait("the form", form_window).then([&] {
+        PostMessageA(form, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_FALSE(f.display(1));
+    EXPECT_FINISHED(script);
+    ASSERT_EQ(script.boxes().boxes().size(), 1u) << all_of(script);
+    EXPECT_EQ(script.boxes().last().text, "Form failed");
+    EXPECT_EQ(watch.made().size(), 2u) << "the menu bar and its popup";
+    for (HMENU menu : watch.made())
+        EXPECT_FALSE(IsMenu(menu)) << "a menu the runtime made outlived its form";
+}
 
 TEST(Menus, CommandIdsStayRightWhenAnUpdateRunsInsideAnUpdate)
 {

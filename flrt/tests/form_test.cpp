@@ -376,6 +376,47 @@ TEST(SeparateForms, HoldTheirObjectUnderAVirtualMachine)
     EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
 }
 
+// A separate form closed while a nested modal loop runs is deleted only once
+// the outermost loop has the word again: a handler of that form may be on the
+// stack below the nested loop. Deleting it gives its object back.
+TEST(SeparateForms, ClosedInsideANestedLoopAreDeletedWhenTheOuterLoopGoesOn)
+{
+    add_test_forms();
+    Engine engine(TestTable::Mode::JvmLike);
+    const int globals_before = engine.table.global_references();
+    int held_while_nested = -1;
+    HWND dialog = nullptr, separate = nullptr, plain = nullptr;
+    Script script;
+    script.window("Dialog form", dialog)
+        .then([&] {
+            engine.child_object = engine.second;
+            engine.next_form = 7;
+        })
+        .click(in(dialog, kChildButton))
+        .window("Separate window", separate)
+        .wait("the display to return", [&] { return engine.child_results.size() == 1; })
+        .then([&] {
+            engine.child_object = nullptr;
+            engine.next_form = 2;
+        })
+        .click(in(dialog, kChildButton))
+        .window("Plain dialog", plain)
+        .click(in(separate, 0))
+        .gone(the(separate))
+        .wait("messages to pass", [start = GetTickCount()] { return GetTickCount() - start > 300; })
+        .then([&] { held_while_nested = engine.table.global_references() - globals_before; })
+        .key(the(plain), VK_ESCAPE)
+        .gone(the(plain))
+        .wait("the separate form deleted", [&] { return engine.table.global_references() == globals_before; })
+        .click(in(dialog, kOk));
+    EXPECT_TRUE(Engine::display(engine.first, 1));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(engine.child_results, (std::vector<bool>{true, false}));
+    EXPECT_EQ(held_while_nested, 1) << "the separate form was deleted inside the nested loop";
+    EXPECT_TRUE(engine.second->get_bool("data_was_accepted"));
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
+}
+
 TEST_F(Forms, SingleInstanceFormOpensOncePerObject)
 {
     engine.next_form = 8;

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "box_answerer.hpp"
 #include "child.hpp"
 #include "form_file.hpp"
+#include "import_patch.hpp"
 #include "zo/displayable_object.hpp"
 #include "zo/exception.hpp"
 #include "zo/ni_table.h"
@@ -45,6 +47,14 @@ class RECORDING_WIDGET : public zo::DISPLAYABLE_WIDGET {
 };
 
 ZO_CLASS(RECORDING_WIDGET, "RECORDING_WIDGET", c) {}
+
+// A widget whose painting fails, as a world component's drawing may.
+class FAILING_PAINTER : public zo::DISPLAYABLE_WIDGET {
+    ZO_OBJECT(FAILING_PAINTER, zo::DISPLAYABLE_WIDGET)
+    void on_paint(std::int32_t, std::int32_t) override { throw std::runtime_error("Cannot paint"); }
+};
+
+ZO_CLASS(FAILING_PAINTER, "FAILING_PAINTER", c) {}
 
 } // namespace zotest
 
@@ -90,6 +100,45 @@ TEST(DisplayableObject, DispatchesWindowMessagesToItsHooks)
     EXPECT_TRUE(widget->has_point(zo::make<zo::Point>(5, 5)));
     EXPECT_FALSE(widget->has_point(zo::make<zo::Point>(10, 5)));
     EXPECT_FALSE(widget->has_point(nullptr));
+}
+
+// The paints the program begins and ends, counted at its calls of the system.
+int g_paints_begun = 0;
+int g_paints_ended = 0;
+fltest::ImportPatch *g_begin_paint = nullptr;
+fltest::ImportPatch *g_end_paint = nullptr;
+
+HDC WINAPI counted_begin_paint(HWND window, PAINTSTRUCT *paint)
+{
+    ++g_paints_begun;
+    return g_begin_paint->original<decltype(&BeginPaint)>()(window, paint);
+}
+
+BOOL WINAPI counted_end_paint(HWND window, const PAINTSTRUCT *paint)
+{
+    ++g_paints_ended;
+    return g_end_paint->original<decltype(&EndPaint)>()(window, paint);
+}
+
+// The window's DC goes back when a paint hook raises: the runtime reports the
+// failure and the application goes on painting.
+TEST(DisplayableObject, APaintThatRaisesStillEndsThePaint)
+{
+    fltest::ImportPatch begin(nullptr, "user32.dll", "BeginPaint",
+                              reinterpret_cast<const void *>(&counted_begin_paint));
+    fltest::ImportPatch end(nullptr, "user32.dll", "EndPaint", reinterpret_cast<const void *>(&counted_end_paint));
+    ASSERT_TRUE(begin.active() && end.active());
+    g_begin_paint = &begin;
+    g_end_paint = &end;
+    auto *widget = zo::make<FAILING_PAINTER>();
+    zo::Root<FAILING_PAINTER> keep(widget);
+    HWND window = CreateWindowA("STATIC", "w", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    const auto hwnd = static_cast<std::int32_t>(reinterpret_cast<std::uintptr_t>(window));
+    g_paints_begun = g_paints_ended = 0;
+    EXPECT_THROW(widget->on_message(hwnd, WM_PAINT, 0, 0), std::runtime_error);
+    EXPECT_EQ(g_paints_begun, 1);
+    EXPECT_EQ(g_paints_ended, 1) << "the paint's DC was not given back";
+    DestroyWindow(window);
 }
 
 TEST(DisplayableObject, HandlesComeBackFromTheirIntegersWithTheirSign)

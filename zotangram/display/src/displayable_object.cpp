@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "gdi_owners.hpp"
+
 namespace zo {
 namespace {
 
@@ -68,10 +70,10 @@ std::int32_t DISPLAYABLE_OBJECT::dispatch_message(std::int32_t hwnd, std::int32_
                                                   std::int32_t lparam)
 {
     if (msg == WM_PAINT) {
-        PAINTSTRUCT paint;
-        const HDC dc = BeginPaint(window_of(hwnd), &paint);
-        on_paint(hwnd, integer_of(dc));
-        EndPaint(window_of(hwnd), &paint);
+        // A hook that raises still ends the paint: the runtime reports the
+        // failure and the window goes on painting.
+        gdi::PaintDc dc(window_of(hwnd));
+        on_paint(hwnd, integer_of(dc.get()));
         return kHandled;
     }
     if (msg == WM_TIMER) {
