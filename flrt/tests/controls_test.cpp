@@ -164,6 +164,38 @@ TEST_F(Edits, OutOfRangeIsReportedButLeavingForCancelDoesNotValidate)
     EXPECT_EQ(object->get_int("changes"), 1);
 }
 
+TEST_F(Edits, AReportedEditHasTheFocusAgainWhenTheUserComesBack)
+{
+    // Wine's X11 driver without a window manager: a focus event that arrives
+    // after the box is gone can take the activation from every window of the
+    // program (the desktop becomes the foreground window). The user clicks
+    // the form again and finds the focus on the value to correct.
+    object->set_int("count", 5);
+    HWND form = nullptr, edit = nullptr;
+    HWND active_after_loss = reinterpret_cast<HWND>(-1);
+    Script script;
+    script.window("Edits", form)
+        .wait("the form active", active(form))
+        .then([&] { edit = Script::control(form, kCount); })
+        .click(the(edit))
+        .then(retyping("150"))
+        .key(the(form), VK_TAB)
+        .wait("the report", [&] { return script.boxes().boxes().size() == 1; })
+        .wait("the focus back", [&] { return GetFocus() == edit; })
+        .then([&] {
+            SetForegroundWindow(GetDesktopWindow());
+            active_after_loss = GetActiveWindow();
+        })
+        .wait("the focus back again", [&] { return GetFocus() == edit && GetActiveWindow() == form; })
+        .then(retyping("12"))
+        .click(in(form, kOk));
+    EXPECT_TRUE(controls.display(1));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(active_after_loss, nullptr);
+    EXPECT_EQ(object->get_int("count"), 12);
+    EXPECT_EQ(script.boxes().boxes().size(), 1u);
+}
+
 // Clicks into the edit, types the text over its contents and leaves it by Tab.
 Script &enter(Script &script, const HWND &form, int index, const std::string &text)
 {

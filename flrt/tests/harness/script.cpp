@@ -32,6 +32,31 @@ BOOL CALLBACK visit_child(HWND window, LPARAM data)
     return search->found ? FALSE : TRUE;
 }
 
+// A window as a failure message names it: its class, control id and caption.
+std::string describe(HWND window)
+{
+    if (!window)
+        return "none";
+    char class_name[64] = "";
+    GetClassNameA(window, class_name, sizeof class_name);
+    std::string text = class_name;
+    if (GetWindowLongA(window, GWL_STYLE) & WS_CHILD)
+        text += " #" + std::to_string(GetDlgCtrlID(window));
+    return text + " \"" + Script::text(window) + "\"";
+}
+
+// Where the keyboard was when a step timed out: a step that waits for the
+// focus tells whether the window lost its activation or a control took the focus.
+std::string focus_state()
+{
+    HWND foreground = GetForegroundWindow();
+    DWORD foreground_thread = foreground ? GetWindowThreadProcessId(foreground, nullptr) : 0;
+    return "active window: " + describe(GetActiveWindow()) + ", focus: " + describe(GetFocus()) + ", foreground: " +
+           (foreground_thread == GetCurrentThreadId() ? describe(foreground)
+            : foreground                              ? "a window of another thread"
+                                                      : "none");
+}
+
 } // namespace
 
 Script::Script()
@@ -66,6 +91,7 @@ void Script::Run()
     running_ = true;
     if (answers_boxes_)
         boxes_.examine_thread_windows();
+    ComeBackToTheWindowLeft();
     const bool late = GetTickCount() - step_started_ > kStepTimeoutMs;
     if (!steps_.empty() && steps_.front().done()) {
         steps_.pop_front();
@@ -75,11 +101,37 @@ void Script::Run()
         // returns after the last step: end every message loop.
         failure_ = steps_.empty() ? "the code under test did not return after the last step"
                                   : "timed out: " + steps_.front().what;
+        failure_ += " (" + focus_state() + ")";
         steps_.clear();
         quit_posted_ = true;
         PostQuitMessage(0);
     }
     running_ = false;
+}
+
+void Script::ComeBackToTheWindowLeft()
+{
+    // Wine's X11 driver without a window manager now and then handles a focus
+    // event after the window it was about is gone, takes that for another
+    // program taking the keyboard and makes the desktop the foreground
+    // window: no window of the program is active any more, and none becomes
+    // active again by itself. A user would click the window left; the
+    // simulated user activates it, and the window gives the focus back to the
+    // control that had it, as after any switch between programs.
+    // The window last seen active may be a box that is gone since; its owner is then the window left.
+    if (HWND active = GetActiveWindow()) {
+        last_active_ = active;
+        last_active_owner_ = GetWindow(active, GW_OWNER);
+        return;
+    }
+    if (GetForegroundWindow() != GetDesktopWindow())
+        return;
+    for (HWND window : {last_active_, last_active_owner_}) {
+        if (window && IsWindowVisible(window) && IsWindowEnabled(window)) {
+            SetForegroundWindow(window);
+            return;
+        }
+    }
 }
 
 Script &Script::add(const std::string &what, std::function<bool()> done)

@@ -65,6 +65,7 @@ private:
     };
     static VOID CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
     void Run();
+    void ComeBackToTheWindowLeft();
     Script &add(const std::string &what, std::function<bool()> done);
 
     std::deque<Step> steps_;
@@ -73,6 +74,8 @@ private:
     bool running_ = false;
     bool quit_posted_ = false;
     UINT_PTR timer_ = 0;
+    HWND last_active_ = nullptr;
+    HWND last_active_owner_ = nullptr;
     bool answers_boxes_ = true;
     BoxAnswerer boxes_{false};
 };
