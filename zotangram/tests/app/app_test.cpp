@@ -187,15 +187,28 @@ protected:
     // Clicks a check box until it shows its tick. In a Wine prefix that has
     // just been made, the desktop process starting beside the first program
     // can take the mouse capture between a click's press and its release, and
-    // the box then ignores the release.
+    // the box then ignores the release. On a busy machine Wine's X11 driver
+    // may also hand the keyboard to the desktop after a late focus event, and
+    // nothing activates the window again: later attempts click on the X
+    // display, as a user would, which activates the window as well.
     static bool tick(HWND box)
     {
         for (int attempt = 0; attempt < 3; ++attempt) {
-            click(box);
+            if (attempt == 0)
+                click(box);
+            else if (!x_input("mousemove " + on_screen(box, middle_of(box)) + " click 1"))
+                return false;
             if (pump_until([box] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 15000))
                 return true;
         }
         return false;
+    }
+
+    static POINT middle_of(HWND window)
+    {
+        RECT area{};
+        GetClientRect(window, &area);
+        return {area.right / 2, area.bottom / 2};
     }
 
     void open_puzzle(bool separate_process = false)
