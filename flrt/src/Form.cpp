@@ -49,9 +49,6 @@ std::set<CFLRT_Form *> &live_forms()
 // takes their windows down with the process.
 class OwnedForms {
 public:
-    OwnedForms() = default;
-    OwnedForms(const OwnedForms &) = delete;
-    OwnedForms &operator=(const OwnedForms &) = delete;
     ~OwnedForms()
     {
         for (std::unique_ptr<CFLRT_Form> &form : forms_)

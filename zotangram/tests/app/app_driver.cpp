@@ -295,11 +295,16 @@ void post_mouse(HWND window, UINT message, WPARAM keys, POINT at)
     PostMessageA(window, message, keys, MAKELPARAM(x, y));
 }
 
-void click(HWND control)
+POINT client_middle(HWND window)
 {
     RECT area{};
-    GetClientRect(control, &area);
-    const POINT middle{area.right / 2, area.bottom / 2};
+    GetClientRect(window, &area);
+    return {area.right / 2, area.bottom / 2};
+}
+
+void click(HWND control)
+{
+    const POINT middle = client_middle(control);
     post_mouse(control, WM_LBUTTONDOWN, MK_LBUTTON, middle);
     post_mouse(control, WM_LBUTTONUP, 0, middle);
 }

@@ -73,6 +73,8 @@ int list_selection(HWND list_box);
 // Clicks the line of the list box that shows the text; true once that line is selected.
 bool choose_line(HWND list_box, const std::string &text);
 
+// The middle of a window's client area, in client coordinates.
+POINT client_middle(HWND window);
 // A click of the left button in the middle of a control.
 void click(HWND control);
 void post_mouse(HWND window, UINT message, WPARAM keys, POINT at);

@@ -182,6 +182,13 @@ DWORD run_server_registration(const char *argument)
     return code;
 }
 
+constexpr char kServerProgram[] = "tangram_model_server.exe";
+
+bool no_server_within(DWORD timeout_ms)
+{
+    return pump_until([] { return processes_of(kServerProgram).empty(); }, timeout_ms);
+}
+
 class Puzzle : public testing::Test {
 protected:
     // Clicks a check box until it shows its tick. In a Wine prefix that has
@@ -196,7 +203,7 @@ protected:
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (attempt == 0)
                 click(box);
-            else if (!x_input("mousemove " + on_screen(box, middle_of(box)) + " click 1"))
+            else if (!x_input("mousemove " + on_screen(box, client_middle(box)) + " click 1"))
                 return false;
             if (pump_until([box] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 15000))
                 return true;
@@ -204,11 +211,12 @@ protected:
         return false;
     }
 
-    static POINT middle_of(HWND window)
+    // Registers the model server and opens the puzzle with its pieces in it.
+    void open_served_puzzle()
     {
-        RECT area{};
-        GetClientRect(window, &area);
-        return {area.right / 2, area.bottom / 2};
+        ASSERT_EQ(run_server_registration("/RegServer"), 0u);
+        ASSERT_TRUE(no_server_within(30000)) << "a model server of an earlier run still runs";
+        open_puzzle(true);
     }
 
     void open_puzzle(bool separate_process = false)
@@ -340,13 +348,6 @@ TEST_F(Puzzle, PiecesAreDraggedAndTurnedAndTheRunEndsCleanly)
     EXPECT_EQ(recording->world_released, 1);
 }
 
-constexpr char kServerProgram[] = "tangram_model_server.exe";
-
-bool no_server_within(DWORD timeout_ms)
-{
-    return pump_until([] { return processes_of(kServerProgram).empty(); }, timeout_ms);
-}
-
 // Under Wine on an emulated CPU starting a local COM server crashes Wine's
 // RPC threads now and then: there these run only when asked for
 // (--gtest_also_run_disabled_tests); the 64-bit build runs them.
@@ -358,9 +359,7 @@ bool no_server_within(DWORD timeout_ms)
 
 TEST_F(Puzzle, SERVED_TEST(PiecesLiveInTheServerProcessWhenTheUserAsks))
 {
-    ASSERT_EQ(run_server_registration("/RegServer"), 0u);
-    ASSERT_TRUE(no_server_within(30000)) << "a model server of an earlier run still runs";
-    open_puzzle(true);
+    open_served_puzzle();
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(processes_of(kServerProgram).size(), 1u);
     EXPECT_FALSE(run.has_module("tangram_model.dll")) << "the models live in the server";
@@ -397,9 +396,7 @@ TEST_F(Puzzle, AFailedRunReleasesTheWorldAndCom)
 // its last release and ends with it.
 TEST_F(Puzzle, SERVED_TEST(AFailedRunInTheServerProcessLeavesNoServerBehind))
 {
-    ASSERT_EQ(run_server_registration("/RegServer"), 0u);
-    ASSERT_TRUE(no_server_within(30000)) << "a model server of an earlier run still runs";
-    open_puzzle(true);
+    open_served_puzzle();
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(processes_of(kServerProgram).size(), 1u);
     fail_the_run();
@@ -413,9 +410,7 @@ TEST_F(Puzzle, SERVED_TEST(AFailedRunInTheServerProcessLeavesNoServerBehind))
 // could start the server again.
 TEST_F(Puzzle, SERVED_TEST(AKilledServerNeitherHangsNorCrashesTheProgram))
 {
-    ASSERT_EQ(run_server_registration("/RegServer"), 0u);
-    ASSERT_TRUE(no_server_within(30000)) << "a model server of an earlier run still runs";
-    open_puzzle(true);
+    open_served_puzzle();
     ASSERT_FALSE(HasFatalFailure());
     const std::vector<DWORD> servers = processes_of(kServerProgram);
     ASSERT_EQ(servers.size(), 1u);
