@@ -62,11 +62,12 @@ void Parser::parse_color(Item &item)
     expect(TokenKind::LeftParen, "'(' after " + word.text);
     if (word.text == "system") {
         const Token &index = peek();
+        SourcePos at = index.pos; // parsing the number lets the token go
         uint32_t value = 0;
         if (index.is(TokenKind::Integer)) {
             int32_t number = parse_int32("a system color index");
             if (number < 0 || number > 0xFF)
-                throw SourceError(index.pos, "a system color index is 0 to 255");
+                throw SourceError(at, "a system color index is 0 to 255");
             value = static_cast<uint32_t>(number);
         } else if (index.is(TokenKind::Identifier) && system_color_index(index.text)) {
             value = *system_color_index(take().text);

@@ -180,5 +180,21 @@ TEST(ValueNames, MistakesAreReportedWhereTheyStand)
               "f:4:52: error: expected a name or a number after '|', found '}'");
 }
 
+// The parser reads a token ahead; an error must not point at a token it
+// has already let go. Items before the faulty one shift where that token lies
+// in the reading buffer.
+TEST(ValueNames, AnIndexOutOfRangeIsReportedAtTheIndexWhereverItFalls)
+{
+    for (int before = 0; before < 24; ++before) {
+        std::string items;
+        for (int i = 0; i < before; ++i)
+            items += "label { } ";
+        std::string source = "form A 1 \"a\" {\n  properties { window { style WS_CAPTION } form { type 0 } }\n"
+                             "  items [ " + items + "\n    label { properties { window { background system(256) } } }\n"
+                             "  ]\n}\n";
+        EXPECT_EQ(parse_error(source), "f:4:53: error: a system color index is 0 to 255") << before << " items before";
+    }
+}
+
 } // namespace
 } // namespace flftool::test
