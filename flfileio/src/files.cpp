@@ -481,10 +481,11 @@ namespace {
 constexpr int64_t kPiece = 256 * 1024;
 }
 
-void flf_platform::FileImage::ReadAhead()
+void flf_platform::FileImage::ReadAhead(std::function<void()> then)
 {
     if (reader_.joinable() || file_ == -1 || size_ > 0)
         return;
+    then_ = std::move(then);
     try {
         reader_ = std::thread([this] { ReadAll(); });
     } catch (const std::system_error &) {
@@ -507,6 +508,8 @@ void flf_platform::FileImage::ReadAll()
         Publish(loaded);
     }
     Publish(loaded | kFinished);
+    if (then_ && loaded == file_size_ && !read_failed_ && !stop_.load(std::memory_order_relaxed))
+        then_();
 }
 
 void flf_platform::FileImage::Publish(int64_t progress)

@@ -7,8 +7,13 @@
 #include "flfileio.h"
 #include "platform.hpp"
 
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
 #include <vector>
+
+class WalkAhead;
 
 // A read-only stream over bytes owned by someone else: bytes already in
 // memory, or the image of a file that is read on as the stream needs it.
@@ -59,6 +64,13 @@ public:
     const unsigned char *List(const unsigned char *list, int depth, bool sorted);
     // The child lists of the compounds in the top-level list, in file order.
     const std::vector<Span> &TopLevelCompounds() const { return top_level_; }
+    // The children of the compounds taken out of the scanner.
+    std::vector<Span> TakeTopLevelCompounds() { return std::move(top_level_); }
+    // A walk ahead that may answer for the rest of the top-level list.
+    void Attach(WalkAhead *ahead) { ahead_ = ahead; }
+    // One child of a list of that depth at p: its end, or null when it is
+    // malformed. previous is the sign before it in a sorted list.
+    const unsigned char *Child(const unsigned char *p, int depth, bool sorted, int64_t &previous);
     // Where and why List found the list malformed.
     const unsigned char *FailedAt() const { return failed_at_; }
     const char *FailedCheck() const { return failed_check_; }
@@ -67,6 +79,7 @@ public:
 private:
     const unsigned char *Values(const unsigned char *p, int32_t &count, int64_t &previous, bool sorted);
     const unsigned char *TopLevelCompound(const unsigned char *p, int tag);
+    bool TakeOver(const unsigned char *&p, int32_t count, int64_t previous, bool sorted);
     const unsigned char *SkipString(const unsigned char *p);
     const unsigned char *Fail(const unsigned char *at, const char *check, int kind = file_exception::OutOfBounds);
     // Whether n bytes from p are there, reading on when they are not yet.
@@ -75,11 +88,66 @@ private:
 
     const unsigned char *end_;
     flf_platform::FileImage *source_ = nullptr;
+    WalkAhead *ahead_ = nullptr;
     bool exact_ = true;
     std::vector<Span> top_level_;
     const unsigned char *failed_at_ = nullptr;
     const char *failed_check_ = "";
     int failed_kind_ = file_exception::OutOfBounds;
+};
+
+// A second walk of the forms root of a large file, made by the thread that
+// read the file once all of it is in memory, from a form about halfway
+// between where the caller's walk is and the end. Where a form begins is a
+// guess: a compound whose sign the class index gives a form. The caller's
+// walk takes the result over when it arrives exactly where the second walk
+// began, and drops it when it passes that place; either way the outcome is
+// the one a single walk gives.
+class WalkAhead {
+public:
+    struct Result {
+        std::vector<const unsigned char *> ends; // of each child walked
+        std::vector<int32_t> signs;              // of each child walked
+        std::vector<ChildListScanner::Span> compounds;
+        bool failed = false; // in the child after the last of ends
+        const unsigned char *failed_at = nullptr;
+        const char *failed_check = "";
+        int failed_kind = 0;
+    };
+
+    // The caller's side. Its walk of the forms root begins at first_child;
+    // form_signs: ascending. Begin or Cancel must come: Run waits for one.
+    void Begin(const unsigned char *first_child, std::vector<int32_t> form_signs);
+    // Its walk is at the top-level compound at p, with left children (this
+    // one included) to go: the second walk's result when it began here (once
+    // it has walked those children), else null.
+    const Result *Arrive(const unsigned char *p, int32_t left);
+    // Where the second walk began (null: it did not), and whether the
+    // caller's walk went past that place.
+    const unsigned char *Start() const { return start_.load(); }
+    bool Passed() const { return passed_; }
+    // The caller needs no second walk any more: one under way stops.
+    void Cancel();
+
+    // The reading thread's side: the whole file is in memory up to end.
+    void Run(const unsigned char *end) noexcept;
+
+private:
+    enum class State { Idle, Ready, Walking, Done, Over };
+
+    const unsigned char *FindForm(const unsigned char *from, const unsigned char *end) const;
+    void Walk(const unsigned char *start, const unsigned char *end);
+
+    std::mutex lock_;
+    std::condition_variable changed_; // of state_
+    State state_ = State::Idle;
+    std::vector<int32_t> form_signs_;
+    std::atomic<const unsigned char *> caller_at_{nullptr};
+    std::atomic<const unsigned char *> start_{nullptr};
+    std::atomic<int32_t> limit_{INT32_MAX};
+    std::atomic<bool> cancelled_{false};
+    bool passed_ = false; // the caller's own
+    Result result_;
 };
 
 // Why a resource file does not open: where reading stopped (a byte offset),

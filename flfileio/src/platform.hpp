@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -76,8 +77,10 @@ public:
     // Goes on reading the whole file on a thread of its own, so that copying
     // the bytes from the system costs no time of a caller who looks at each
     // piece as it comes. Worth it for large files only; where no thread can
-    // be started, LoadUpTo reads on its own as before.
-    void ReadAhead();
+    // be started, LoadUpTo reads on its own as before. Once the whole file is
+    // in memory, the thread goes on with then (when given); CloseFile waits
+    // for it to return.
+    void ReadAhead(std::function<void()> then = {});
     // Reads on (or waits for the thread reading ahead) until at least size
     // bytes are in memory or the file ends (a file that shrinks meanwhile
     // gives what it still has); answers the bytes in memory. It reads in
@@ -118,6 +121,7 @@ private:
     std::atomic<bool> stop_{false};
     bool read_failed_ = false;
     int32_t read_error_ = 0;
+    std::function<void()> then_;
     std::thread reader_;
 };
 

@@ -313,6 +313,17 @@ void ClassIndex::Read(CAbstrFile &stream)
     InsertAllAsRead(classes_, std::move(read), [](const auto &a, const auto &b) { return a->Name() < b->Name(); });
 }
 
+std::vector<int32_t> ClassIndex::FormSigns() const
+{
+    std::vector<int32_t> signs;
+    for (const auto &entry : classes_)
+        for (int position = 1; position <= entry->Count(); ++position)
+            signs.push_back(entry->At(position)->form_sign);
+    std::sort(signs.begin(), signs.end());
+    signs.erase(std::unique(signs.begin(), signs.end()), signs.end());
+    return signs;
+}
+
 void ClassIndex::Write(CAbstrFile &stream) const
 {
     stream.WriteInt(next_form_sign_);
@@ -332,15 +343,26 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
     auto base = std::make_unique<ResourceBase>("", FLF_PROJECT_ABSOLUTE);
     base->file_name = file_name;
     base->image = std::make_unique<flf_platform::FileImage>(file_name);
-    if (base->image->FileSize() >= kReadAheadFrom)
-        base->image->ReadAhead();
+    auto ahead = std::make_shared<WalkAhead>();
+    if (base->image->FileSize() >= kReadAheadFrom) {
+        const unsigned char *end = base->image->Data() + base->image->FileSize();
+        base->image->ReadAhead([ahead, end] { ahead->Run(end); });
+    }
     CByteReader reader(*base->image);
-    base->ReadFrom(reader, file_name);
+    {
+        // Stops a walk ahead before the image waits for its thread, also
+        // when reading raises.
+        struct Stop {
+            WalkAhead &ahead;
+            ~Stop() { ahead.Cancel(); }
+        } stop{*ahead};
+        base->ReadFrom(reader, file_name, ahead.get());
+    }
     base->image->CloseFile(); // everything the base holds is in memory
     return base;
 }
 
-void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
+void ResourceBase::ReadFrom(CByteReader &stream, const char *file, WalkAhead *ahead)
 {
     const char *part = "header";
     try {
@@ -370,15 +392,19 @@ void ResourceBase::ReadFrom(CByteReader &stream, const char *file)
         std::unique_ptr<file_exception> raised(error);
         throw MalformedFile{stream.Position(), part, FailedCheck(), raised->kind()};
     }
-    ReadFormsRoot(stream);
+    ReadFormsRoot(stream, ahead);
 }
 
 // Checks the whole tree first, so a malformed file fails to open. A form
 // that would be written back byte for byte stays unread until it is used;
 // the others (old formats, children that reading would re-sort) are read at once.
-void ResourceBase::ReadFormsRoot(CByteReader &stream)
+void ResourceBase::ReadFormsRoot(CByteReader &stream, WalkAhead *ahead)
 {
     ChildListScanner scanner(*image);
+    if (ahead) {
+        ahead->Begin(stream.Here() + 4, index.FormSigns());
+        scanner.Attach(ahead);
+    }
     if (!scanner.List(stream.Here(), 1, true)) {
         int64_t offset = stream.Position() + (scanner.FailedAt() - stream.Here());
         throw MalformedFile{offset, "forms", scanner.FailedCheck(), scanner.FailedKind()};

@@ -59,6 +59,9 @@ public:
     // is never handed out, so the next form sign never overflows.
     std::optional<int32_t> AllocateFormSign();
 
+    // The signs of all forms, ascending, each once.
+    std::vector<int32_t> FormSigns() const;
+
     void Read(CAbstrFile &stream);
     void Write(CAbstrFile &stream) const;
 
@@ -104,8 +107,8 @@ private:
         std::string name;
     };
 
-    void ReadFrom(CByteReader &stream, const char *file_name);
-    void ReadFormsRoot(CByteReader &stream);
+    void ReadFrom(CByteReader &stream, const char *file_name, WalkAhead *ahead);
+    void ReadFormsRoot(CByteReader &stream, WalkAhead *ahead);
     void WriteTo(CAbstrFile &stream, const std::string &project_string) const;
     std::string ProjectStringFor(const std::string &file) const;
 

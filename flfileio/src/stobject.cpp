@@ -3,6 +3,7 @@
 #include "storage.hpp"
 #include "image.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <climits>
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <strings.h>
 
 namespace {
@@ -535,32 +537,73 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
         if (count == 0)
             return p;
         // A compound, a child near the end of the bytes, or a malformed one.
-        if (!Have(p, 5))
-            return Fail(p, "the data ends inside a child's tag and sign");
-        unsigned tag = p[0];
-        int32_t sign = LoadInt(p + 1);
-        const unsigned char *child = p;
-        p += 5;
-        if (sorted) {
-            exact_ = exact_ && sign > previous; // reading re-sorts, writing would change the bytes
-            previous = sign;
-        }
+        if (depth == 1 && ahead_ && TakeOver(p, count, previous, sorted))
+            return p;
         --count;
-        int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
-        if (fixed > 0) {
-            if (!Have(p, fixed))
-                return Fail(p, "the data ends inside a value");
-            p += fixed;
-        } else if (tag == FLF_TAG_STRING) {
-            p = SkipString(p);
-        } else if (tag == FLF_TAG_ORDERED || tag == FLF_TAG_SORTED) {
-            p = depth > 1 ? List(p, depth + 1, tag == FLF_TAG_SORTED) : TopLevelCompound(p, tag);
-        } else {
-            return Fail(child, "a tag that names no kind of stored object");
-        }
+        p = Child(p, depth, sorted, previous);
         if (!p)
             return nullptr;
     }
+}
+
+const unsigned char *ChildListScanner::Child(const unsigned char *p, int depth, bool sorted, int64_t &previous)
+{
+    if (!Have(p, 5))
+        return Fail(p, "the data ends inside a child's tag and sign");
+    unsigned tag = p[0];
+    int32_t sign = LoadInt(p + 1);
+    const unsigned char *child = p;
+    p += 5;
+    if (sorted) {
+        exact_ = exact_ && sign > previous; // reading re-sorts, writing would change the bytes
+        previous = sign;
+    }
+    int fixed = tag < sizeof kFixedValueBytes ? kFixedValueBytes[tag] : 0;
+    if (fixed > 0) {
+        if (!Have(p, fixed))
+            return Fail(p, "the data ends inside a value");
+        return p + fixed;
+    }
+    if (tag == FLF_TAG_STRING)
+        return SkipString(p);
+    if (tag == FLF_TAG_ORDERED || tag == FLF_TAG_SORTED)
+        return depth > 1 ? List(p, depth + 1, tag == FLF_TAG_SORTED) : TopLevelCompound(p, tag);
+    return Fail(child, "a tag that names no kind of stored object");
+}
+
+// Whether the walk ahead answers for the count children of the top-level list
+// from p on; p is then the end of the list, or null when a child is malformed.
+bool ChildListScanner::TakeOver(const unsigned char *&p, int32_t count, int64_t previous, bool sorted)
+{
+    const WalkAhead::Result *ahead = ahead_->Arrive(p, count);
+    if (!ahead) {
+        if (ahead_->Passed())
+            ahead_ = nullptr;
+        return false;
+    }
+    ahead_ = nullptr;
+    const size_t walked = ahead->ends.size(), left = static_cast<size_t>(count);
+    if (walked < left && !ahead->failed)
+        return false; // cut short: this walk goes on itself
+    if (walked < left) {
+        top_level_.insert(top_level_.end(), ahead->compounds.begin(), ahead->compounds.end());
+        p = Fail(ahead->failed_at, ahead->failed_check, ahead->failed_kind);
+        return true;
+    }
+    p = ahead->ends[left - 1];
+    bool exact = true;
+    for (size_t i = 0; sorted && i < left; ++i) {
+        exact = exact && ahead->signs[i] > previous;
+        previous = ahead->signs[i];
+    }
+    for (const Span &span : ahead->compounds) {
+        if (span.end > p)
+            break;
+        top_level_.push_back(span);
+        exact = exact && span.exact;
+    }
+    exact_ = exact_ && exact;
+    return true;
 }
 
 // The run of plain values (numbers, characters, booleans and strings) from p,
@@ -636,6 +679,116 @@ const unsigned char *ChildListScanner::TopLevelCompound(const unsigned char *p, 
         top_level_.push_back(Span{p, end, exact_});
     exact_ = exact_before && exact_;
     return end;
+}
+
+// ---- the second walk of a large forms root ------------------------------------
+
+void WalkAhead::Begin(const unsigned char *first_child, std::vector<int32_t> form_signs)
+{
+    std::lock_guard<std::mutex> lock(lock_);
+    if (state_ != State::Idle)
+        return;
+    form_signs_ = std::move(form_signs);
+    caller_at_.store(first_child);
+    state_ = State::Ready;
+    changed_.notify_all();
+}
+
+const WalkAhead::Result *WalkAhead::Arrive(const unsigned char *p, int32_t left)
+{
+    // Published before looking at the start: Run never begins behind it.
+    caller_at_.store(p);
+    const unsigned char *start = start_.load();
+    if (!start || p < start)
+        return nullptr;
+    if (p > start) {
+        passed_ = true;
+        Cancel();
+        return nullptr;
+    }
+    limit_.store(left);
+    std::unique_lock<std::mutex> lock(lock_);
+    changed_.wait(lock, [this] { return state_ == State::Done; });
+    return &result_;
+}
+
+void WalkAhead::Cancel()
+{
+    cancelled_.store(true);
+    std::lock_guard<std::mutex> lock(lock_);
+    if (state_ == State::Idle || state_ == State::Ready)
+        state_ = State::Over;
+    changed_.notify_all();
+}
+
+void WalkAhead::Run(const unsigned char *end) noexcept
+{
+    std::unique_lock<std::mutex> lock(lock_);
+    // A small file may be read before the caller has read the class index.
+    changed_.wait(lock, [this] { return state_ != State::Idle; });
+    if (state_ != State::Ready)
+        return; // the caller has left the forms root, or never came to it
+    const unsigned char *caller = caller_at_.load();
+    lock.unlock();
+    const unsigned char *start = FindForm(caller + (end - caller) / 2, end);
+    lock.lock();
+    if (!start || cancelled_.load() || caller_at_.load() >= start) {
+        state_ = State::Over;
+        return;
+    }
+    start_.store(start);
+    state_ = State::Walking;
+    lock.unlock();
+    Walk(start, end);
+    lock.lock();
+    state_ = State::Done;
+    changed_.notify_all();
+}
+
+// The first compound from `from` on whose sign is a form's and whose count the
+// bytes after it can hold. A guess: a value inside a form may look the same.
+const unsigned char *WalkAhead::FindForm(const unsigned char *from, const unsigned char *end) const
+{
+    constexpr int64_t kSearchedBytes = int64_t(4) << 20;
+    const unsigned char *stop = end - from > kSearchedBytes ? from + kSearchedBytes : end;
+    for (const unsigned char *p = from; p < stop && end - p >= 9; ++p) {
+        if ((p[0] != FLF_TAG_ORDERED && p[0] != FLF_TAG_SORTED) ||
+            !std::binary_search(form_signs_.begin(), form_signs_.end(), LoadInt(p + 1)))
+            continue;
+        const int32_t count = LoadInt(p + 5);
+        if (count >= 0 && (end - p - 9) / kSmallestChildBytes >= count)
+            return p;
+    }
+    return nullptr;
+}
+
+void WalkAhead::Walk(const unsigned char *start, const unsigned char *end)
+{
+    ChildListScanner walker(end);
+    int64_t previous = INT64_MIN;
+    try {
+        for (const unsigned char *p = start; !cancelled_.load(std::memory_order_relaxed) &&
+                                             result_.ends.size() < static_cast<size_t>(limit_.load());) {
+            const int32_t sign = end - p >= 5 ? LoadInt(p + 1) : 0;
+            const unsigned char *next = walker.Child(p, 1, true, previous);
+            if (!next) {
+                result_.failed = true;
+                result_.failed_at = walker.FailedAt();
+                result_.failed_check = walker.FailedCheck();
+                result_.failed_kind = walker.FailedKind();
+                break;
+            }
+            result_.signs.push_back(sign);
+            result_.ends.push_back(next);
+            p = next;
+        }
+        result_.compounds = walker.TakeTopLevelCompounds();
+    } catch (const std::bad_alloc &) {
+        // Cut short: the caller's walk goes on by itself.
+        result_.failed = false;
+        result_.ends.clear();
+        result_.compounds.clear();
+    }
 }
 
 // ---- kind registry ---------------------------------------------------------

@@ -217,6 +217,42 @@ TEST_F(OpenCheck, ALongFormThatReadingWouldReorderIsSavedAsRead)
     }
 }
 
+// A file of many forms is checked by two walks at once, the second from a
+// form it guesses about halfway; every form here ends with a text that looks
+// like the start of a later one. Opened again and again, it gives the same
+// base or the same refusal as one walk would.
+TEST_F(OpenCheck, AFileOfManyFormsOpensAlikeWhereverItsSecondCheckBegins)
+{
+    constexpr int kForms = 12;
+    const auto many_forms = [&](int faulty) {
+        ByteWriter image = resource_header(kCurrentVersion, "prj", 0);
+        image.i32(10001 + kForms).i32(1).i32(kForms).str("MAIN");
+        for (int i = 0; i < kForms; ++i)
+            image.i32(i + 1).i32(10001 + i).str("f");
+        image.i32(kForms);
+        int fault_at = 0;
+        for (int i = 0; i < kForms; ++i) {
+            values(image.child(FLF_TAG_SORTED, 10001 + i).i32(1501), 1, 1500);
+            ByteWriter fake;
+            fake.child(FLF_TAG_SORTED, 10001 + (i + 2) % kForms).i32(0);
+            if (i == faulty)
+                fault_at = static_cast<int>(image.bytes().size());
+            image.child(i == faulty ? 7 : FLF_TAG_STRING, 1501).str(text_of(fake.bytes()));
+        }
+        return LongFile{image.bytes(), fault_at};
+    };
+    const LongFile valid = many_forms(-1);
+    ASSERT_GT(valid.bytes.size(), 2u << 20) << "large enough to be read by a thread of its own";
+    for (int round = 0; round < 5; ++round)
+        EXPECT_EQ(SavedBothWays(valid.bytes), valid.bytes);
+    for (int faulty : {1, kForms - 2, kForms - 1}) {
+        SCOPED_TRACE(faulty);
+        const LongFile bad = many_forms(faulty);
+        for (int round = 0; round < 5; ++round)
+            ExpectRefused(bad.bytes, 3, bad.last_at, "a tag that names no kind of stored object");
+    }
+}
+
 // Texts hold what the file gave, zero bytes included: callers see a text up
 // to its first zero byte, and saving writes it whole whether or not it was
 // read. (Reading used to cut it at the zero, and saving lost the rest.)
