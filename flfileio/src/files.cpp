@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -446,6 +448,73 @@ void WriteFileSafely(const char *target, const std::function<void(CAbstrFile &)>
 }
 
 // ---- the content of a file in memory ------------------------------------------
+
+namespace {
+
+size_t RegionRoom(size_t size)
+{
+    return (size + flf_platform::kRegionUnit - 1) / flf_platform::kRegionUnit * flf_platform::kRegionUnit;
+}
+
+// The region of a large image given back is kept for the next one instead of
+// going back to the system: memory fresh from the system has to be cleared
+// first (on a virtual machine perhaps claimed from the host, on Windows page
+// by page), which costs more than reading the file. The system may still
+// take its pages back meanwhile; they then come back cleared, as fresh ones.
+class SpareRegion {
+public:
+    // The kept region when it has room for room bytes, cut down to them.
+    unsigned char *Take(size_t room)
+    {
+        std::lock_guard<std::mutex> lock(lock_);
+        if (!data_ || room_ < room)
+            return nullptr;
+        if (room_ > room)
+            flf_platform::ShrinkRegion(data_, room_, room);
+        return std::exchange(data_, nullptr);
+    }
+    // Keeps the region, or gives it back when one is kept already.
+    void Give(unsigned char *data, size_t room)
+    {
+        {
+            std::lock_guard<std::mutex> lock(lock_);
+            if (!data_) {
+                flf_platform::ForgetRegionContent(data, room);
+                data_ = data;
+                room_ = room;
+                return;
+            }
+        }
+        flf_platform::UnmapRegion(data, room);
+    }
+
+private:
+    std::mutex lock_;
+    unsigned char *data_ = nullptr;
+    size_t room_ = 0;
+};
+
+SpareRegion g_spare_region;
+
+} // namespace
+
+unsigned char *flf_platform::AllocImage(size_t size)
+{
+    if (size < kRegionUnit)
+        return new unsigned char[size];
+    const size_t room = RegionRoom(size);
+    if (unsigned char *kept = g_spare_region.Take(room))
+        return kept;
+    return MapRegion(room);
+}
+
+void flf_platform::FreeImage(unsigned char *data, size_t size)
+{
+    if (size < kRegionUnit)
+        delete[] data;
+    else if (data)
+        g_spare_region.Give(data, RegionRoom(size));
+}
 
 flf_platform::FileImage::FileImage(const char *name) : file_(OpenForReading(name))
 {

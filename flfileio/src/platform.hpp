@@ -57,10 +57,21 @@ void Beep();
 // Room for the bytes of a whole file. Large regions come straight from the
 // system, on Linux backed by huge pages where the kernel offers them: a file
 // of tens of megabytes then costs a few dozen page faults instead of tens of
-// thousands, which otherwise take longer than reading the file. Raises
+// thousands, which otherwise take longer than reading the file. The region of
+// the last large image freed is kept for the next one. Raises
 // std::bad_alloc when there is no room.
 unsigned char *AllocImage(size_t size);
 void FreeImage(unsigned char *data, size_t size);
+
+// Regions of memory straight from the system, in whole units of
+// kRegionUnit bytes: mapped, given back, cut down to their first kept bytes
+// (which stay where they are), and marked as holding nothing of value, so
+// the system may take their pages back until they are written again.
+constexpr size_t kRegionUnit = size_t(2) << 20;
+unsigned char *MapRegion(size_t room);
+void UnmapRegion(unsigned char *data, size_t room);
+void ShrinkRegion(unsigned char *data, size_t room, size_t kept);
+void ForgetRegionContent(unsigned char *data, size_t room);
 
 // The content of a file, copied into memory. What is read from it never
 // depends on the file afterwards: another program may rewrite, truncate or

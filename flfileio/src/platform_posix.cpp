@@ -5,9 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <new>
-#include <utility>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -183,73 +181,20 @@ void FreeBlock(void *block)
     std::free(block);
 }
 
-namespace {
-
-constexpr size_t kHugePage = size_t(2) << 20;
-
-size_t MappedRoom(size_t size)
-{
-    return (size + kHugePage - 1) / kHugePage * kHugePage;
-}
-
-} // namespace
-
-namespace {
-
-// A large region given back is kept for the next image instead of being
-// unmapped: memory fresh from the system has to be cleared by it first (and
-// on a virtual machine perhaps claimed from the host), which costs more than
-// reading the file. The kernel may still take its pages back meanwhile
-// (MADV_FREE); they then come back cleared, as fresh ones would.
-class SpareRegion {
-public:
-    // A kept region of at least room bytes, cut to room; null when none.
-    unsigned char *Take(size_t room)
-    {
-        std::lock_guard<std::mutex> lock(lock_);
-        if (!data_ || room_ < room)
-            return nullptr;
-        if (room_ > room)
-            ::munmap(data_ + room, room_ - room);
-        return std::exchange(data_, nullptr);
-    }
-    // Keeps the region, or unmaps it when one is kept already.
-    void Give(unsigned char *data, size_t room)
-    {
-        {
-            std::lock_guard<std::mutex> lock(lock_);
-            if (!data_) {
-#ifdef MADV_FREE
-                ::madvise(data, room, MADV_FREE);
-#endif
-                data_ = data;
-                room_ = room;
-                return;
-            }
-        }
-        ::munmap(data, room);
-    }
-
-private:
-    std::mutex lock_;
-    unsigned char *data_ = nullptr;
-    size_t room_ = 0;
-};
-
-SpareRegion g_spare_region;
-
-unsigned char *MapAlignedRegion(size_t room)
+// Natively a region starts on a huge page boundary and is backed by huge
+// pages where the kernel offers them.
+unsigned char *MapRegion(size_t room)
 {
     // One huge page more than needed, so the region can start on a huge page
     // boundary; the unaligned head and the spare tail go back at once.
-    void *mapped = ::mmap(nullptr, room + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void *mapped = ::mmap(nullptr, room + kRegionUnit, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED)
         throw std::bad_alloc();
     auto start = reinterpret_cast<uintptr_t>(mapped);
-    uintptr_t aligned = (start + kHugePage - 1) / kHugePage * kHugePage;
+    uintptr_t aligned = (start + kRegionUnit - 1) / kRegionUnit * kRegionUnit;
     if (aligned > start)
         ::munmap(mapped, aligned - start);
-    if (uintptr_t tail = start + room + kHugePage - (aligned + room))
+    if (uintptr_t tail = start + room + kRegionUnit - (aligned + room))
         ::munmap(reinterpret_cast<void *>(aligned + room), tail);
 #ifdef MADV_HUGEPAGE
     ::madvise(reinterpret_cast<void *>(aligned), room, MADV_HUGEPAGE); // a hint: failing is harmless
@@ -257,24 +202,23 @@ unsigned char *MapAlignedRegion(size_t room)
     return reinterpret_cast<unsigned char *>(aligned);
 }
 
-} // namespace
-
-unsigned char *AllocImage(size_t size)
+void UnmapRegion(unsigned char *data, size_t room)
 {
-    if (size < kHugePage)
-        return new unsigned char[size];
-    const size_t room = MappedRoom(size);
-    if (unsigned char *kept = g_spare_region.Take(room))
-        return kept;
-    return MapAlignedRegion(room);
+    ::munmap(data, room);
 }
 
-void FreeImage(unsigned char *data, size_t size)
+void ShrinkRegion(unsigned char *data, size_t room, size_t kept)
 {
-    if (size < kHugePage)
-        delete[] data;
-    else if (data)
-        g_spare_region.Give(data, MappedRoom(size));
+    ::munmap(data + kept, room - kept);
+}
+
+void ForgetRegionContent(unsigned char *data, size_t room)
+{
+#ifdef MADV_FREE
+    ::madvise(data, room, MADV_FREE);
+#else
+    (void)data, (void)room;
+#endif
 }
 
 void Beep() {}

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <new>
 
 namespace flf_platform {
 
@@ -133,16 +134,29 @@ void FreeBlock(void *block)
 }
 
 // Windows hands out large pages only to holders of a privilege that programs
-// rarely have: large images are plain heap memory.
-unsigned char *AllocImage(size_t size)
+// rarely have: a region is plain committed memory.
+unsigned char *MapRegion(size_t room)
 {
-    return new unsigned char[size];
+    void *region = VirtualAlloc(nullptr, room, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+    if (!region)
+        throw std::bad_alloc();
+    return static_cast<unsigned char *>(region);
 }
 
-void FreeImage(unsigned char *data, size_t)
+void UnmapRegion(unsigned char *data, size_t)
 {
-    delete[] data;
+    VirtualFree(data, 0, MEM_RELEASE); // the whole reservation, whatever was shrunk
 }
+
+void ShrinkRegion(unsigned char *data, size_t room, size_t kept)
+{
+    VirtualFree(data + kept, room - kept, MEM_DECOMMIT);
+}
+
+// Left as it is: MEM_RESET would serve, but Wine discards the pages at once,
+// and the next image would pay for fresh memory again. The system may still
+// page the region out under pressure.
+void ForgetRegionContent(unsigned char *, size_t) {}
 
 void Beep()
 {

@@ -253,6 +253,30 @@ TEST_F(OpenCheck, AFileOfManyFormsOpensAlikeWhereverItsSecondCheckBegins)
     }
 }
 
+// The memory of a large file's image serves the next one when the base is
+// closed: each base still holds exactly its own file's bytes, whether the
+// next file is smaller (the region is cut down) or larger (a new one).
+TEST_F(OpenCheck, LargeFilesOpenedOneAfterAnotherHoldTheirOwnBytes)
+{
+    const auto file_of = [](int forms_values, char letter) {
+        ByteWriter image = resource_header(kCurrentVersion, "prj", 0);
+        one_form_index(image).i32(1).child(FLF_TAG_SORTED, 10001).i32(forms_values);
+        for (int sign = 1; sign <= forms_values; ++sign)
+            image.child(FLF_TAG_STRING, sign).str(std::string(1000, letter));
+        return image.bytes();
+    };
+    const ByteVector files[] = {file_of(9000, 'a'), file_of(3000, 'b'), file_of(6000, 'c'), file_of(2500, 'd')};
+    for (const ByteVector &file : files) {
+        ASSERT_GT(file.size(), 2u << 20);
+        const std::string name = dir.write("next.flf", file);
+        BasePtr base = open_base(name);
+        ASSERT_NE(base, nullptr);
+        const std::string saved = dir.file("saved.flf");
+        flf_saveas_base(base.get(), saved.c_str());
+        EXPECT_EQ(read_file(saved), file);
+    }
+}
+
 // Texts hold what the file gave, zero bytes included: callers see a text up
 // to its first zero byte, and saving writes it whole whether or not it was
 // read. (Reading used to cut it at the zero, and saving lost the rest.)
