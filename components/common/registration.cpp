@@ -2,6 +2,7 @@
 
 #include "com_object.hpp"
 #include "com_ptr.hpp"
+#include "registry_key.hpp"
 #include "tangram.h"
 
 #include <comcat.h>
@@ -13,23 +14,6 @@ namespace tangram {
 namespace {
 
 constexpr wchar_t category_description[] = L"Tangram Worlds";
-
-class RegKey {
-public:
-    RegKey() = default;
-    RegKey(const RegKey &) = delete;
-    RegKey &operator=(const RegKey &) = delete;
-    ~RegKey()
-    {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    HKEY *put() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 std::wstring clsid_text(const CLSID &clsid)
 {
@@ -45,7 +29,7 @@ HRESULT set_string(HKEY key, const wchar_t *name, const std::wstring &value)
     return HRESULT_FROM_WIN32(rc);
 }
 
-HRESULT create_key(HKEY parent, const std::wstring &path, RegKey &key)
+HRESULT create_key(HKEY parent, const std::wstring &path, com::RegistryKey &key)
 {
     const LONG rc = RegCreateKeyExW(parent, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr,
                                     key.put(), nullptr);
@@ -80,7 +64,7 @@ std::wstring server_command(HMODULE module, ServerKind kind)
 HRESULT write_class_keys(HMODULE module, const ClassRegistration &entry, ServerKind kind)
 {
     const std::wstring class_path = L"CLSID\\" + clsid_text(*entry.clsid);
-    RegKey class_key, server_key;
+    com::RegistryKey class_key, server_key;
     HRESULT hr = create_key(HKEY_CLASSES_ROOT, class_path, class_key);
     if (SUCCEEDED(hr))
         hr = set_string(class_key.get(), nullptr, entry.friendly_name);
@@ -149,13 +133,13 @@ void drop_category_if_unused()
 
 bool has_subkey(HKEY parent, const wchar_t *name)
 {
-    RegKey key;
+    com::RegistryKey key;
     return RegOpenKeyExW(parent, name, 0, KEY_READ, key.put()) == ERROR_SUCCESS;
 }
 
 HRESULT delete_class_keys(const CLSID &clsid, ServerKind kind)
 {
-    RegKey classes, class_key;
+    com::RegistryKey classes, class_key;
     const std::wstring name = clsid_text(clsid);
     LONG rc = RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS, classes.put());
     if (rc == ERROR_SUCCESS)

@@ -767,8 +767,8 @@ void WalkAhead::Walk(const unsigned char *start, const unsigned char *end)
     ChildListScanner walker(end);
     int64_t previous = INT64_MIN;
     try {
-        for (const unsigned char *p = start; !cancelled_.load(std::memory_order_relaxed) &&
-                                             result_.ends.size() < static_cast<size_t>(limit_.load());) {
+        for (const unsigned char *p = start;
+             !cancelled_.load(std::memory_order_relaxed) && result_.ends.size() < static_cast<size_t>(limit_.load());) {
             const int32_t sign = end - p >= 5 ? LoadInt(p + 1) : 0;
             const unsigned char *next = walker.Child(p, 1, true, previous);
             if (!next) {

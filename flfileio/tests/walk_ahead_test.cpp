@@ -26,8 +26,7 @@ struct Outcome {
 
 bool operator==(const Outcome &a, const Outcome &b)
 {
-    return a.end == b.end && a.failed_at == b.failed_at && a.check == b.check && a.kind == b.kind &&
-           a.spans == b.spans;
+    return a.end == b.end && a.failed_at == b.failed_at && a.check == b.check && a.kind == b.kind && a.spans == b.spans;
 }
 
 std::ostream &operator<<(std::ostream &out, const Outcome &o)
@@ -119,12 +118,14 @@ TEST(WalkAhead, TakesOverAtTheFormItGuessedAndEndsAsOneWalk)
                                                               if (i == kForms - 1)
                                                                   w.i32(0).child(FLF_TAG_STRING, 1).i32(5000);
                                                           })},
-        {"the data ends inside the last form", [] {
+        {"the data ends inside the last form",
+         [] {
              Root root = forms_root(kForms, kForms, [](ByteWriter &w, int i) { plain_form(w, i); });
              root.bytes.resize(root.bytes.size() - 3);
              return root;
          }()},
-        {"fewer forms counted than written", forms_root(kForms - 6, kForms, [](ByteWriter &w, int i) { plain_form(w, i); })},
+        {"fewer forms counted than written",
+         forms_root(kForms - 6, kForms, [](ByteWriter &w, int i) { plain_form(w, i); })},
         {"forms out of order", forms_root(kForms, kForms, [](ByteWriter &w, int i) { plain_form(w, kForms - 1 - i); })},
     };
     for (const auto &c : cases) {

@@ -190,7 +190,9 @@ TEST(ValueNames, AnIndexOutOfRangeIsReportedAtTheIndexWhereverItFalls)
         for (int i = 0; i < before; ++i)
             items += "label { } ";
         std::string source = "form A 1 \"a\" {\n  properties { window { style WS_CAPTION } form { type 0 } }\n"
-                             "  items [ " + items + "\n    label { properties { window { background system(256) } } }\n"
+                             "  items [ " +
+                             items +
+                             "\n    label { properties { window { background system(256) } } }\n"
                              "  ]\n}\n";
         EXPECT_EQ(parse_error(source), "f:4:53: error: a system color index is 0 to 255") << before << " items before";
     }

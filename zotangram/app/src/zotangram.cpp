@@ -3,6 +3,7 @@
 #include <comcat.h>
 
 #include "zo/exception.hpp"
+#include "registry_key.hpp"
 #include "zotangram/com_support.hpp"
 
 namespace zotangram {
@@ -19,42 +20,6 @@ constexpr char kModelMarshalingKey[] = "Interface\\{B53313C0-20C4-11D0-9C6C-00A0
 
 // {0002E005-0000-0000-C000-000000000046}
 constexpr CLSID kCategoriesManager = {0x0002e005, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-
-// An open registry key, closed when it goes.
-class RegistryKey {
-public:
-    RegistryKey(HKEY parent, const char *name)
-    {
-        if (RegOpenKeyExA(parent, name, 0, KEY_READ, &key_) != ERROR_SUCCESS)
-            key_ = nullptr;
-    }
-    RegistryKey(const RegistryKey &) = delete;
-    RegistryKey &operator=(const RegistryKey &) = delete;
-    ~RegistryKey()
-    {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    HKEY get() const { return key_; }
-
-    // The default value when it is a text that is not empty.
-    bool default_value(std::string &value) const
-    {
-        char text[1024] = {};
-        DWORD type = 0;
-        DWORD size = sizeof text - 1;
-        if (!key_ ||
-            RegQueryValueExA(key_, nullptr, nullptr, &type, reinterpret_cast<BYTE *>(text), &size) != ERROR_SUCCESS)
-            return false;
-        if ((type != REG_SZ && type != REG_EXPAND_SZ) || !text[0])
-            return false;
-        value = text;
-        return true;
-    }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 // The program a LocalServer32 command line starts: quoted, or up to the first blank.
 std::string program_of(const std::string &command)
@@ -164,20 +129,20 @@ bool ZOTANGRAM::filllistboxarrays()
 zo::String *ZOTANGRAM::getfriendlyname(zo::Guid *clsid)
 {
     std::string name = kNoName;
-    const RegistryKey classes(HKEY_CLASSES_ROOT, "CLSID");
+    const com::RegistryKey classes(HKEY_CLASSES_ROOT, "CLSID");
     if (classes.get() && clsid) {
-        const RegistryKey key(classes.get(), registry_text(guid_value(*clsid)).c_str());
-        key.default_value(name);
+        const com::RegistryKey key(classes.get(), registry_text(guid_value(*clsid)).c_str());
+        key.default_text(name);
     }
     return zo::make_string(name);
 }
 
 bool ZOTANGRAM::localserverinstalled()
 {
-    const RegistryKey server(HKEY_CLASSES_ROOT, kModelServerKey);
-    const RegistryKey marshaling(HKEY_CLASSES_ROOT, kModelMarshalingKey);
+    const com::RegistryKey server(HKEY_CLASSES_ROOT, kModelServerKey);
+    const com::RegistryKey marshaling(HKEY_CLASSES_ROOT, kModelMarshalingKey);
     std::string command;
-    if (!marshaling.get() || !server.default_value(command))
+    if (!marshaling.get() || !server.default_text(command))
         return false;
     return GetFileAttributesA(program_of(command).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
