@@ -473,19 +473,20 @@ public:
             flf_platform::ShrinkRegion(data_, room_, room);
         return std::exchange(data_, nullptr);
     }
-    // Keeps the region, or gives it back when one is kept already.
+    // Keeps the larger of the region and the one kept already, and gives
+    // the other back.
     void Give(unsigned char *data, size_t room)
     {
         {
             std::lock_guard<std::mutex> lock(lock_);
-            if (!data_) {
+            if (!data_ || room_ < room) {
                 flf_platform::ForgetRegionContent(data, room);
-                data_ = data;
-                room_ = room;
-                return;
+                std::swap(data, data_);
+                std::swap(room, room_);
             }
         }
-        flf_platform::UnmapRegion(data, room);
+        if (data)
+            flf_platform::UnmapRegion(data, room);
     }
 
 private:
