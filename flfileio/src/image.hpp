@@ -79,7 +79,7 @@ public:
 private:
     const unsigned char *Values(const unsigned char *p, int32_t &count, int64_t &previous, bool sorted);
     const unsigned char *TopLevelCompound(const unsigned char *p, int tag);
-    bool TakeOver(const unsigned char *&p, int32_t count, int64_t previous, bool sorted);
+    bool TakeOver(const unsigned char *&p, int32_t count);
     const unsigned char *SkipString(const unsigned char *p);
     const unsigned char *Fail(const unsigned char *at, const char *check, int kind = file_exception::OutOfBounds);
     // Whether n bytes from p are there, reading on when they are not yet.
@@ -107,7 +107,6 @@ class WalkAhead {
 public:
     struct Result {
         std::vector<const unsigned char *> ends; // of each child walked
-        std::vector<int32_t> signs;              // of each child walked
         std::vector<ChildListScanner::Span> compounds;
         bool failed = false; // in the child after the last of ends
         const unsigned char *failed_at = nullptr;

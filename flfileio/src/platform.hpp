@@ -7,8 +7,8 @@
 
 #include <atomic>
 #include <condition_variable>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>

@@ -343,8 +343,9 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
     auto base = std::make_unique<ResourceBase>("", FLF_PROJECT_ABSOLUTE);
     base->file_name = file_name;
     base->image = std::make_unique<flf_platform::FileImage>(file_name);
-    auto ahead = std::make_shared<WalkAhead>();
+    std::shared_ptr<WalkAhead> ahead; // for a file read by a thread of its own
     if (base->image->FileSize() >= kReadAheadFrom) {
+        ahead = std::make_shared<WalkAhead>();
         const unsigned char *end = base->image->Data() + base->image->FileSize();
         base->image->ReadAhead([ahead, end] { ahead->Run(end); });
     }
@@ -353,9 +354,13 @@ std::unique_ptr<ResourceBase> ResourceBase::Open(const char *file_name)
         // Stops a walk ahead before the image waits for its thread, also
         // when reading raises.
         struct Stop {
-            WalkAhead &ahead;
-            ~Stop() { ahead.Cancel(); }
-        } stop{*ahead};
+            WalkAhead *ahead;
+            ~Stop()
+            {
+                if (ahead)
+                    ahead->Cancel();
+            }
+        } stop{ahead.get()};
         base->ReadFrom(reader, file_name, ahead.get());
     }
     base->image->CloseFile(); // everything the base holds is in memory

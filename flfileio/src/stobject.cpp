@@ -537,7 +537,7 @@ const unsigned char *ChildListScanner::List(const unsigned char *p, int depth, b
         if (count == 0)
             return p;
         // A compound, a child near the end of the bytes, or a malformed one.
-        if (depth == 1 && ahead_ && TakeOver(p, count, previous, sorted))
+        if (depth == 1 && ahead_ && TakeOver(p, count))
             return p;
         --count;
         p = Child(p, depth, sorted, previous);
@@ -573,7 +573,9 @@ const unsigned char *ChildListScanner::Child(const unsigned char *p, int depth, 
 
 // Whether the walk ahead answers for the count children of the top-level list
 // from p on; p is then the end of the list, or null when a child is malformed.
-bool ChildListScanner::TakeOver(const unsigned char *&p, int32_t count, int64_t previous, bool sorted)
+// (Whether the top-level list itself is in order matters to nobody: each
+// form is kept unread or read by the exactness of its own span.)
+bool ChildListScanner::TakeOver(const unsigned char *&p, int32_t count)
 {
     const WalkAhead::Result *ahead = ahead_->Arrive(p, count);
     if (!ahead) {
@@ -591,18 +593,11 @@ bool ChildListScanner::TakeOver(const unsigned char *&p, int32_t count, int64_t 
         return true;
     }
     p = ahead->ends[left - 1];
-    bool exact = true;
-    for (size_t i = 0; sorted && i < left; ++i) {
-        exact = exact && ahead->signs[i] > previous;
-        previous = ahead->signs[i];
-    }
     for (const Span &span : ahead->compounds) {
         if (span.end > p)
             break;
         top_level_.push_back(span);
-        exact = exact && span.exact;
     }
-    exact_ = exact_ && exact;
     return true;
 }
 
@@ -769,7 +764,6 @@ void WalkAhead::Walk(const unsigned char *start, const unsigned char *end)
     try {
         for (const unsigned char *p = start;
              !cancelled_.load(std::memory_order_relaxed) && result_.ends.size() < static_cast<size_t>(limit_.load());) {
-            const int32_t sign = end - p >= 5 ? LoadInt(p + 1) : 0;
             const unsigned char *next = walker.Child(p, 1, true, previous);
             if (!next) {
                 result_.failed = true;
@@ -778,7 +772,6 @@ void WalkAhead::Walk(const unsigned char *start, const unsigned char *end)
                 result_.failed_kind = walker.FailedKind();
                 break;
             }
-            result_.signs.push_back(sign);
             result_.ends.push_back(next);
             p = next;
         }
