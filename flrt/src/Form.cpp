@@ -734,7 +734,7 @@ LRESULT CFLRT_Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam)
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: return ColorControl(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
+    case WM_CTLCOLORSTATIC: return ColorControl(message, reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_COMMAND: return OnCommand(wparam, lparam);
     case WM_NOTIFY: return OnNotify(wparam, reinterpret_cast<NMHDR *>(lparam));
     case WM_HSCROLL:
@@ -792,15 +792,25 @@ void CFLRT_Form::EraseBackground(HDC dc)
     BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
 }
 
-LRESULT CFLRT_Form::ColorControl(HDC dc, HWND control)
+LRESULT CFLRT_Form::ColorControl(UINT message, HDC dc, HWND control)
 {
     CFLRT_AbstractWidget *widget = FromWindow(control);
     if (!widget)
         return 0;
-    if (auto *common = dynamic_cast<CFLRT_CommonControl *>(widget); common && IsColor(common->TextColor()))
+    auto *common = dynamic_cast<CFLRT_CommonControl *>(widget);
+    const bool has_text_color = common && IsColor(common->TextColor());
+    if (!widget->BackgroundBrush()) {
+        if (!has_text_color)
+            return 0;
+        // The default colours and brush with the control's own text colour
+        // over them: left to the default handling, the text colour would be lost.
+        const LRESULT brush =
+            DefWindowProcA(window_, message, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
         SetTextColor(dc, ResolveColor(common->TextColor()));
-    if (!widget->BackgroundBrush())
-        return 0;
+        return brush;
+    }
+    if (has_text_color)
+        SetTextColor(dc, ResolveColor(common->TextColor()));
     SetBkMode(dc, TRANSPARENT);
     SetBkColor(dc, ResolveColor(widget->BackgroundColor()));
     return reinterpret_cast<LRESULT>(widget->BackgroundBrush());
@@ -868,18 +878,23 @@ LRESULT CFLRT_Form::OnDialogKey(int id)
                 return button;
         return nullptr;
     };
+    // A key presses only a button the user could click: a disabled or hidden
+    // one (its conditions say no) is left alone, and so is the form.
+    auto press = [](CFLRT_ButtonControl *button) {
+        HWND window = button->Window();
+        if (!IsWindowEnabled(window) || !IsWindowVisible(window))
+            return;
+        SetFocus(window);
+        button->OnCommand(0, 0);
+    };
     if (id == IDOK) {
-        if (CFLRT_ButtonControl *button = first_button(&CFLRT_ButtonControl::IsDefault)) {
-            SetFocus(button->Window());
-            button->OnCommand(0, 0);
-        }
+        if (CFLRT_ButtonControl *button = first_button(&CFLRT_ButtonControl::IsDefault))
+            press(button);
     } else if (id == IDCANCEL && kind_ != kMdiFrame) {
-        if (CFLRT_ButtonControl *button = first_button(&CFLRT_ButtonControl::IsCancel)) {
-            SetFocus(button->Window());
-            button->OnCommand(0, 0);
-        } else {
+        if (CFLRT_ButtonControl *button = first_button(&CFLRT_ButtonControl::IsCancel))
+            press(button);
+        else
             Close(false);
-        }
     } else if (menu_) {
         RunMenuCommand(id);
     }

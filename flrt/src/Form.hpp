@@ -123,7 +123,7 @@ private:
     LRESULT OnControlCommand(CFLRT_AbstractWidget *control, WPARAM wparam, LPARAM lparam);
     void OnNcActivate(bool active);
     void EraseBackground(HDC dc);
-    LRESULT ColorControl(HDC dc, HWND control);
+    LRESULT ColorControl(UINT message, HDC dc, HWND control);
     void OnInitMenu();
     void ReportPending();
     void PublishWindowHandle(HWND handle);

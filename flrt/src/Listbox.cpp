@@ -12,10 +12,10 @@ constexpr const char *kModule = "Listbox";
 constexpr int kHorizontalExtent = 1536;
 constexpr WORD kSelectionChanged = 1; // LBN_SELCHANGE and CBN_SELCHANGE
 
-const FLRT_ItemMessages kListMessages{LB_RESETCONTENT, LB_ADDSTRING, LB_SETHORIZONTALEXTENT,
-                                      LB_GETCURSEL,    LB_SETCURSEL, LB_GETCOUNT};
-const FLRT_ItemMessages kComboMessages{CB_RESETCONTENT, CB_ADDSTRING, CB_SETHORIZONTALEXTENT,
-                                       CB_GETCURSEL,    CB_SETCURSEL, CB_GETCOUNT};
+const FLRT_ItemMessages kListMessages{LB_RESETCONTENT, LB_ADDSTRING, LB_SETHORIZONTALEXTENT, LB_GETCURSEL, LB_SETCURSEL,
+                                      LB_GETCOUNT,     LBS_SORT};
+const FLRT_ItemMessages kComboMessages{
+    CB_RESETCONTENT, CB_ADDSTRING, CB_SETHORIZONTALEXTENT, CB_GETCURSEL, CB_SETCURSEL, CB_GETCOUNT, CBS_SORT};
 
 } // namespace
 
@@ -23,6 +23,9 @@ bool CFLRT_ArrayControl::ReadProperties()
 {
     if (!CFLRT_EditableControl::ReadProperties())
         return false;
+    // Item i stands for element i: a window that sorted its items would store the wrong element.
+    if (messages_)
+        style_ &= ~messages_->sort_style;
     selection_index_path_ = AccessPath(description_, {FL_properties, group_sign_, FL_selection});
     selected_item_path_ = AccessPath(description_, {FL_properties, group_sign_, FL_selected});
     current_selection_ = -1;

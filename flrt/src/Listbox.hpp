@@ -8,7 +8,7 @@
 
 #include "Widgets.hpp"
 
-// The window messages that differ between list boxes and combo boxes.
+// What differs between list boxes and combo boxes: their window messages and sort style.
 struct FLRT_ItemMessages {
     UINT reset_content;
     UINT add_string;
@@ -16,6 +16,8 @@ struct FLRT_ItemMessages {
     UINT get_cur_sel;
     UINT set_cur_sel;
     UINT get_count;
+    // The style bit that would make the window sort its items.
+    DWORD sort_style;
 };
 
 class CFLRT_ArrayControl : public CFLRT_EditableControl {

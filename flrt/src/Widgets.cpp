@@ -388,6 +388,7 @@ bool CFLRT_CommonControl::ReadProperties()
     if (!CFLRT_AbstractWidget::ReadProperties())
         return false;
     FLF_ITEM font = Path(description_, {FL_properties, FL_window, FL_font});
+    has_font_ = font != nullptr;
     font_face_ = String(Prop(font, FL_face));
     font_style_ = Int(Prop(font, FL_style));
     font_size_ = Int(Prop(font, FL_point_size));
@@ -412,7 +413,8 @@ bool CFLRT_CommonControl::Create(HWND parent, int id)
         return false;
     }
     StoreWindow(window);
-    if (font_face_)
+    // Without a font group the control keeps the font its window class gives it.
+    if (has_font_)
         flrt_set_window_font(window, font_face_, font_size_, font_style_);
     previous_proc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CFLRT_CommonControl::Hook)));

@@ -192,6 +192,8 @@ private:
     static LRESULT CALLBACK Hook(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
     void BeforeMessage(UINT message, WPARAM wparam);
 
+    // Whether the description gives the control a font (without a face: the system's face).
+    bool has_font_ = false;
     const char *font_face_ = nullptr;
     int font_style_ = 0;
     int font_size_ = 0;

@@ -299,7 +299,7 @@ TEST_F(Lists, ApplicationArraysCountFromTheirLowerBound)
     object->set_int("color_index", 0);
     HWND form = nullptr;
     int names_at_open = -2, numbers_at_open = -2, colors_at_open = -2, literal_at_open = -2, extent = 0;
-    std::string void_text, number_text;
+    std::string void_text, number_text, first_color;
     jobject item_after_click = nullptr, item_after_key = reinterpret_cast<jobject>(1);
     int index_after_click = 0, index_after_key = 0, plain_after_reload = -2, changes_after_click = 0;
     auto list = [&](int index) { return Script::control(form, index); };
@@ -313,6 +313,7 @@ TEST_F(Lists, ApplicationArraysCountFromTheirLowerBound)
             literal_at_open = selected(list(kLiteralSelection));
             void_text = item_text(list(kNames), 2);
             number_text = item_text(list(kNumbers), 0);
+            first_color = item_text(list(kColors), 0, true);
             extent = static_cast<int>(SendMessageA(list(kNames), LB_GETHORIZONTALEXTENT, 0, 0));
         })
         .then([&] { click_item(list(kNames), 3); })
@@ -349,6 +350,8 @@ TEST_F(Lists, ApplicationArraysCountFromTheirLowerBound)
     EXPECT_EQ(literal_at_open, 2);
     EXPECT_EQ(void_text, "Void");
     EXPECT_EQ(number_text, "-5");
+    // Described as sorted, the lists still show the elements in array order.
+    EXPECT_EQ(first_color, "red");
     EXPECT_EQ(extent, 1536);
     EXPECT_EQ(index_after_click, 4);
     ASSERT_NE(item_after_click, nullptr);

@@ -153,10 +153,35 @@ bool checked(HWND box)
     return Script::checked(box);
 }
 
+// Whether the window shows a clearly red pixel (text drawn in red, smoothed or not).
+bool shows_red(HWND window)
+{
+    RECT area;
+    GetClientRect(window, &area);
+    HDC dc = GetDC(window);
+    // Read from a copy: a pixel read from the screen is a trip to the display.
+    HDC copy = CreateCompatibleDC(dc);
+    HBITMAP bitmap = CreateCompatibleBitmap(dc, area.right, area.bottom);
+    HGDIOBJ previous = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, area.right, area.bottom, dc, 0, 0, SRCCOPY);
+    bool found = false;
+    for (int y = 0; y < area.bottom && !found; ++y)
+        for (int x = 0; x < area.right && !found; ++x) {
+            const COLORREF pixel = GetPixel(copy, x, y);
+            found = GetRValue(pixel) >= 200 && GetGValue(pixel) <= 80 && GetBValue(pixel) <= 80;
+        }
+    SelectObject(copy, previous);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(window, dc);
+    return found;
+}
+
 TEST_F(Forms, DialogShowsItsControlsAndOkAccepts)
 {
     std::string label;
-    bool flag_shown = false;
+    bool flag_shown = false, label_in_red = false;
+    LOGFONTA label_font{};
     HWND dialog = nullptr;
     engine.first->set_bool("flag", true);
     Script script;
@@ -164,11 +189,22 @@ TEST_F(Forms, DialogShowsItsControlsAndOkAccepts)
         .then([&] {
             label = Script::text(Script::control(dialog, kLabel));
             flag_shown = checked(Script::control(dialog, kFlag));
+            HWND label_window = Script::control(dialog, kLabel);
+            RedrawWindow(label_window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+            label_in_red = shows_red(label_window);
+            if (auto font = reinterpret_cast<HFONT>(SendMessageA(label_window, WM_GETFONT, 0, 0)))
+                GetObjectA(font, sizeof label_font, &label_font);
         })
         .click(in(dialog, kOk));
     EXPECT_TRUE(Engine::display(engine.first, 1));
     EXPECT_FINISHED(script);
     EXPECT_EQ(label, "Hello");
+    // A text colour holds without a background colour of the control's own.
+    EXPECT_TRUE(label_in_red);
+    // A font described without a face still has its size.
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(label_font.lfHeight, -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    ReleaseDC(nullptr, screen);
     EXPECT_TRUE(flag_shown);
     EXPECT_TRUE(engine.first->get_bool("data_was_accepted"));
     // The object knew its form's window while the form was active, and no longer does.
@@ -247,6 +283,33 @@ TEST_F(Forms, WithoutButtonsEnterDoesNothingAndEscapeCloses)
     EXPECT_FINISHED(script);
     EXPECT_EQ(bumps_after_enter, 0);
     EXPECT_FALSE(engine.first->get_bool("data_was_accepted"));
+}
+
+// Enter and Escape press only buttons the user could press.
+TEST_F(Forms, EnterAndEscapeLeaveDisabledButtonsAlone)
+{
+    HWND dialog = nullptr;
+    int bumps_while_locked = -1;
+    bool open_after_escape = false;
+    Script script;
+    script.window("Locked buttons", dialog)
+        .key(the(dialog), VK_RETURN)
+        .key(the(dialog), VK_ESCAPE)
+        .wait("a moment", [start = GetTickCount()] { return GetTickCount() - start > 300; })
+        .then([&] {
+            bumps_while_locked = engine.first->get_int("count");
+            open_after_escape = IsWindowVisible(dialog) != 0;
+            engine.first->set_bool("unlocked", true);
+            flrt_update_widget(engine.first->handle(), JNI_TRUE);
+        })
+        .key(the(dialog), VK_RETURN)
+        .wait("the bump", [&] { return engine.first->get_int("count") == 1; })
+        .key(the(dialog), VK_ESCAPE);
+    EXPECT_FALSE(Engine::display(engine.first, 19));
+    EXPECT_FINISHED(script);
+    EXPECT_EQ(bumps_while_locked, 0);
+    EXPECT_TRUE(open_after_escape);
+    EXPECT_TRUE(script.boxes().boxes().empty()) << all_of(script);
 }
 
 TEST_F(Forms, ClassNameDotsBecomeSlashesInTheCallersBuffer)
