@@ -186,6 +186,9 @@ TEST_F(FormIndex, MissingClassIdOrPositionAnswersNoneAndChangesNothing)
     EXPECT_EQ(form_ids(cls), std::vector<int>{1});
     EXPECT_STREQ(flf_get_form_alias(base.get(), "A", 1), "kept");
     EXPECT_EQ(flf_get_class_count(base.get()), 1);
+    EXPECT_EQ(flf_get_next_class(base.get(), 0), 1);
+    EXPECT_EQ(flf_get_next_class_form(cls, 0), 1);
+    EXPECT_EQ(flf_get_next_class(base.get(), -1), 0);
     for (int outside : {0, -1, 2}) {
         EXPECT_EQ(flf_class_item(base.get(), outside), nullptr) << outside;
         EXPECT_EQ(flf_class_form_item(cls, outside), nullptr) << outside;

@@ -104,7 +104,10 @@ TEST_F(NameBase, MissingNamesSignsAndPositionsAnswerNone)
 {
     FLF_NAMES empty = open(1, {});
     EXPECT_EQ(flf_name_server_get_first(empty), 0);
+    EXPECT_EQ(flf_name_server_get_next(empty, 0), 0);
     FLF_NAMES names = open(3, {{"a", 1}, {"b", 2}});
+    EXPECT_EQ(flf_name_server_get_next(names, 0), 1);
+    EXPECT_EQ(flf_name_server_get_next(names, -1), 0);
     EXPECT_EQ(flf_get_sign_by_name(names, "nope"), 0);
     EXPECT_EQ(flf_get_name_by_sign(names, 99), nullptr);
     flf_remove_name_from_server(names, 99);
