@@ -472,7 +472,10 @@ void ResourceBase::Save()
 
 void ResourceBase::SaveAs(const char *new_file_name)
 {
-    file_name = new_file_name ? std::optional<std::string>(new_file_name) : std::nullopt;
+    // Without a new name the base keeps the one it has for later saves.
+    if (!new_file_name)
+        throw static_cast<flf_system_error>(flf_platform::kNoFileNameError);
+    file_name = new_file_name;
     Save();
 }
 

@@ -365,6 +365,15 @@ TEST_F(ResourceFile, SaveAsTakesTheNewNameForLaterSaves)
     BasePtr reopened = open_base(dir.file("b.flf"));
     ASSERT_NE(reopened, nullptr);
     EXPECT_NE(flf_get_form(reopened.get(), "MAIN", 2), nullptr);
+
+    // No new name: the save fails as one without name does, and the base
+    // keeps saving to the name it has.
+    EXPECT_EQ(catch_error([&] { flf_saveas_base(base.get(), nullptr); }).what, Caught::System);
+    flf_add_form(base.get(), "MAIN", 3, "Three");
+    EXPECT_EQ(catch_error([&] { flf_save_base(base.get()); }), Caught{});
+    BasePtr third = open_base(dir.file("b.flf"));
+    ASSERT_NE(third, nullptr);
+    EXPECT_NE(flf_get_form(third.get(), "MAIN", 3), nullptr);
 }
 
 TEST_F(ResourceFile, FailedSaveLeavesTheOldFileByteForByteAndNoTemporaryFile)
