@@ -294,6 +294,8 @@ void ClassIndex::Remove(const char *name)
 
 std::optional<int32_t> ClassIndex::AllocateFormSign()
 {
+    if (next_form_sign_ <= highest_read_sign_)
+        next_form_sign_ = highest_read_sign_ == INT32_MAX ? INT32_MAX : highest_read_sign_ + 1;
     if (next_form_sign_ == INT32_MAX)
         return std::nullopt;
     return next_form_sign_++;
@@ -308,6 +310,8 @@ void ClassIndex::Read(CAbstrFile &stream)
         int32_t form_count = stream.ReadInt();
         auto entry = std::make_unique<ClassEntry>(ReadPresentString(stream));
         entry->ReadEntries(stream, form_count);
+        for (int position = 1; position <= entry->Count(); ++position)
+            highest_read_sign_ = std::max(highest_read_sign_, entry->At(position)->form_sign);
         read.push_back(std::move(entry));
     }
     InsertAllAsRead(classes_, std::move(read), [](const auto &a, const auto &b) { return a->Name() < b->Name(); });
@@ -481,7 +485,11 @@ void ResourceBase::SaveAs(const char *new_file_name)
 
 sorted_stobjects *ResourceBase::AddForm(const char *class_name, int32_t form_id, const char *alias)
 {
+    // A compound of the forms root may hold a sign beyond the next one (a
+    // file that lags behind, a sign set by hand): that sign is not free.
     std::optional<int32_t> sign = index.AllocateFormSign();
+    while (sign && forms_root.HasChild(*sign))
+        sign = index.AllocateFormSign();
     if (!sign)
         return nullptr;
     ClassEntry *cls = index.FindOrAdd(class_name);

@@ -237,6 +237,29 @@ TEST(FormIndexFile, ReadingSortsClassesAndEntriesAndKeepsDuplicates)
     EXPECT_EQ(flf_get_form_id(base.get(), "A", 10001), 2);
 }
 
+// A file whose next form sign lags behind its forms: a new form never takes
+// the sign of a form in the index or of a compound in the forms root, which
+// would leave the older one unreachable (at once, or once the file is saved
+// and opened again).
+TEST(FormIndexFile, ANextSignBehindTheStoredFormsHandsOutOnlyFreeSigns)
+{
+    ByteWriter image = resource_header(kCurrentVersion, "prj", 0);
+    image.i32(10001).i32(1).i32(1).str("MAIN").i32(1).i32(10001).str("Main");
+    image.i32(2).child(FLF_TAG_SORTED, 10001).i32(1).child(FLF_TAG_INTEGER, 7).i32(5);
+    image.child(FLF_TAG_SORTED, 10002).i32(0); // a form no entry names any more
+    TempDir dir;
+    BasePtr base = open_base(dir.write("behind.flf", image.bytes()));
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(flf_get_item_sign(flf_add_form(base.get(), "MAIN", 2, "Two")), 10003);
+    EXPECT_EQ(flf_get_prop_int(flf_get_prop(flf_get_form(base.get(), "MAIN", 1), 7)), 5);
+    flf_add_property(flf_get_form(base.get(), "MAIN", 2), FLF_TAG_INTEGER, 7, "6");
+    flf_saveas_base(base.get(), dir.file("saved.flf").c_str());
+    BasePtr reopened = open_base(dir.file("saved.flf"));
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(flf_get_prop_int(flf_get_prop(flf_get_form(reopened.get(), "MAIN", 1), 7)), 5);
+    EXPECT_EQ(flf_get_prop_int(flf_get_prop(flf_get_form(reopened.get(), "MAIN", 2), 7)), 6);
+}
+
 // Numbers at the top of their range count no further: the highest form sign
 // and the highest name sign are never handed out, and a free id is proposed
 // below the highest id.
