@@ -86,11 +86,15 @@ std::string RelativeProjectName(const std::string &project_name, const std::stri
 {
     std::string project = WithBackslashes(project_name);
     std::string file = WithBackslashes(file_name);
+    // No relative form reaches a project on another drive, nor leads from a
+    // file named without a folder: the name is stored as it stands, and reads
+    // back so (only names that start with a dot are resolved). Storing the
+    // file's folder instead would lose it.
     if (project.empty() || file.empty() || !SameLetter(project[0], file[0]))
-        return ".\\";
+        return project_name;
     std::optional<std::string> folder = FolderOf(file);
     if (!folder)
-        return ".";
+        return project_name;
     const std::string &d = *folder;
     size_t i = 0;
     while (i < d.size() && i < project.size() && SameLetter(d[i], project[i]))

@@ -521,8 +521,10 @@ TEST_F(ResourceFile, RelativeProjectIsStoredAgainstTheFileFolderAndResolvedBack)
         {"work/forms/sub/app.flf", dir.file("work"), "..\\..\\", backslashed(dir.file("work"))},
         // Letters compare ignoring case; the project keeps its own letters.
         {"work/forms/app.flf", upper, "..\\SRC\\APP", backslashed(dir.file("work")) + "\\SRC\\APP"},
-        // Another drive letter: only the file's folder can be stored.
-        {"work/forms/app.flf", "Q:\\elsewhere\\app", ".\\", backslashed(dir.file("work/forms")) + "\\"},
+        // No relative form reaches another drive: the name is stored as it
+        // stands (storing the file's folder instead lost it).
+        {"work/forms/app.flf", "Q:\\elsewhere\\app", "Q:\\elsewhere\\app", "Q:\\elsewhere\\app"},
+        {"work/forms/app.flf", "", "", ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.file) + " with " + c.project);
