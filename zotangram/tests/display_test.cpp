@@ -224,10 +224,9 @@ TEST(WindowsSystem, SelectFileDialogsOfferEveryFileType)
             offered = offered_types(dialog);
             fltest::BoxAnswerer::press(dialog, IDCANCEL);
         });
-        const zo::String *chosen =
-            title == "Open a puzzle form"
-                ? sys->open_select_file(open_title, 1, descriptions, patterns)
-                : sys->save_select_file(save_title, nullptr, 1, descriptions, patterns);
+        const zo::String *chosen = title == "Open a puzzle form"
+                                       ? sys->open_select_file(open_title, 1, descriptions, patterns)
+                                       : sys->save_select_file(save_title, nullptr, 1, descriptions, patterns);
         EXPECT_EQ(chosen, nullptr) << "cancelled";
         EXPECT_EQ(offered, (std::vector<std::string>{"Forms (*.flf)", "All files"}));
     }
