@@ -327,19 +327,6 @@ TEST_F(Forms, NestedModalFormsDisableTheirParent)
     EXPECT_EQ(engine.child_results, std::vector<bool>{false});
 }
 
-// The list of this process's call trace window, once there is one.
-HWND trace_list()
-{
-    for (HWND window = FindWindowA("FLTracer", nullptr); window;
-         window = FindWindowExA(nullptr, window, "FLTracer", nullptr)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId())
-            return FindWindowExA(window, nullptr, "LISTBOX", nullptr);
-    }
-    return nullptr;
-}
-
 bool trace_has(const char *line)
 {
     HWND list = trace_list();
@@ -376,9 +363,8 @@ TEST_F(Forms, TheActiveFormSwitchesTheCallTrace)
     EXPECT_FALSE(shown_while_plain);
     EXPECT_TRUE(trace_has("=== Form Update started ===")) << "the update after the child's routine";
     // Closing the trace window ends the message loops: its quit request is not for later tests.
-    HWND window = GetParent(trace_list());
     flrt_trace_set_switch(0);
-    SendMessageA(window, WM_SYSCOMMAND, 100, 0);
+    SendMessageA(trace_window(), WM_SYSCOMMAND, 100, 0);
     MSG quit;
     EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
