@@ -410,7 +410,7 @@ int flf_get_first_class(FLF_BASE base)
 
 int flf_get_next_class(FLF_BASE base, int position)
 {
-    return position >= 1 && position < flf_get_class_count(base) ? position + 1 : 0;
+    return position >= 0 && position < flf_get_class_count(base) ? position + 1 : 0;
 }
 
 FLF_CLASS flf_class_item(FLF_BASE base, int position)
@@ -441,7 +441,7 @@ int flf_get_first_class_form(FLF_CLASS cls)
 
 int flf_get_next_class_form(FLF_CLASS cls, int position)
 {
-    return position >= 1 && position < flf_get_class_forms_count(cls) ? position + 1 : 0;
+    return position >= 0 && position < flf_get_class_forms_count(cls) ? position + 1 : 0;
 }
 
 FLF_ENTRY flf_class_form_item(FLF_CLASS cls, int position)
@@ -763,7 +763,7 @@ int flf_name_server_get_first(FLF_NAMES names)
 
 int flf_name_server_get_next(FLF_NAMES names, int position)
 {
-    return names && position >= 1 && position < AsNames(names)->Count() ? position + 1 : 0;
+    return names && position >= 0 && position < AsNames(names)->Count() ? position + 1 : 0;
 }
 
 const char *flf_name_server_item_name(FLF_NAMES names, int position)

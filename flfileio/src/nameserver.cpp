@@ -108,6 +108,10 @@ int32_t NameServer::Add(const char *name)
     int found = SearchName(name);
     if (found > 0)
         return by_name_[found - 1].sign;
+    // A file's next sign may lag behind its names: a new name never shares
+    // the sign of a present one.
+    if (!by_sign_.empty() && by_sign_.back().sign >= next_sign_)
+        next_sign_ = by_sign_.back().sign == INT32_MAX ? INT32_MAX : by_sign_.back().sign + 1;
     // The highest sign is never handed out, so the next sign never overflows.
     if (next_sign_ == INT32_MAX)
         return 0;

@@ -86,11 +86,15 @@ std::string RelativeProjectName(const std::string &project_name, const std::stri
 {
     std::string project = WithBackslashes(project_name);
     std::string file = WithBackslashes(file_name);
+    // No relative form reaches a project on another drive, nor leads from a
+    // file named without a folder: the name is stored as it stands, and reads
+    // back so (only names that start with a dot are resolved). Storing the
+    // file's folder instead would lose it.
     if (project.empty() || file.empty() || !SameLetter(project[0], file[0]))
-        return ".\\";
+        return project_name;
     std::optional<std::string> folder = FolderOf(file);
     if (!folder)
-        return ".";
+        return project_name;
     const std::string &d = *folder;
     size_t i = 0;
     while (i < d.size() && i < project.size() && SameLetter(d[i], project[i]))
@@ -294,6 +298,8 @@ void ClassIndex::Remove(const char *name)
 
 std::optional<int32_t> ClassIndex::AllocateFormSign()
 {
+    if (next_form_sign_ <= highest_read_sign_)
+        next_form_sign_ = highest_read_sign_ == INT32_MAX ? INT32_MAX : highest_read_sign_ + 1;
     if (next_form_sign_ == INT32_MAX)
         return std::nullopt;
     return next_form_sign_++;
@@ -308,6 +314,8 @@ void ClassIndex::Read(CAbstrFile &stream)
         int32_t form_count = stream.ReadInt();
         auto entry = std::make_unique<ClassEntry>(ReadPresentString(stream));
         entry->ReadEntries(stream, form_count);
+        for (int position = 1; position <= entry->Count(); ++position)
+            highest_read_sign_ = std::max(highest_read_sign_, entry->At(position)->form_sign);
         read.push_back(std::move(entry));
     }
     InsertAllAsRead(classes_, std::move(read), [](const auto &a, const auto &b) { return a->Name() < b->Name(); });
@@ -472,13 +480,20 @@ void ResourceBase::Save()
 
 void ResourceBase::SaveAs(const char *new_file_name)
 {
-    file_name = new_file_name ? std::optional<std::string>(new_file_name) : std::nullopt;
+    // Without a new name the base keeps the one it has for later saves.
+    if (!new_file_name)
+        throw static_cast<flf_system_error>(flf_platform::kNoFileNameError);
+    file_name = new_file_name;
     Save();
 }
 
 sorted_stobjects *ResourceBase::AddForm(const char *class_name, int32_t form_id, const char *alias)
 {
+    // A compound of the forms root may hold a sign beyond the next one (a
+    // file that lags behind, a sign set by hand): that sign is not free.
     std::optional<int32_t> sign = index.AllocateFormSign();
+    while (sign && forms_root.HasChild(*sign))
+        sign = index.AllocateFormSign();
     if (!sign)
         return nullptr;
     ClassEntry *cls = index.FindOrAdd(class_name);

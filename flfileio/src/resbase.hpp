@@ -71,6 +71,9 @@ private:
 
     std::vector<std::unique_ptr<ClassEntry>> classes_;
     int32_t next_form_sign_ = FLF_FIRST_FORM_SIGN;
+    // The highest form sign of the entries read from a file, whose next form
+    // sign may lag behind it.
+    int32_t highest_read_sign_ = INT32_MIN;
 };
 
 class ResourceBase {

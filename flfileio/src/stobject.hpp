@@ -138,7 +138,9 @@ public:
     stobject *ChildByPath(const int32_t *path, int n) const { return PathStep(path, n, 1); }
     virtual int SetChildSign(stobject *child, int32_t sign) = 0;
     int FirstPosition() const { return Children().empty() ? 0 : 1; }
-    int NextPosition(int position) const { return position >= 1 && position < Count() ? position + 1 : 0; }
+    // A walk may start at 0, before the first position; a negative position
+    // has no next one.
+    int NextPosition(int position) const { return position >= 0 && position < Count() ? position + 1 : 0; }
     stobject *ItemAt(int position) const;
     // The position of that very object, 0 when it is not a child.
     virtual int PositionOf(const stobject *child) const;

@@ -186,6 +186,9 @@ TEST_F(FormIndex, MissingClassIdOrPositionAnswersNoneAndChangesNothing)
     EXPECT_EQ(form_ids(cls), std::vector<int>{1});
     EXPECT_STREQ(flf_get_form_alias(base.get(), "A", 1), "kept");
     EXPECT_EQ(flf_get_class_count(base.get()), 1);
+    EXPECT_EQ(flf_get_next_class(base.get(), 0), 1);
+    EXPECT_EQ(flf_get_next_class_form(cls, 0), 1);
+    EXPECT_EQ(flf_get_next_class(base.get(), -1), 0);
     for (int outside : {0, -1, 2}) {
         EXPECT_EQ(flf_class_item(base.get(), outside), nullptr) << outside;
         EXPECT_EQ(flf_class_form_item(cls, outside), nullptr) << outside;
@@ -232,6 +235,29 @@ TEST(FormIndexFile, ReadingSortsClassesAndEntriesAndKeepsDuplicates)
     EXPECT_EQ(form_ids(flf_class_item(base.get(), 2)), std::vector<int>{9}); // the later one first
     EXPECT_STREQ(flf_get_class_by_sign(base.get(), 10001), "A");
     EXPECT_EQ(flf_get_form_id(base.get(), "A", 10001), 2);
+}
+
+// A file whose next form sign lags behind its forms: a new form never takes
+// the sign of a form in the index or of a compound in the forms root, which
+// would leave the older one unreachable (at once, or once the file is saved
+// and opened again).
+TEST(FormIndexFile, ANextSignBehindTheStoredFormsHandsOutOnlyFreeSigns)
+{
+    ByteWriter image = resource_header(kCurrentVersion, "prj", 0);
+    image.i32(10001).i32(1).i32(1).str("MAIN").i32(1).i32(10001).str("Main");
+    image.i32(2).child(FLF_TAG_SORTED, 10001).i32(1).child(FLF_TAG_INTEGER, 7).i32(5);
+    image.child(FLF_TAG_SORTED, 10002).i32(0); // a form no entry names any more
+    TempDir dir;
+    BasePtr base = open_base(dir.write("behind.flf", image.bytes()));
+    ASSERT_NE(base, nullptr);
+    EXPECT_EQ(flf_get_item_sign(flf_add_form(base.get(), "MAIN", 2, "Two")), 10003);
+    EXPECT_EQ(flf_get_prop_int(flf_get_prop(flf_get_form(base.get(), "MAIN", 1), 7)), 5);
+    flf_add_property(flf_get_form(base.get(), "MAIN", 2), FLF_TAG_INTEGER, 7, "6");
+    flf_saveas_base(base.get(), dir.file("saved.flf").c_str());
+    BasePtr reopened = open_base(dir.file("saved.flf"));
+    ASSERT_NE(reopened, nullptr);
+    EXPECT_EQ(flf_get_prop_int(flf_get_prop(flf_get_form(reopened.get(), "MAIN", 1), 7)), 5);
+    EXPECT_EQ(flf_get_prop_int(flf_get_prop(flf_get_form(reopened.get(), "MAIN", 2), 7)), 6);
 }
 
 // Numbers at the top of their range count no further: the highest form sign

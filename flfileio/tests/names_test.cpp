@@ -78,6 +78,12 @@ TEST_F(NameBase, SignsComeFromTheNextSignAndAreNeverReused)
     flf_remove_name_from_server(names, 6);
     EXPECT_EQ(flf_add_name_to_server(names, "third"), 8);
     EXPECT_EQ(saved(names), name_file(9, {{"second", 7}, {"third", 8}}));
+
+    // A file whose next sign lags behind its names: a new name never shares
+    // the sign of a present one.
+    FLF_NAMES behind = open(3, {{"a", 3}, {"b", 5}});
+    EXPECT_EQ(flf_add_name_to_server(behind, "c"), 6);
+    EXPECT_STREQ(flf_get_name_by_sign(behind, 3), "a");
 }
 
 TEST_F(NameBase, NamesSortByteByByte)
@@ -104,7 +110,10 @@ TEST_F(NameBase, MissingNamesSignsAndPositionsAnswerNone)
 {
     FLF_NAMES empty = open(1, {});
     EXPECT_EQ(flf_name_server_get_first(empty), 0);
+    EXPECT_EQ(flf_name_server_get_next(empty, 0), 0);
     FLF_NAMES names = open(3, {{"a", 1}, {"b", 2}});
+    EXPECT_EQ(flf_name_server_get_next(names, 0), 1);
+    EXPECT_EQ(flf_name_server_get_next(names, -1), 0);
     EXPECT_EQ(flf_get_sign_by_name(names, "nope"), 0);
     EXPECT_EQ(flf_get_name_by_sign(names, 99), nullptr);
     flf_remove_name_from_server(names, 99);

@@ -365,6 +365,15 @@ TEST_F(ResourceFile, SaveAsTakesTheNewNameForLaterSaves)
     BasePtr reopened = open_base(dir.file("b.flf"));
     ASSERT_NE(reopened, nullptr);
     EXPECT_NE(flf_get_form(reopened.get(), "MAIN", 2), nullptr);
+
+    // No new name: the save fails as one without name does, and the base
+    // keeps saving to the name it has.
+    EXPECT_EQ(catch_error([&] { flf_saveas_base(base.get(), nullptr); }).what, Caught::System);
+    flf_add_form(base.get(), "MAIN", 3, "Three");
+    EXPECT_EQ(catch_error([&] { flf_save_base(base.get()); }), Caught{});
+    BasePtr third = open_base(dir.file("b.flf"));
+    ASSERT_NE(third, nullptr);
+    EXPECT_NE(flf_get_form(third.get(), "MAIN", 3), nullptr);
 }
 
 TEST_F(ResourceFile, FailedSaveLeavesTheOldFileByteForByteAndNoTemporaryFile)
@@ -512,8 +521,10 @@ TEST_F(ResourceFile, RelativeProjectIsStoredAgainstTheFileFolderAndResolvedBack)
         {"work/forms/sub/app.flf", dir.file("work"), "..\\..\\", backslashed(dir.file("work"))},
         // Letters compare ignoring case; the project keeps its own letters.
         {"work/forms/app.flf", upper, "..\\SRC\\APP", backslashed(dir.file("work")) + "\\SRC\\APP"},
-        // Another drive letter: only the file's folder can be stored.
-        {"work/forms/app.flf", "Q:\\elsewhere\\app", ".\\", backslashed(dir.file("work/forms")) + "\\"},
+        // No relative form reaches another drive: the name is stored as it
+        // stands (storing the file's folder instead lost it).
+        {"work/forms/app.flf", "Q:\\elsewhere\\app", "Q:\\elsewhere\\app", "Q:\\elsewhere\\app"},
+        {"work/forms/app.flf", "", "", ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(std::string(c.file) + " with " + c.project);

@@ -251,6 +251,11 @@ TEST(OrderedCompound, KeepsInsertionOrderAllowsEqualSignsAndWalksPositions)
     EXPECT_EQ(flf_item_by_position(compound.get(), 3), last);
     EXPECT_EQ(flf_get_next_prop_position(compound.get(), 2), 3);
     EXPECT_EQ(flf_get_next_prop_position(compound.get(), 3), 0);
+    // A walk may start before the first position as well as at it.
+    EXPECT_EQ(flf_get_next_prop_position(compound.get(), 0), 1);
+    EXPECT_EQ(flf_get_next_prop_position(compound.get(), -1), 0);
+    ItemPtr empty = new_item(FLF_TAG_ORDERED);
+    EXPECT_EQ(flf_get_next_prop_position(empty.get(), 0), 0);
     for (int outside : {0, -1, 4})
         EXPECT_EQ(flf_item_by_position(compound.get(), outside), nullptr) << outside;
 }

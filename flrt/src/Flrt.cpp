@@ -48,10 +48,20 @@ std::string slash_class_name(char *class_name)
     return name;
 }
 
+// The table the Java entry points call through: a Java program that did not
+// call init first has none, and would crash converting its first string.
+JNIEnv *java_table()
+{
+    JNIEnv *env = table();
+    if (!env)
+        flrt_fatal("No object table: DisplayManager.init must install the table before any other call.");
+    return env;
+}
+
 // Copies a Java string's UTF characters for the duration of an operation.
 std::string java_text(jstring text)
 {
-    JNIEnv *env = table();
+    JNIEnv *env = java_table();
     const char *chars = env->GetStringUTFChars(text, nullptr);
     std::string copy = chars ? chars : "";
     if (chars)
@@ -62,7 +72,7 @@ std::string java_text(jstring text)
 // Runs a resource list operation on the UTF characters of a Java string.
 void with_java_name(jstring name, void (*operation)(const char *))
 {
-    JNIEnv *env = table();
+    JNIEnv *env = java_table();
     const char *chars = env->GetStringUTFChars(name, nullptr);
     operation(chars);
     if (chars)

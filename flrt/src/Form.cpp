@@ -1221,6 +1221,15 @@ void make_current(CFLRT_Form *form)
     g_current = form;
 }
 
+bool form_described_in(FLF_ITEM forms_root)
+{
+    for (const CFLRT_Form *form : live_forms())
+        for (FLF_ITEM item = form->Description(); item; item = flf_get_parent_prop(item))
+            if (item == forms_root)
+                return true;
+    return false;
+}
+
 HWND current_form_window()
 {
     return g_current ? g_current->Window() : nullptr;

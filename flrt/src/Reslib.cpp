@@ -98,6 +98,7 @@ public:
 
     void Add(const char *name, bool is_default)
     {
+        CloseUnusedRetired();
         if (!name) {
             flrt_assert_msg("Empty resource file name.", kModule, __LINE__);
             return;
@@ -134,8 +135,11 @@ public:
             flrt_assert_msg("You cannot remove default resource file!", kModule, __LINE__);
             return;
         }
-        flf_close_base(found->base);
+        // An open form reads its description from the database for as long
+        // as it lives: such a database is closed once no form uses it.
+        retired_.push_back(found->base);
         entries_.erase(std::next(found).base());
+        CloseUnusedRetired();
     }
 
     bool IsEmpty() const { return entries_.empty(); }
@@ -163,7 +167,19 @@ private:
         return entries_.rend();
     }
 
+    void CloseUnusedRetired()
+    {
+        std::erase_if(retired_, [](FLF_BASE base) {
+            if (form_described_in(flf_get_form_root(base)))
+                return false;
+            flf_close_base(base);
+            return true;
+        });
+    }
+
     std::vector<Entry> entries_;
+    // Removed from the list, closed when no open form is described in them.
+    std::vector<FLF_BASE> retired_;
 };
 
 } // namespace

@@ -17,6 +17,9 @@ void set_module_instance(HINSTANCE instance);
 // The window of the form the user works in (the owner of the file dialogs);
 // none while no form is open.
 HWND current_form_window();
+// Whether an open form (or tab page) is described by an item of this tree of
+// forms (the forms root of a resource database).
+bool form_described_in(FLF_ITEM forms_root);
 // Whether the bytes can be written (a caller's text may be a literal in read-only memory).
 bool is_writable(const void *address, size_t size);
 

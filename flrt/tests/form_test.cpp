@@ -823,6 +823,38 @@ FLTEST_CHILD_SCENARIO(mdi_child_without_frame)
     return 0;
 }
 
+// A routine removes the resource file of the form it runs in; the form goes on.
+FLTEST_CHILD_SCENARIO(remove_file_of_open_form)
+{
+    Engine engine;
+    const std::string file = program_directory() + "flrt_test_forms.flf";
+    flrt_add_res_file(file.c_str());
+    for (Method &routine : engine.form.routines)
+        if (routine.name == "open_child")
+            routine.body = Engine::procedure([&](TestObject *) { flrt_remove_res_file(file.c_str()); });
+    engine.first->set_bool("flag", true);
+    HWND dialog = nullptr;
+    bool flag_shown = false;
+    Script script;
+    script.window("Dialog form", dialog)
+        .click(in(dialog, kChildButton))
+        .then([&] { flag_shown = checked(Script::control(dialog, kFlag)); })
+        .click(in(dialog, kOk));
+    const bool accepted = Engine::display(engine.first, 1);
+    // The file is no longer in the list: its forms are not found any more.
+    const bool found_after = flrt_find_form("test/Form", 1) != nullptr;
+    return accepted && flag_shown && !found_after && script.finished() ? 0 : 1;
+}
+
+TEST_F(Forms, RemovingTheFileOfAnOpenFormKeepsTheFormWorking)
+{
+    ChildProcessBoxes boxes; // none expected
+    const ChildResult result = run_child("remove_file_of_open_form");
+    ASSERT_TRUE(result.finished);
+    EXPECT_EQ(result.exit_code, 0ul);
+    EXPECT_TRUE(answerer().boxes().empty());
+}
+
 TEST_F(Forms, FatalErrorsEndTheProcess)
 {
     struct Case {

@@ -2,6 +2,8 @@
 // calls them, over the JVM-like test table.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "box_answerer.hpp"
 #include "cflrt.h"
 #include "child.hpp"
@@ -113,6 +115,37 @@ FLTEST_CHILD_SCENARIO(java_display_after_add_resource_file)
     // Demo.flf is not added now: the form of Demo is not found, which ends the process.
     world.display(world.table.make(world.demo), "Demo");
     return kAllHeld;
+}
+
+// A Java program that forgot init: each entry that needs the table ends with a
+// clear error instead of a crash.
+FLTEST_CHILD_SCENARIO(java_calls_before_init)
+{
+    TestTable table(TestTable::Mode::JvmLike);
+    set_ni_table(nullptr);
+    jstring name = static_cast<jstring>(table.make_string("Demo")->handle());
+    const std::string call = arguments.empty() ? "" : arguments[0];
+    if (call == "display")
+        entry<Display>("Java_qk_fllocal_DisplayManager_display")(table.env(), nullptr, nullptr, name, 1);
+    else
+        entry<AddFile>(call == "add" ? "Java_qk_fllocal_DisplayManager_addResourceFile"
+                                     : "Java_qk_fllocal_DisplayManager_removeResourceFile")(table.env(), nullptr, name);
+    return kAllHeld;
+}
+
+TEST(JavaEntryPoints, CallsBeforeInitAreAFatalError)
+{
+    for (const char *call : {"display", "add", "remove"}) {
+        ChildProcessBoxes boxes;
+        const ChildResult result = run_child("java_calls_before_init", {call});
+        ASSERT_TRUE(result.finished) << call;
+        EXPECT_EQ(result.exit_code, kExitMinusOne) << call;
+        ASSERT_EQ(answerer().boxes().size(), 1u) << call;
+        EXPECT_EQ(answerer().last().text,
+                  "No object table: DisplayManager.init must install the table before any other call.")
+            << call;
+        EXPECT_EQ(answerer().last().caption, "Formloom reported Error") << call;
+    }
 }
 
 TEST(JavaEntryPoints, FirstDisplayAddsTheClassFileAndAcceptCancelClose)

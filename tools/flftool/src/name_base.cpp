@@ -4,6 +4,7 @@
 #include <map>
 
 #include "diagnostics.hpp"
+#include "flfileio.h"
 #include "lexer.hpp"
 #include "literals.hpp"
 
@@ -37,6 +38,9 @@ std::vector<NameEntry> parse_name_list(std::string_view text)
         if (!token.is(TokenKind::Identifier))
             throw SourceError(token.pos, "expected a name at the start of the line, found " + describe_token(token));
         NameEntry entry{token.text, 0, token.pos};
+        if (entry.name.size() > FLF_MAX_STRING)
+            throw SourceError(entry.pos, "the name '" + entry.name.substr(0, 40) + "...' is longer than " +
+                                             std::to_string(FLF_MAX_STRING) + " bytes");
         Token sign = lexer.next();
         if (!sign.is(TokenKind::Integer) || sign.pos.line != entry.pos.line)
             throw SourceError(sign.pos, "expected the sign of '" + entry.name + "' (an integer) on its line");

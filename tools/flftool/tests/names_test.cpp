@@ -86,6 +86,11 @@ TEST(Names, ListsReadWithTheirErrorsPlaced)
               "list:1:5: error: expected the end of the line after the sign of 'a', found the number 2");
     EXPECT_EQ(error_of("a 3000000000"), "list:1:3: error: the sign 3000000000 does not fit in 32 bits");
     EXPECT_EQ(error_of("\"a\" 1"), "list:1:1: error: expected a name at the start of the line, found the string \"a\"");
+    // A name file holds names of up to 4095 bytes; a longer one would make a
+    // name base that nothing can open.
+    EXPECT_EQ(error_of("b 1\n" + std::string(4095, 'a') + " 2"), "no error");
+    EXPECT_EQ(error_of("b 1\n" + std::string(4096, 'a') + " 2"),
+              "list:2:1: error: the name 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa...' is longer than 4095 bytes");
 }
 
 TEST(Names, CommandsEditANameBase)
