@@ -666,18 +666,29 @@ TEST_F(Canvases, ObjectsPaintThemselvesOrGetTheDefaultPainting)
     EXPECT_TRUE(script.boxes().boxes().empty());
 }
 
-TEST_F(Canvases, AVoidObjectIsReported)
+TEST_F(Canvases, AVoidObjectOrOneWithoutAHandlerIsReported)
 {
     Canvas plain{false, {}};
     object->set_object("plain_canvas", controls.make_canvas(plain));
-    HWND form = nullptr;
-    Script script;
-    script.window("Canvases", form).click(in(form, 2));
-    EXPECT_FALSE(controls.display(4));
-    EXPECT_FINISHED(script);
-    const std::vector<Box> boxes = script.boxes().boxes();
-    ASSERT_GE(boxes.size(), 1u);
-    EXPECT_EQ(message_of(boxes[0]), "Object associated with DisplayableObject widget cannot be Void");
+    const std::pair<TestObject *, const char *> cases[] = {
+        {nullptr, "Object associated with DisplayableObject widget cannot be Void"},
+        {controls.table.make(controls.area_class),
+         "Object associated with DisplayableObject widget should function \"internal_handle_message\""},
+    };
+    for (const auto &[canvas, report] : cases) {
+        SCOPED_TRACE(report);
+        object->set_object("canvas", canvas);
+        HWND form = nullptr;
+        Script script;
+        script.window("Canvases", form).click(in(form, 2));
+        EXPECT_FALSE(controls.display(4));
+        EXPECT_FINISHED(script);
+        const std::vector<Box> boxes = script.boxes().boxes();
+        ASSERT_GE(boxes.size(), 1u);
+        EXPECT_EQ(message_of(boxes[0]), report);
+        // The plain canvas beside it is still shown and handled.
+        EXPECT_TRUE(got(plain, WM_PAINT));
+    }
 }
 
 // ---- Every control kind on one form ----

@@ -390,6 +390,48 @@ TEST_F(Forms, NestedModalFormsDisableTheirParent)
     EXPECT_EQ(engine.child_results, std::vector<bool>{false});
 }
 
+bool trace_has(const char *line)
+{
+    HWND list = trace_list();
+    return list && SendMessageA(list, LB_FINDSTRINGEXACT, -1, reinterpret_cast<LPARAM>(line)) != LB_ERR;
+}
+
+// Traces the line and tells whether the trace window shows it.
+bool trace_shows(const char *line)
+{
+    flrt_trace_line(line);
+    return trace_has(line);
+}
+
+// A form whose description asks for the call trace switches it on while it
+// is active; a form that does not ask switches it off.
+TEST_F(Forms, TheActiveFormSwitchesTheCallTrace)
+{
+    engine.next_form = 2;
+    HWND traced = nullptr, plain = nullptr;
+    bool shown_while_plain = true;
+    Script script;
+    script.window("Traced dialog", traced)
+        .wait("the trace", [] { return trace_shows("traced"); })
+        .click(in(traced, 0))
+        .window("Plain dialog", plain)
+        .wait("the plain dialog active", active(plain))
+        .then([&] { shown_while_plain = trace_shows("while plain"); })
+        .key(the(plain), VK_ESCAPE)
+        .gone(the(plain))
+        .wait("the trace again", [] { return trace_shows("traced again"); })
+        .click(in(traced, 1));
+    EXPECT_FALSE(Engine::display(engine.first, 20));
+    EXPECT_FINISHED(script);
+    EXPECT_FALSE(shown_while_plain);
+    EXPECT_TRUE(trace_has("=== Form Update started ===")) << "the update after the child's routine";
+    // Closing the trace window ends the message loops: its quit request is not for later tests.
+    flrt_trace_set_switch(0);
+    SendMessageA(trace_window(), WM_SYSCOMMAND, 100, 0);
+    MSG quit;
+    EXPECT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
 TEST_F(Forms, SeparateFormReturnsAtOnceAndLivesOn)
 {
     engine.next_form = 7;

@@ -7,29 +7,12 @@
 #include "child.hpp"
 #include "form_file.hpp"
 #include "test_table.hpp"
+#include "user.hpp"
 #include "wait.hpp"
 
 using namespace fltest;
 
 namespace {
-
-// The trace window of this process (a child process under test has its own).
-HWND trace_window()
-{
-    for (HWND window = FindWindowA("FLTracer", nullptr); window;
-         window = FindWindowExA(nullptr, window, "FLTracer", nullptr)) {
-        DWORD process = 0;
-        GetWindowThreadProcessId(window, &process);
-        if (process == GetCurrentProcessId())
-            return window;
-    }
-    return nullptr;
-}
-
-HWND trace_list()
-{
-    return FindWindowExA(trace_window(), nullptr, "LISTBOX", nullptr);
-}
 
 std::vector<std::string> trace_lines()
 {

@@ -8,11 +8,13 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "box_answerer.hpp"
 #include "child.hpp"
 #include "form_file.hpp"
 #include "import_patch.hpp"
+#include "wait.hpp"
 #include "zo/displayable_object.hpp"
 #include "zo/exception.hpp"
 #include "zo/ni_table.h"
@@ -181,6 +183,53 @@ TEST(WindowsSystem, FilterHoldsPairsClosedByZeros)
     patterns->set_reference(1, zo::make_string("*.*"));
     EXPECT_EQ(zo::WINDOWS_SYSTEM::filter_text(descriptions, patterns), std::string("Forms\0*.flf\0All\0*.*\0\0", 21));
     EXPECT_EQ(zo::WINDOWS_SYSTEM::filter_text(nullptr, patterns), std::string(1, '\0'));
+}
+
+// The file types a file dialog offers, read from its type list as the user sees it.
+std::vector<std::string> offered_types(HWND dialog)
+{
+    constexpr int kTypeList = 0x470; // cmb1
+    HWND list = nullptr;
+    fltest::wait_until([&] {
+        list = GetDlgItem(dialog, kTypeList);
+        return list && SendMessageA(list, CB_GETCOUNT, 0, 0) > 0;
+    });
+    std::vector<std::string> types;
+    const int count = list ? static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < count; ++i) {
+        char text[256] = "";
+        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        types.push_back(text);
+    }
+    return types;
+}
+
+TEST(WindowsSystem, SelectFileDialogsOfferEveryFileType)
+{
+    zo::Root<zo::Array> descriptions(zo::make_array<zo::String *>(2));
+    zo::Root<zo::Array> patterns(zo::make_array<zo::String *>(2));
+    descriptions->set_reference(0, zo::make_string("Forms (*.flf)"));
+    descriptions->set_reference(1, zo::make_string("All files"));
+    patterns->set_reference(0, zo::make_string("*.flf"));
+    patterns->set_reference(1, zo::make_string("*.*"));
+    zo::Root<zo::String> open_title(zo::make_string("Open a puzzle form"));
+    zo::Root<zo::String> save_title(zo::make_string("Save a puzzle form"));
+    zo::Root<zo::DISPLAYABLE> displayable(zo::make<zo::DISPLAYABLE>());
+    zo::WINDOWS_SYSTEM *sys = displayable->sys();
+
+    for (const std::string title : {"Open a puzzle form", "Save a puzzle form"}) {
+        SCOPED_TRACE(title);
+        std::vector<std::string> offered;
+        fltest::answerer().on_dialog(title, [&](HWND dialog) {
+            offered = offered_types(dialog);
+            fltest::BoxAnswerer::press(dialog, IDCANCEL);
+        });
+        const zo::String *chosen = title == "Open a puzzle form"
+                                       ? sys->open_select_file(open_title, 1, descriptions, patterns)
+                                       : sys->save_select_file(save_title, nullptr, 1, descriptions, patterns);
+        EXPECT_EQ(chosen, nullptr) << "cancelled";
+        EXPECT_EQ(offered, (std::vector<std::string>{"Forms (*.flf)", "All files"}));
+    }
 }
 
 // ---- Forms ----

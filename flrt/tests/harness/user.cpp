@@ -146,4 +146,22 @@ std::string tab_caption(HWND tabs, int index)
     return item_text(tabs, TCM_GETITEMA, static_cast<WPARAM>(index), item);
 }
 
+HWND trace_window()
+{
+    for (HWND window = FindWindowA("FLTracer", nullptr); window;
+         window = FindWindowExA(nullptr, window, "FLTracer", nullptr)) {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process == GetCurrentProcessId())
+            return window;
+    }
+    return nullptr;
+}
+
+HWND trace_list()
+{
+    HWND window = trace_window();
+    return window ? FindWindowExA(window, nullptr, "LISTBOX", nullptr) : nullptr;
+}
+
 } // namespace fltest

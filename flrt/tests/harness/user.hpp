@@ -49,6 +49,10 @@ RECT tree_label_rect(HWND tree, HTREEITEM item);
 RECT tab_rect(HWND tabs, int index);
 std::string tab_caption(HWND tabs, int index);
 
+// The call trace window of this process (a child process under test has its own), and its list.
+HWND trace_window();
+HWND trace_list();
+
 } // namespace fltest
 
 // In a test: the script ran to its end, or the step that timed out.

@@ -26,10 +26,14 @@ private:
     bool void_;
 };
 
-// A filter in writable storage, closed by two zeros whatever it holds.
+// A filter in writable storage, closed by two zeros whatever it holds. The
+// runtime reads a filter as one text, up to its first zero, and makes each
+// bar the zero that ends a description or a pattern: the zeros between the
+// pairs go to it as bars, or every file type after the first would be lost.
 std::vector<char> filter_buffer(const std::string &filter)
 {
     std::vector<char> buffer(filter.begin(), filter.end());
+    std::replace(buffer.begin(), buffer.end(), '\0', '|');
     buffer.push_back('\0');
     buffer.push_back('\0');
     return buffer;

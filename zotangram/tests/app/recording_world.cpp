@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "com_object.hpp"
 #include "com_ptr.hpp"
 #include "recording.hpp"
 #include "tangram.h"
@@ -148,17 +149,8 @@ private:
     std::vector<ComPtr<ITangramTransform>> pieces_;
 };
 
-class Factory final : public IClassFactory {
+class Factory final : public tangram::Permanent<IClassFactory> {
 public:
-    STDMETHODIMP QueryInterface(REFIID riid, void **object) override
-    {
-        if (!object)
-            return E_POINTER;
-        *object = riid == IID_IUnknown || riid == IID_IClassFactory ? static_cast<IClassFactory *>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
-    STDMETHODIMP_(ULONG) Release() override { return 1; }
     STDMETHODIMP CreateInstance(IUnknown *outer, REFIID riid, void **object) override
     {
         if (!object)
