@@ -12,29 +12,33 @@ char g_path[MAX_PATH];
 char g_file_title[MAX_PATH];
 
 // The dialogs take a list of zero-terminated texts ending in an empty one.
-// Callers write it with bars instead of zeros; their buffer is converted in
-// place when it can be written to (a literal cannot), and the dialog always
-// gets a copy, so a read-only filter does not bring the runtime down.
-std::string FilterList(char *filter)
+// Callers write it either so, or with bars instead of zeros. A list with bars
+// is converted in the caller's buffer when it can be written to (a literal
+// cannot), and the dialog gets a copy that ends where the caller's text does,
+// final bar or not. A list without bars is the caller's own list of texts and
+// is handed on as it stands.
+const char *FilterList(char *filter, std::string &copy)
 {
-    std::string list = filter ? filter : "";
-    if (filter && !list.empty() && flrt::is_writable(filter, list.size())) {
+    if (filter && *filter && !std::strchr(filter, '|'))
+        return filter;
+    copy = filter ? filter : "";
+    if (!copy.empty() && flrt::is_writable(filter, copy.size())) {
         for (char *bar = std::strchr(filter, '|'); bar; bar = std::strchr(bar + 1, '|'))
             *bar = '\0';
     }
-    for (char &c : list)
+    for (char &c : copy)
         if (c == '|')
             c = '\0';
-    list.append(2, '\0');
-    return list;
+    copy.append(2, '\0');
+    return copy.c_str();
 }
 
-OPENFILENAMEA DialogRequest(const std::string &filter, const char *title, const char *default_extension, int flags)
+OPENFILENAMEA DialogRequest(const char *filter, const char *title, const char *default_extension, int flags)
 {
     OPENFILENAMEA request = {};
     request.lStructSize = sizeof request;
     request.hwndOwner = flrt::current_form_window();
-    request.lpstrFilter = filter.c_str();
+    request.lpstrFilter = filter;
     request.nFilterIndex = 1;
     request.lpstrFile = g_path;
     request.nMaxFile = sizeof g_path;
@@ -53,8 +57,8 @@ extern "C" {
 FLRT_API char *FLRT_CALL flrt_get_open_fname(char *filter, const char *title, const char *default_extension, int flags)
 {
     g_path[0] = g_file_title[0] = '\0';
-    std::string list = FilterList(filter);
-    OPENFILENAMEA request = DialogRequest(list, title, default_extension, flags);
+    std::string copy;
+    OPENFILENAMEA request = DialogRequest(FilterList(filter, copy), title, default_extension, flags);
     return GetOpenFileNameA(&request) ? g_path : nullptr;
 }
 
@@ -66,8 +70,8 @@ FLRT_API char *FLRT_CALL flrt_get_save_fname(char *filter, const char *title, co
         std::strncpy(g_path, initial_name, sizeof g_path - 1);
         g_path[sizeof g_path - 1] = '\0';
     }
-    std::string list = FilterList(filter);
-    OPENFILENAMEA request = DialogRequest(list, title, default_extension, flags);
+    std::string copy;
+    OPENFILENAMEA request = DialogRequest(FilterList(filter, copy), title, default_extension, flags);
     return GetSaveFileNameA(&request) ? g_path : nullptr;
 }
 

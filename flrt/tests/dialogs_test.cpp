@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "box_answerer.hpp"
 #include "cflrt.h"
@@ -75,6 +76,30 @@ TEST(FileDialogs, OpenAnswersThePathTheUserTyped)
     ASSERT_NE(path, nullptr);
     EXPECT_EQ(_stricmp(path, file.c_str()), 0) << path;
     std::remove(file.c_str());
+}
+
+// Callers write the list with bars or, as the platform's own dialogs take it,
+// with zeros and a final empty text: either way every type is offered.
+TEST(FileDialogs, EveryTypeOfTheCallersListIsOffered)
+{
+    std::vector<std::string> offered;
+    answerer().on_dialog("Pick a type", [&](HWND dialog) {
+        offered = BoxAnswerer::file_types(dialog);
+        BoxAnswerer::press(dialog, IDCANCEL);
+    });
+    const std::vector<std::string> both{"Forms (*.flf)", "All files"};
+    char with_zeros[] = "Forms (*.flf)\0*.flf\0All files\0*.*\0";
+    EXPECT_EQ(flrt_get_open_fname(with_zeros, "Pick a type", "flf", kFlags), nullptr);
+    EXPECT_EQ(offered, both);
+    offered.clear();
+    char with_bars[] = "Forms (*.flf)|*.flf|All files|*.*|";
+    EXPECT_EQ(flrt_get_save_fname(with_bars, "Pick a type", nullptr, "flf", kFlags), nullptr);
+    EXPECT_EQ(offered, both);
+    offered.clear();
+    // Without the final bar the list still ends where the text does.
+    char unended[] = "Forms (*.flf)|*.flf|All files|*.*";
+    EXPECT_EQ(flrt_get_open_fname(unended, "Pick a type", "flf", kFlags), nullptr);
+    EXPECT_EQ(offered, both);
 }
 
 LRESULT CALLBACK CountingPaints(HWND window, UINT message, WPARAM wparam, LPARAM lparam)

@@ -185,25 +185,6 @@ TEST(WindowsSystem, FilterHoldsPairsClosedByZeros)
     EXPECT_EQ(zo::WINDOWS_SYSTEM::filter_text(nullptr, patterns), std::string(1, '\0'));
 }
 
-// The file types a file dialog offers, read from its type list as the user sees it.
-std::vector<std::string> offered_types(HWND dialog)
-{
-    constexpr int kTypeList = 0x470; // cmb1
-    HWND list = nullptr;
-    fltest::wait_until([&] {
-        list = GetDlgItem(dialog, kTypeList);
-        return list && SendMessageA(list, CB_GETCOUNT, 0, 0) > 0;
-    });
-    std::vector<std::string> types;
-    const int count = list ? static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)) : 0;
-    for (int i = 0; i < count; ++i) {
-        char text[256] = "";
-        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-        types.push_back(text);
-    }
-    return types;
-}
-
 TEST(WindowsSystem, SelectFileDialogsOfferEveryFileType)
 {
     zo::Root<zo::Array> descriptions(zo::make_array<zo::String *>(2));
@@ -221,7 +202,7 @@ TEST(WindowsSystem, SelectFileDialogsOfferEveryFileType)
         SCOPED_TRACE(title);
         std::vector<std::string> offered;
         fltest::answerer().on_dialog(title, [&](HWND dialog) {
-            offered = offered_types(dialog);
+            offered = fltest::BoxAnswerer::file_types(dialog);
             fltest::BoxAnswerer::press(dialog, IDCANCEL);
         });
         const zo::String *chosen = title == "Open a puzzle form"

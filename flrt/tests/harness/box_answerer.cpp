@@ -177,6 +177,24 @@ void BoxAnswerer::Forget()
         it = IsWindow(it->first) ? std::next(it) : unknown_since_.erase(it);
 }
 
+std::vector<std::string> BoxAnswerer::file_types(HWND dialog)
+{
+    constexpr int kTypeList = 0x470; // cmb1
+    HWND list = nullptr;
+    wait_until([&] {
+        list = GetDlgItem(dialog, kTypeList);
+        return list && SendMessageA(list, CB_GETCOUNT, 0, 0) > 0;
+    });
+    std::vector<std::string> types;
+    const int count = list ? static_cast<int>(SendMessageA(list, CB_GETCOUNT, 0, 0)) : 0;
+    for (int i = 0; i < count; ++i) {
+        char text[256] = "";
+        SendMessageA(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        types.push_back(text);
+    }
+    return types;
+}
+
 } // namespace fltest
 
 namespace fltest {

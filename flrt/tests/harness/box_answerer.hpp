@@ -56,6 +56,8 @@ public:
     // Presses a button of a dialog the way a user click does.
     static void press(HWND dialog, int button);
     static std::string text_of(HWND window);
+    // The file types a file dialog offers, read from its type list as the user sees it.
+    static std::vector<std::string> file_types(HWND dialog);
 
 private:
     static BOOL CALLBACK visit_window(HWND window, LPARAM self);
