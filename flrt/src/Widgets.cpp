@@ -400,7 +400,7 @@ bool CFLRT_CommonControl::Create(HWND parent, int id)
 {
     parent_window_ = parent;
     if (!ReadProperties()) {
-        MessageBoxA(nullptr, window_class_, "Error getting properties", MB_ICONHAND);
+        flrt::show_box(nullptr, window_class_, "Error getting properties", MB_ICONHAND);
         return false;
     }
     ex_style_ |= WS_EX_NOPARENTNOTIFY;

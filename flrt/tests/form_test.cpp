@@ -723,6 +723,42 @@ TEST_F(Forms, UnknownWidgetKindsAreSkippedAndUnknownFormKindsRefused)
     EXPECT_EQ(message_of(boxes[1]), "Sorry, Unsupported in this version form type.");
 }
 
+// A control whose description it cannot read is reported and left out; the
+// form opens with the rest. The reports show even while the application is
+// quitting, and the quit request stays for the application's own loop.
+TEST_F(Forms, AControlThatCannotReadItsDescriptionIsReportedAndLeftOut)
+{
+    for (const bool quitting : {false, true}) {
+        SCOPED_TRACE(quitting ? "quitting" : "running");
+        HWND form = nullptr;
+        std::string label;
+        Script script;
+        if (quitting)
+            PostQuitMessage(6);
+        else
+            script.window("Broken control", form)
+                .then([&] { label = Script::text(Script::control(form, 1)); })
+                .key(the(form), VK_ESCAPE);
+        EXPECT_FALSE(Engine::display(engine.first, 21));
+        EXPECT_FINISHED(script);
+        const std::vector<Box> boxes = script.boxes().boxes();
+        // The missing value, the control left out, and the refresh that
+        // then asks the control for the value it has no path to.
+        ASSERT_EQ(boxes.size(), 3u) << all_of(script);
+        EXPECT_NE(boxes[0].text.find("File Widgets"), std::string::npos) << boxes[0].text;
+        EXPECT_EQ(boxes[1].caption, "Error getting properties");
+        EXPECT_EQ(boxes[1].text, "Edit");
+        EXPECT_EQ(message_of(boxes[2]), "Tag missed");
+        if (quitting) {
+            MSG quit;
+            ASSERT_TRUE(PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+            EXPECT_EQ(quit.wParam, 6u);
+        } else {
+            EXPECT_EQ(label, "Still here");
+        }
+    }
+}
+
 TEST_F(Forms, OwnerDrawnButtonIsDrawnByTheRuntimeAndClicks)
 {
     HWND form = nullptr;
