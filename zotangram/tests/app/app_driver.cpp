@@ -123,8 +123,16 @@ bool pump_until(const std::function<bool()> &condition, DWORD timeout_ms)
 
 // ---- The program ----
 
-ZotangramRun::ZotangramRun()
+ZotangramRun::ZotangramRun(bool start_now)
 {
+    if (start_now)
+        start();
+}
+
+bool ZotangramRun::start()
+{
+    if (started())
+        return true;
     const std::string folder = installed_directory();
     std::string command = "\"" + folder + "zotangram.exe\"";
     STARTUPINFOA startup{};
@@ -132,6 +140,7 @@ ZotangramRun::ZotangramRun()
     if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
                         &process_))
         process_ = {};
+    return started();
 }
 
 ZotangramRun::~ZotangramRun()
@@ -251,6 +260,13 @@ HWND child(HWND parent, const char *window_class, const char *caption)
         if (class_of(window) == window_class && (!caption || text_of(window) == caption))
             return window;
     return nullptr;
+}
+
+HWND control(HWND window, const char *window_class, const char *caption, DWORD timeout_ms)
+{
+    HWND found = nullptr;
+    pump_until([&] { return (found = child(window, window_class, caption)) != nullptr; }, timeout_ms);
+    return found;
 }
 
 std::vector<std::string> list_items(HWND list_box)

@@ -38,11 +38,13 @@ bool pump_until(const std::function<bool()> &condition, DWORD timeout_ms = 60000
 // One run of the program.
 class ZotangramRun {
 public:
-    ZotangramRun();
+    // Starts the program, at once or (start_now false) at start().
+    explicit ZotangramRun(bool start_now = true);
     ~ZotangramRun();
     ZotangramRun(const ZotangramRun &) = delete;
     ZotangramRun &operator=(const ZotangramRun &) = delete;
 
+    bool start();
     bool started() const { return process_.hProcess != nullptr; }
     // A visible top-level window of the program with the caption and a
     // child window of the class; null after the timeout.
@@ -68,6 +70,9 @@ private:
 std::vector<DWORD> processes_of(const char *program);
 
 HWND child(HWND parent, const char *window_class, const char *caption = nullptr);
+// A control of a window that may still be making its controls (a form is
+// shown before all of them are there): waits for it; null when none comes.
+HWND control(HWND window, const char *window_class, const char *caption = nullptr, DWORD timeout_ms = 20000);
 std::vector<std::string> list_items(HWND list_box);
 int list_selection(HWND list_box);
 // Clicks the line of the list box that shows the text; true once that line is selected.

@@ -15,6 +15,7 @@
 #include "app_driver.hpp"
 #include "figures.hpp"
 #include "zotangram/com_support.hpp"
+#include "zotangram/zotangram_world.hpp"
 
 using namespace apptest;
 
@@ -198,15 +199,24 @@ protected:
     // may also hand the keyboard to the desktop after a late focus event, and
     // nothing activates the window again: later attempts click on the X
     // display, as a user would, which activates the window as well.
-    static bool tick(HWND box)
+    static bool tick(HWND box, std::string &report)
     {
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (attempt == 0)
                 click(box);
-            else if (!x_input("mousemove " + on_screen(box, client_middle(box)) + " click 1"))
+            else if (!x_input("mousemove " + on_screen(box, client_middle(box)) + " click 1")) {
+                report += " xdotool failed;";
                 return false;
+            }
             if (pump_until([box] { return SendMessageA(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }, 15000))
                 return true;
+            char foreground[128] = "";
+            GetWindowTextA(GetForegroundWindow(), foreground, sizeof foreground);
+            report += " attempt " + std::to_string(attempt) + ": check " +
+                      std::to_string(SendMessageA(box, BM_GETCHECK, 0, 0)) + " state " +
+                      std::to_string(SendMessageA(box, BM_GETSTATE, 0, 0)) + " enabled " +
+                      std::to_string(IsWindowEnabled(box)) + " capture " +
+                      std::to_string(reinterpret_cast<INT_PTR>(GetCapture())) + " foreground '" + foreground + "';";
         }
         return false;
     }
@@ -214,8 +224,8 @@ protected:
     // Registers the model server and opens the puzzle with its pieces in it.
     void open_served_puzzle()
     {
-        ASSERT_EQ(run_server_registration("/RegServer"), 0u);
         ASSERT_TRUE(no_server_within(30000)) << "a model server of an earlier run still runs";
+        ASSERT_EQ(run_server_registration("/RegServer"), 0u);
         open_puzzle(true);
     }
 
@@ -223,24 +233,37 @@ protected:
     {
         ASSERT_HRESULT_SUCCEEDED(installed.result());
         ASSERT_TRUE(recording.open());
-        ASSERT_TRUE(run.started());
+        ASSERT_TRUE(run.start());
         HWND selection = run.window(kCaption, "ListBox");
         ASSERT_TRUE(selection) << run.visible_windows();
-        HWND list = child(selection, "ListBox");
+        HWND list = control(selection, "ListBox");
         ASSERT_EQ(list_items(list).size(), installed_worlds());
         ASSERT_TRUE(choose_line(list, kRecordingName));
         if (separate_process) {
-            ASSERT_TRUE(tick(child(selection, "Button", kServerBox)));
+            HWND box = control(selection, "Button", kServerBox);
+            ASSERT_TRUE(box) << run.visible_windows();
+            std::string report;
+            ASSERT_TRUE(tick(box, report)) << report;
         }
         screenshot(selection, shots_folder(), "1-selection");
-        click(child(selection, "Button", "OK"));
+        click(control(selection, "Button", "OK"));
         puzzle = run.window(kCaption, "DisplayableObject");
         ASSERT_TRUE(puzzle) << run.visible_windows();
-        board = child(puzzle, "DisplayableObject");
-        ASSERT_TRUE(pump_until([this] { return recording->pieces == 7 && recording->paints > 0; }))
+        board = control(puzzle, "DisplayableObject");
+        // A paint can come while the last pieces are still being placed (the
+        // calls to a served model let paints through), and its record can be
+        // written after the test has read it: wait for all of them in place.
+        ASSERT_TRUE(pump_until([this] { return recording->pieces == 7 && in_start_places(); }))
             << recording->pieces << " pieces; " << run.visible_windows();
     }
 
+    bool in_start_places() const
+    {
+        for (std::size_t piece = 0; piece < 7; ++piece)
+            if (!close_to(at(piece), {piece * zotangram::kPieceSpacing, zotangram::kPieceRow}) || turned(piece) != 0.0)
+                return false;
+        return true;
+    }
     point2d at(std::size_t piece) const { return {recording->piece[piece].x, recording->piece[piece].y}; }
     double turned(std::size_t piece) const { return recording->piece[piece].degrees; }
     POINT device(point2d model) const { return on_board(board, model); }
@@ -257,15 +280,17 @@ protected:
         post_mouse(board, WM_LBUTTONDOWN, MK_LBUTTON, device(kStartMiddles[6]));
         HWND box = run.window("Unhandled exception", "Static");
         ASSERT_TRUE(box) << run.visible_windows();
-        EXPECT_TRUE(child(box, "Static", "Failed to animate world.")) << run.visible_windows();
-        click(child(box, "Button", "OK"));
+        EXPECT_TRUE(control(box, "Static", "Failed to animate world.")) << run.visible_windows();
+        click(control(box, "Button", "OK"));
         ASSERT_TRUE(run.ended_within(60000)) << run.visible_windows();
         EXPECT_EQ(run.exit_code(), 3u);
     }
 
     RecordingWorldInstalled installed;
     RecordingView recording;
-    ZotangramRun run;
+    // Started when the puzzle is opened: the program reads at its start
+    // whether the model server is registered.
+    ZotangramRun run{false};
     HWND puzzle = nullptr;
     HWND board = nullptr;
 };
@@ -430,8 +455,8 @@ TEST_F(Puzzle, SERVED_TEST(AKilledServerNeitherHangsNorCrashesTheProgram))
     post_mouse(board, WM_RBUTTONUP, 0, device(kStartMiddles[1]));
     HWND box = run.window("Unhandled exception", "Static", 30000);
     ASSERT_TRUE(box) << run.visible_windows();
-    EXPECT_TRUE(child(box, "Static", "Failed to get rotation.")) << run.visible_windows();
-    click(child(box, "Button", "OK"));
+    EXPECT_TRUE(control(box, "Static", "Failed to get rotation.")) << run.visible_windows();
+    click(control(box, "Button", "OK"));
     ASSERT_TRUE(run.ended_within(60000)) << run.visible_windows();
     EXPECT_EQ(run.exit_code(), 3u);
 }
@@ -479,10 +504,10 @@ TEST(Selection, ListsTheWorldsInEnumerationOrderAndCancelShowsNoPuzzle)
     ZotangramRun run;
     HWND selection = run.window(kCaption, "ListBox");
     ASSERT_TRUE(selection) << run.visible_windows();
-    HWND list = child(selection, "ListBox");
+    HWND list = control(selection, "ListBox");
     EXPECT_EQ(list_items(list), expected);
     EXPECT_EQ(list_selection(list), 0) << "the first world is chosen";
-    click(child(selection, "Button", "Cancel"));
+    click(control(selection, "Button", "Cancel"));
     expect_end(run, 0, "DisplayableObject");
 }
 
@@ -493,13 +518,13 @@ TEST(Selection, AWorldThatCannotBeCreatedEndsTheRunWithItsMessage)
     ZotangramRun run;
     HWND selection = run.window(kCaption, "ListBox");
     ASSERT_TRUE(selection) << run.visible_windows();
-    ASSERT_TRUE(choose_line(child(selection, "ListBox"), "{N/A}"));
-    click(child(selection, "Button", "OK"));
+    ASSERT_TRUE(choose_line(control(selection, "ListBox"), "{N/A}"));
+    click(control(selection, "Button", "OK"));
 
     HWND box = run.window("Unhandled exception", "Static");
     ASSERT_TRUE(box) << run.visible_windows();
-    EXPECT_TRUE(child(box, "Static", "Failed to create the world component.")) << run.visible_windows();
-    click(child(box, "Button", "OK"));
+    EXPECT_TRUE(control(box, "Static", "Failed to create the world component.")) << run.visible_windows();
+    click(control(box, "Button", "OK"));
     expect_end(run, 3, "DisplayableObject");
 }
 
@@ -512,10 +537,10 @@ TEST(Selection, TheSeparateProcessIsOfferedOnlyWithItsServerInstalled)
         ZotangramRun run;
         HWND selection = run.window(kCaption, "ListBox");
         ASSERT_TRUE(selection) << run.visible_windows();
-        HWND box = child(selection, "Button", "Separate process: server not installed");
+        HWND box = control(selection, "Button", "Separate process: server not installed");
         ASSERT_TRUE(box) << run.visible_windows();
         EXPECT_FALSE(IsWindowEnabled(box));
-        click(child(selection, "Button", "Cancel"));
+        click(control(selection, "Button", "Cancel"));
         expect_end(run, 0, "DisplayableObject");
     }
     ASSERT_EQ(run_server_registration("/RegServer"), 0u);
@@ -523,10 +548,10 @@ TEST(Selection, TheSeparateProcessIsOfferedOnlyWithItsServerInstalled)
         ZotangramRun run;
         HWND selection = run.window(kCaption, "ListBox");
         ASSERT_TRUE(selection) << run.visible_windows();
-        HWND box = child(selection, "Button", kServerBox);
+        HWND box = control(selection, "Button", kServerBox);
         ASSERT_TRUE(box) << run.visible_windows();
         EXPECT_TRUE(IsWindowEnabled(box));
-        click(child(selection, "Button", "Cancel"));
+        click(control(selection, "Button", "Cancel"));
         expect_end(run, 0, "DisplayableObject");
     }
     EXPECT_EQ(run_server_registration("/UnregServer"), 0u);
