@@ -26,14 +26,11 @@ private:
     bool void_;
 };
 
-// A filter in writable storage, closed by two zeros whatever it holds. The
-// runtime reads a filter as one text, up to its first zero, and makes each
-// bar the zero that ends a description or a pattern: the zeros between the
-// pairs go to it as bars, or every file type after the first would be lost.
+// A filter in writable storage, closed by two zeros whatever it holds:
+// written with bars or as a list of zero-terminated texts, the runtime takes either.
 std::vector<char> filter_buffer(const std::string &filter)
 {
     std::vector<char> buffer(filter.begin(), filter.end());
-    std::replace(buffer.begin(), buffer.end(), '\0', '|');
     buffer.push_back('\0');
     buffer.push_back('\0');
     return buffer;
